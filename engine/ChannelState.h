@@ -1,0 +1,42 @@
+// Per-channel processing state: the equaliser filter sections, the soft-knee,
+// limiter and smoother state, and the rings allocated at resume.
+// Coefficients are written by the coefficient update on whatever thread
+// changes a parameter while the audio thread reads them, hence Relaxed.
+#pragma once
+#include <cstdint>
+
+#include "engine/Relaxed.h"
+
+// Second-order section y = b0·x + b1·x1 + b2·x2 − a1·y1 − a2·y2.
+struct HighPassSection {
+    float x2, x1, x, y2, y1, y;
+    Relaxed<float> b0, b1, b2, a1, a2;
+};
+
+// Notch y = b0·(x + x2) + b1·x1 − a1·y1 − a2·y2 (b2 equals b0 and is not stored).
+struct NotchSection {
+    Relaxed<float> b0, b1, a1, a2;
+    float y1, y2, x2, x1, x;
+};
+
+struct ChannelState {
+    HighPassSection bassHighPass;
+    NotchSection midNotch;
+    float lastSlope;
+    float* smoothGain;
+    float* limitGain;
+    float* delayLine;
+    float* kneeGain;
+    float rampGain;
+    int32_t writePos;
+    float releaseTarget;
+    float kneeState, kneeRate;
+    int32_t closeAtCrossing, halfWaveSign, segmentLength, humpCount;
+    float turnLevel, prevSample, segmentPeak;
+    int32_t smoothPos, gapCount, firstPlateauLength;
+    float smoothPrev, plateauRun, plateauLevel;
+    uint8_t smoothState;
+    // Wrap length of this channel's rings. Kept per instance: a process-wide
+    // length set by another instance's resume could exceed these rings.
+    int32_t ringLength;
+};

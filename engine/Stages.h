@@ -1,0 +1,29 @@
+// The per-channel processing stages. Each works on its own state and a float
+// buffer, with no host types, so it can be run and tested alone.
+#pragma once
+#include <cstdint>
+
+#include "engine/ChannelState.h"
+
+// Start values of every scalar field and filter history of a channel, and the
+// ring contents (smoothGain, limitGain, kneeGain 1.0; delayLine 2^-32), for
+// rings that hold at least ringLength slots.
+void channelStart(ChannelState& ch, int32_t ringLength);
+
+// Soft knee: one gain per sample into kneeGain.
+void kneeBlock(ChannelState& ch, const float* samples, float* kneeGain, int32_t speed, int32_t enabled, int32_t n);
+
+// Half-wave look-ahead limiter: writes delayLine and limitGain.
+void limitBlock(ChannelState& ch, const float* samples, float rampFactor, int32_t n, bool falling);
+
+// Gain smoother: derives smoothGain from limitGain, 1200 slots behind the limiter.
+void smoothBlock(ChannelState& ch, int32_t n);
+
+// Equaliser stages, in place.
+void bodyStage(float* samples, float amount, int32_t n);
+void bassStage(ChannelState& ch, float* samples, float c, int32_t n);
+void midStage(ChannelState& ch, float* samples, float c, int32_t n);
+
+// Treble stage over one channel's high-pass section and follower.
+void trebleStage(HighPassSection& highPass, float& follow, float* samples, float hiBoost, float trebleMix,
+                 int32_t n);

@@ -1,0 +1,19 @@
+// Process-wide tables: the level scale shared by Limiter Gain, the meters and
+// the sliders, and the limiter's ramp weights. Built by the first instance.
+#pragma once
+#include <cstdint>
+
+constexpr int kLevelPositions = 406;   // positions 0..405; 210 is 0 dB, 405 is amplitude 7.0
+constexpr int kLevelSteps = 1000001;   // amplitude s × 0.000001, s = 0..1000000
+constexpr int kOverSteps = 6001;       // amplitude 1 + s / 1000, s = 0..6000
+constexpr int kWindowSize = 211;       // ramp and segment lengths 0..210
+
+extern float pixelAmplitude[kLevelPositions];
+extern int16_t levelPixels[kLevelSteps];
+extern int16_t overPixels[kOverSteps];
+extern float triangleWindow[kWindowSize][kWindowSize];  // [row j][column R]
+
+// Number of live MaximizerEffect objects.
+extern int32_t instanceCount;
+
+void buildTables();
