@@ -83,7 +83,7 @@ static_assert(offsetof(AEffect, processReplacing) == 80);
 static_assert(offsetof(AEffect, futurePointer) == 84);
 #elif UINTPTR_MAX == 0xFFFFFFFFFFFFFFFFu
 static_assert(sizeof(AEffect) == 192);
-static_assert(offsetof(AEffect, resvd1) == 56);
+static_assert(offsetof(AEffect, resvd1) == 64);
 static_assert(offsetof(AEffect, object) == 96);
 static_assert(offsetof(AEffect, uniqueID) == 112);
 static_assert(offsetof(AEffect, processReplacing) == 120);
