@@ -1,0 +1,3 @@
+#include "host/Module.h"
+
+void* hInstance = nullptr;
