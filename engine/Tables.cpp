@@ -1,0 +1,77 @@
+#include "engine/Tables.h"
+
+#include "engine/Truncate.h"
+
+float pixelAmplitude[kLevelPositions];
+int16_t levelPixels[kLevelSteps];
+int16_t overPixels[kOverSteps];
+float triangleWindow[kWindowSize][kWindowSize];
+int32_t instanceCount = 0;
+
+namespace {
+
+// A corner of the piecewise-linear level scale: amplitude step and position.
+struct Breakpoint {
+    int32_t step;
+    int32_t position;
+};
+
+// Amplitude s × 0.000001 for s = 0..1000000 (silence to 0 dB).
+constexpr Breakpoint kBelowFullScale[] = {
+    {0, 0},         {16, 11},       {1000, 35},     {99997, 64},    {281830, 93},    {354803, 120},
+    {446670, 138},  {562324, 158},  {707924, 177},  {891224, 196},  {1000000, 210},  {1000010, 220},
+};
+
+// Amplitude 1 + s / 1000 for s = 0..6000 (0 dB to about +16.9 dB).
+constexpr Breakpoint kAboveFullScale[] = {
+    {0, 210},    {123, 220},  {259, 230},  {409, 240},  {586, 250},  {776, 259},
+    {994, 270},  {1239, 278}, {1499, 288}, {1825, 299}, {2152, 310}, {2534, 324},
+    {2969, 339}, {3446, 353}, {4004, 368}, {4604, 381}, {5284, 395}, {6000, 405},
+};
+
+// Walks one piece of the scale with a running position d: every step s gets
+// the position trunc(d), and every position the amplitude of the first step
+// that reaches it. At each breakpoint d snaps to the breakpoint's position and
+// the slope turns to that of the following segment.
+template <int N, typename Amplitude>
+void walkPiece(const Breakpoint (&corners)[N], float firstSlope, Amplitude amplitudeAt, int16_t* table, int32_t end) {
+    double d = corners[0].position;
+    double slope = firstSlope;
+    int next = 1;
+    int32_t lastPosition = -1;  // trunc of the remembered position L, which starts at -1.0
+    for (int32_t s = 0; s <= end; ++s) {
+        table[s] = static_cast<int16_t>(truncateToInt(d));
+        d += slope;
+        if (next < N && s == corners[next].step) {
+            d = corners[next].position;
+            if (next + 1 < N)
+                slope = double(corners[next + 1].position - corners[next].position) /
+                        double(corners[next + 1].step - corners[next].step);
+            ++next;
+        }
+        const int32_t p = truncateToInt(d);
+        if (p != lastPosition) {
+            if (p >= 0 && p < kLevelPositions) pixelAmplitude[p] = amplitudeAt(s);
+            lastPosition = truncateToInt(static_cast<float>(d));  // L is held in single precision
+        }
+    }
+}
+
+}  // namespace
+
+void buildTables() {
+    walkPiece(kBelowFullScale, 0.6875f, [](int32_t s) { return float(double(s) * double(0.000001f)); },
+              levelPixels, kLevelSteps - 1);
+    walkPiece(kAboveFullScale, 0.08130081f, [](int32_t s) { return float(double(s + 1000) * double(0.001f)); },
+              overPixels, kOverSteps - 1);
+
+    // Ramp weights: column n is a triangle over rows 0..n rising from 0 to 2
+    // and back; column 0 is a single step of weight 1.
+    for (int r = 0; r < kWindowSize; ++r) triangleWindow[r][0] = 1.0f;
+    for (int n = 1; n < kWindowSize; ++n) {
+        for (int r = n; r >= 0; --r) {
+            const double m = double(r) / double(n);
+            triangleWindow[r][n] = float(m <= 0.5 ? 4.0 * m : 4.0 * (1.0 - m));
+        }
+    }
+}
