@@ -4,9 +4,18 @@
 #include <algorithm>
 #include <cstring>
 
+#include "resources/SkinResource.h"
+
 namespace platform {
 
-HeadlessPlatform::HeadlessPlatform() = default;
+namespace {
+// The library's own sprite sheet, from the embedded bitmap file.
+bool embeddedSheet(int32_t resourceId, Image& image) {
+    return resourceId == kSkinResourceId && decodeBmp24(skinResourceBytes(), skinResourceSize(), image);
+}
+}  // namespace
+
+HeadlessPlatform::HeadlessPlatform() : sheetSource(embeddedSheet) {}
 HeadlessPlatform::~HeadlessPlatform() = default;
 
 HeadlessWindow* HeadlessPlatform::live(WindowHandle window) const {

@@ -33,7 +33,8 @@ struct Sheet {
 
 class HeadlessPlatform : public Platform {
 public:
-    // Supplies the decoded bitmap for a resource identifier; false when missing.
+    // Supplies the decoded bitmap for a resource identifier; false when
+    // missing. By default the library's embedded sprite sheet.
     using SheetSource = std::function<bool(int32_t resourceId, Image& image)>;
 
     HeadlessPlatform();
