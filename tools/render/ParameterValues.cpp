@@ -1,0 +1,302 @@
+#include "tools/render/ParameterValues.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <set>
+
+#include "tools/render/PluginHost.h"
+
+namespace {
+
+constexpr int kGridSteps = 2000;
+constexpr double kRangeTolerance = 0.05;
+
+std::string lower(std::string s) {
+    for (char& c : s) c = (char)std::tolower((unsigned char)c);
+    return s;
+}
+
+std::string trim(const std::string& s) {
+    size_t b = s.find_first_not_of(' ');
+    if (b == std::string::npos) return std::string();
+    return s.substr(b, s.find_last_not_of(' ') - b + 1);
+}
+
+bool endsWith(const std::string& s, const std::string& tail) {
+    return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+// Whole-string number with ':' or '.' as the separator.
+bool parseNumber(std::string s, double& out) {
+    s = trim(s);
+    for (char& c : s)
+        if (c == ':' || c == ',') c = '.';
+    if (s.empty() || lower(s).find("inf") != std::string::npos || lower(s).find("nan") != std::string::npos)
+        return false;
+    char* end = nullptr;
+    out = std::strtod(s.c_str(), &end);
+    return end && *end == 0;
+}
+
+std::string showNumber(double v) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%g", v);
+    return buf;
+}
+
+struct GridPoint {
+    float value;
+    DisplayReading reading;
+    std::string text;  // as displayed
+};
+
+// Reads the parameter's display at one normalised value.
+struct Probe {
+    PluginInstance& plugin;
+    int index;
+    std::string label;
+
+    DisplayReading at(float v, std::string* text = nullptr) {
+        plugin.set(index, v);
+        std::string shown = plugin.display(index);
+        if (text) *text = shown;
+        return readDisplay(shown, label);
+    }
+};
+
+// Smallest float in (lo, hi] for which pred holds, given pred(lo) false and pred(hi) true.
+float bisect(float lo, float hi, const std::function<bool(float)>& pred) {
+    for (int guard = 0; guard < 64; guard++) {
+        float mid = (float)(((double)lo + (double)hi) * 0.5);
+        if (mid <= lo || mid >= hi) break;
+        (pred(mid) ? hi : lo) = mid;
+    }
+    return hi;
+}
+
+// First grid point for which pred holds, then the smallest value before it that still does.
+bool smallestWith(const std::vector<GridPoint>& grid, const std::function<bool(float)>& pred, float& out) {
+    for (size_t j = 0; j < grid.size(); j++) {
+        if (!pred(grid[j].value)) continue;
+        out = j == 0 ? grid[0].value : bisect(grid[j - 1].value, grid[j].value, pred);
+        return true;
+    }
+    return false;
+}
+
+std::string acceptedText(const std::vector<GridPoint>& grid) {
+    std::vector<std::string> words;
+    std::set<std::string> units;
+    double lo = INFINITY, hi = -INFINITY;
+    std::string msg;
+    for (const GridPoint& g : grid) {
+        if (g.reading.numeric) {
+            units.insert(g.reading.unit);
+            continue;
+        }
+        if (g.reading.word.empty()) continue;
+        bool seen = false;
+        for (const std::string& w : words) seen = seen || w == trim(g.text);
+        if (!seen) words.push_back(trim(g.text));
+    }
+    for (const std::string& unit : units) {
+        lo = INFINITY, hi = -INFINITY;
+        for (const GridPoint& g : grid)
+            if (g.reading.numeric && g.reading.unit == unit) {
+                lo = std::fmin(lo, g.reading.number);
+                hi = std::fmax(hi, g.reading.number);
+            }
+        if (!msg.empty()) msg += ", or ";
+        msg += "a number from " + showNumber(lo) + " to " + showNumber(hi) + (unit.empty() ? "" : " " + unit);
+    }
+    for (size_t i = 0; i < words.size(); i++) {
+        if (!msg.empty()) msg += i == 0 ? ", or " : ", ";
+        msg += "\"" + words[i] + "\"";
+    }
+    return msg;
+}
+
+// Splits "+4.5dB", "41 %", "1.2kHz" into a number and a unit.
+bool parseRequest(const std::string& request, double& number, std::string& unit) {
+    static const struct {
+        const char* suffix;
+        const char* unit;
+        double scale;
+    } kUnits[] = {{"khz", "hz", 1000.0}, {"hz", "hz", 1.0}, {"db", "db", 1.0}, {"%", "%", 1.0}};
+    std::string s = lower(trim(request));
+    double scale = 1.0;
+    unit.clear();
+    for (const auto& u : kUnits) {
+        if (!endsWith(s, u.suffix)) continue;
+        s = s.substr(0, s.size() - std::strlen(u.suffix));
+        unit = u.unit;
+        scale = u.scale;
+        break;
+    }
+    if (!parseNumber(s, number)) return false;
+    number *= scale;
+    return true;
+}
+
+}  // namespace
+
+std::string normaliseWords(const std::string& s) {
+    std::string out;
+    for (char c : s) {
+        if (c == ' ' || c == '\t') {
+            if (!out.empty() && out.back() != ' ') out += ' ';
+        } else {
+            out += (char)std::tolower((unsigned char)c);
+        }
+    }
+    if (!out.empty() && out.back() == ' ') out.pop_back();
+    return out;
+}
+
+DisplayReading readDisplay(const std::string& display, const std::string& label) {
+    DisplayReading r;
+    std::string s = trim(display);
+    std::string unit = lower(trim(label));
+    for (const char* suffix : {"%", "db"}) {
+        if (!endsWith(lower(s), suffix)) continue;
+        s = s.substr(0, s.size() - std::strlen(suffix));
+        unit = suffix;
+        break;
+    }
+    double n = 0.0;
+    if (parseNumber(s, n)) {
+        r.numeric = true;
+        r.number = n;
+        r.unit = unit;
+    } else {
+        r.word = normaliseWords(display);
+    }
+    return r;
+}
+
+int findParameter(PluginInstance& plugin, const std::string& name, std::string& error) {
+    std::string want = normaliseWords(name);
+    std::vector<int> partial;
+    std::string all;
+    for (int i = 0; i < plugin.numParams(); i++) {
+        std::string have = normaliseWords(plugin.name(i));
+        if (i) all += ", ";
+        all += '"';
+        all += plugin.name(i);
+        all += '"';
+        if (have == want) return i;
+        if (!want.empty() && have.compare(0, want.size(), want) == 0 &&
+            (have.size() == want.size() || have[want.size()] == ' '))
+            partial.push_back(i);
+    }
+    if (partial.size() == 1) return partial[0];
+    if (partial.size() > 1) {
+        error = "parameter name '" + name + "' is ambiguous; it could be";
+        for (size_t k = 0; k < partial.size(); k++)
+        {
+            error += k ? ", \"" : " \"";
+            error += plugin.name(partial[k]);
+            error += '"';
+        }
+        return -1;
+    }
+    error = "unknown parameter '" + name + "'; the parameters are " + all;
+    return -1;
+}
+
+bool findValue(PluginInstance& plugin, int index, const std::string& request, float& normalised,
+               std::string& error) {
+    const float saved = plugin.get(index);
+    Probe probe{plugin, index, plugin.label(index)};
+    std::vector<GridPoint> grid;
+    for (int j = 0; j <= kGridSteps; j++) {
+        GridPoint g;
+        g.value = j == kGridSteps ? 1.0f : (float)j / (float)kGridSteps;
+        g.reading = probe.at(g.value, &g.text);
+        grid.push_back(g);
+    }
+    std::string name = plugin.name(index);
+    bool found = false;
+
+    // A word of the display ("Smooth SK", "Linked", "inf").
+    std::string word = normaliseWords(request);
+    for (const GridPoint& g : grid) found = found || (!g.reading.numeric && g.reading.word == word);
+    if (found) {
+        found = smallestWith(grid, [&](float v) { return probe.at(v).word == word; }, normalised);
+    } else {
+        double number = 0.0;
+        std::string unit;
+        std::set<std::string> units;
+        for (const GridPoint& g : grid)
+            if (g.reading.numeric) units.insert(g.reading.unit);
+        if (parseRequest(request, number, unit) && !units.empty()) {
+            if (unit.empty() || !units.count(unit)) {
+                if (units.size() == 1 && (unit.empty() || units.count("")))
+                    unit = *units.begin();
+                else if (unit.empty() && units.count("db") && units.count("%"))
+                    unit = number < 0.0 ? "db" : "%";  // cuts in dB, boosts in percent
+            }
+            if (units.count(unit)) {
+                float first = -1.0f, last = -1.0f;
+                double lo = INFINITY, hi = -INFINITY;
+                for (const GridPoint& g : grid)
+                    if (g.reading.numeric && g.reading.unit == unit) {
+                        if (first < 0.0f) first = g.value;
+                        last = g.value;
+                        lo = std::fmin(lo, g.reading.number);
+                        hi = std::fmax(hi, g.reading.number);
+                    }
+                if (number >= lo - kRangeTolerance && number <= hi + kRangeTolerance) {
+                    // "At or past" the target, in display order across the unit's region.
+                    auto reached = [&](double target) {
+                        return [&, target](float v) {
+                            DisplayReading r = probe.at(v);
+                            if (r.numeric && r.unit == unit) return r.number >= target;
+                            return v > last;
+                        };
+                    };
+                    float above = 1.0f;
+                    if (!smallestWith(grid, reached(number), above)) above = last;
+                    // The nearer of the two neighbouring steps; the lower one on a tie goes up.
+                    DisplayReading up = probe.at(above);
+                    float below = std::nextafter(above, -1.0f);
+                    DisplayReading down = probe.at(below);
+                    bool useDown = above > first && down.numeric && down.unit == unit &&
+                                   std::fabs(down.number - number) < std::fabs(up.number - number);
+                    if (!(up.numeric && up.unit == unit)) useDown = down.numeric && down.unit == unit;
+                    normalised = above;
+                    if (useDown) smallestWith(grid, reached(down.number), normalised);
+                    found = true;
+                }
+            }
+        }
+    }
+    plugin.set(index, saved);
+    if (!found)
+        error = "value '" + request + "' is not accepted for \"" + name + "\"; it takes " + acceptedText(grid);
+    return found;
+}
+
+bool applySetting(PluginInstance& plugin, const std::string& assignment, std::string& shown, std::string& error) {
+    size_t eq = assignment.find('=');
+    if (eq == std::string::npos) {
+        error = "setting '" + assignment + "' must have the form \"Name=Value\"";
+        return false;
+    }
+    int index = findParameter(plugin, assignment.substr(0, eq), error);
+    if (index < 0) return false;
+    float value = 0.0f;
+    if (!findValue(plugin, index, assignment.substr(eq + 1), value, error)) return false;
+    plugin.set(index, value);
+    shown = plugin.name(index);
+    shown += " = ";
+    shown += trim(plugin.display(index));
+    std::string label = trim(plugin.label(index));
+    if (!label.empty()) {
+        shown += ' ';
+        shown += label;
+    }
+    return true;
+}

@@ -1,0 +1,59 @@
+// A minimal VST 2 host: loads a plug-in library, creates instances through
+// its entry point and drives them through the effect record only.
+#pragma once
+#include <string>
+
+#include "host/AEffect.h"
+
+class PluginLibrary {
+public:
+    PluginLibrary() = default;
+    PluginLibrary(const PluginLibrary&) = delete;
+    PluginLibrary& operator=(const PluginLibrary&) = delete;
+    ~PluginLibrary();
+
+    // Opens the library and finds its entry point; false with a message otherwise.
+    bool load(const std::string& path, std::string& error);
+    // Calls the entry point with this host's callback; null when it gives no record.
+    AEffect* create();
+
+private:
+    void* handle_ = nullptr;
+    AEffect* (*entry_)(audioMasterCallback) = nullptr;
+};
+
+// One instance, closed through effClose when the object goes.
+class PluginInstance {
+public:
+    explicit PluginInstance(AEffect* effect) : effect_(effect) {}
+    PluginInstance(const PluginInstance&) = delete;
+    PluginInstance& operator=(const PluginInstance&) = delete;
+    ~PluginInstance();
+
+    AEffect* record() const { return effect_; }
+    VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
+                       float opt = 0.0f);
+    int numParams() const { return effect_->numParams; }
+    int numPrograms() const { return effect_->numPrograms; }
+    int latency() const { return effect_->initialDelay; }
+
+    // Texts as the plug-in writes them, with trailing blanks removed.
+    std::string name(int index);
+    std::string display(int index);
+    std::string label(int index);
+    float get(int index);
+    void set(int index, float value);
+    void copyParametersFrom(PluginInstance& other);
+
+    void start(float sampleRate, int blockSize);
+    void stop();
+    void process(float** inputs, float** outputs, int frames);
+
+private:
+    std::string text(VstInt32 opcode, int index);
+    AEffect* effect_;
+    bool running_ = false;
+};
+
+// Trailing blanks removed.
+std::string trimRight(const std::string& s);
