@@ -1,0 +1,270 @@
+// The block entry: channel selection, equaliser, drive and peak meters, soft
+// knee, limiter and smoother, output tap with stereo link and reduction
+// meters, output gain, and writing or adding into the host's buffers.
+#include <algorithm>
+#include <cmath>
+
+#include "engine/Flush.h"
+#include "engine/MaximizerEffect.h"
+#include "engine/Stages.h"
+#include "engine/Truncate.h"
+
+namespace {
+
+// Algorithm codes 0..5: Full, Smooth, Falling, Full SK, Smooth SK, Falling SK.
+struct AlgorithmRow {
+    int32_t softKnee;
+    bool falling;
+    bool smoothed;  // the output tap reads smoothGain instead of limitGain
+};
+constexpr AlgorithmRow kAlgorithms[6] = {
+    {0, false, false}, {0, false, true}, {0, true, true}, {1, false, false}, {1, false, false}, {1, true, false},
+};
+
+// Force Channels codes 0..2: stereo, left only, right only.
+struct ChannelRoute {
+    int32_t activeLeft, activeRight;
+    bool writeLeft, writeRight;
+};
+constexpr ChannelRoute kRoutes[3] = {{1, 1, true, true}, {1, 0, true, false}, {0, 1, false, true}};
+
+constexpr float kBoostScale = 1.0f / 282.0f;  // 0.003546099
+constexpr float kPeakCap = 10.0f;
+constexpr float kReductionFloor = 0.0001f;
+
+// Everything a block reads from the parameters and derived values, read once.
+struct BlockSettings {
+    bool eqOn, bodyOn, bassOn, midOn, trebleOn;
+    float bodyAmount, bass, mid;
+    float limiterGain, outputGain, rampFactor;
+    int32_t kneeSpeed;
+    AlgorithmRow algorithm;
+    bool linked;
+};
+
+// Non-finite input counts as silence, so one bad sample cannot poison the
+// filter and limiter state; then the usual flush.
+inline float inputSample(float v) { return std::isfinite(v) ? flush(v) : 0.0f; }
+
+inline int32_t wrapAdvance(int32_t pos, int32_t n, int32_t length) { return (pos + n % length) % length; }
+
+void copyInput(float* work, const float* in, int32_t n) {
+    for (int32_t i = 0; i < n; ++i) work[i] = inputSample(in[i]);
+}
+
+// Drive gain, then raise the peak meter on the signed sample (negative
+// samples never raise it; an unordered meter is replaced).
+void driveAndMeter(float* work, int32_t n, float gain, Relaxed<float>& meter, Relaxed<float>& fallSpeed) {
+    float peak = meter;
+    bool raised = false;
+    for (int32_t i = 0; i < n; ++i) {
+        const float v = work[i] * gain;
+        work[i] = v;
+        if (!(v <= peak)) {
+            peak = std::min(v, kPeakCap);
+            raised = true;
+        }
+    }
+    if (raised) {
+        meter = peak;
+        fallSpeed = 0.0f;
+    }
+}
+
+void linkKneeGains(float* left, float* right, int32_t n) {
+    for (int32_t i = 0; i < n; ++i) left[i] = right[i] = std::min(left[i], right[i]);
+}
+
+}  // namespace
+
+void MaximizerEffect::process(float** inputs, float** outputs, VstInt32 sampleFrames) {
+    accumulating = 1;
+    runBlock(inputs, outputs, sampleFrames);
+}
+
+void MaximizerEffect::processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) {
+    accumulating = 0;
+    runBlock(inputs, outputs, sampleFrames);
+}
+
+void MaximizerEffect::runBlock(float** inputs, float** outputs, VstInt32 sampleFrames) {
+    if (resumed != 1) return;
+    const int32_t n = std::max<VstInt32>(sampleFrames, 0);
+    blockFrames = n;
+    inLeft = inputs[0];
+    inRight = inputs[1];
+    outLeft = outputs[0];
+    outRight = outputs[1];
+    denormalFloor = 0x1p-32f;
+    int32_t active[2] = {1, 1};
+    bool writeLeft = true, writeRight = true;
+    int32_t mode = 0;
+
+    // Channel selection: detected from the buffers and pins, or forced.
+    const bool autoSelect = truncateToInt(paramValue[kAutoSelectChannels]) == 1;
+    if (autoSelect) {
+        if (inputs[0] == inputs[1]) {
+            mode = 1;
+        } else {
+            const bool in1 = isInputConnected(1);
+            const bool in0 = isInputConnected(0);
+            if (in0 != in1) {
+                // Differing answers are asked again and the second ones count.
+                // Should those agree, the block stays stereo: a channel is
+                // never both idle and processed.
+                const bool again0 = isInputConnected(0);
+                const bool again1 = isInputConnected(1);
+                if (again0 != again1) mode = again0 ? 1 : 2;
+            }
+        }
+        if (outputs[0] == outputs[1]) {
+            writeRight = false;
+        } else {
+            const bool out0 = isOutputConnected(0);
+            const bool out1 = isOutputConnected(1);
+            if (out0 != out1) {
+                writeLeft = isOutputConnected(0);
+                writeRight = isOutputConnected(1);
+            }
+        }
+        paramValue[kForceChannels] = static_cast<float>(mode);
+    } else {
+        mode = truncateToInt(paramValue[kForceChannels]);
+        if (mode < 0 || mode > 2) mode = 0;  // codes outside the list process stereo
+        writeLeft = kRoutes[mode].writeLeft;
+        writeRight = kRoutes[mode].writeRight;
+    }
+    active[0] = kRoutes[mode].activeLeft;
+    active[1] = kRoutes[mode].activeRight;
+    channelActive[0] = active[0];
+    channelActive[1] = active[1];
+    if (reportChannelMode == 1 && autoSelect) {
+        paramValue[kForceChannels] = static_cast<float>(mode);
+        setParameterAutomated(kForceChannels, paramValue[kForceChannels] / paramMax[kForceChannels]);
+        reportChannelMode = 0;
+    }
+
+    // The idle channel of a mono mode keeps its rings aligned with readPos.
+    soloChannel = mode;
+    if (mode == 1 || mode == 2) {
+        const int c = mode == 1 ? 1 : 0;
+        ChannelState& idle = channels[c];
+        idle.writePos = wrapAdvance(idle.writePos, n, ringLength);
+        idle.smoothPos = wrapAdvance(idle.smoothPos, n, ringLength);
+        reductionMeter[c] = 1.0f;
+        peakMeter[c] = 0.0f;
+        peakFallSpeed[c] = 0.0f;
+    }
+
+    BlockSettings s;
+    s.eqOn = truncateToInt(paramValue[kEqOnOff]) == 1;
+    const float body = paramValue[kBodyBoost], bass = paramValue[kBassBoost], mid = paramValue[kMidBoost];
+    s.bodyOn = body != 0.0f;
+    s.bassOn = bass != 141.0f;
+    s.midOn = mid != 141.0f;
+    s.trebleOn = paramValue[kHiBoost] != 141.0f;
+    s.bodyAmount = bodyAmount;
+    s.bass = bass * kBoostScale;
+    s.mid = mid * kBoostScale;
+    s.limiterGain = limiterGain;
+    s.outputGain = outputGain;
+    s.rampFactor = rampFactor;
+    s.kneeSpeed = truncateToInt(paramValue[kSoftKnee]);
+    s.algorithm = kAlgorithms[truncateToIndex(paramValue[kAlgorithm], 5)];
+    s.linked = static_cast<uint8_t>(truncateToInt(paramValue[kStereoLink])) == 1 && mode == 0;
+    const bool accumulate = accumulating == 1;
+    // The processed side's value is computed whatever its output flag, so a
+    // mono mode always copies the current sample to the other side.
+    const bool computeLeft = mode == 1 || (mode == 0 && writeLeft);
+    const bool computeRight = mode == 2 || (mode == 0 && writeRight);
+
+    // Blocks longer than the size given at resume run in pieces that fit the
+    // work buffers and keep the rings' spacing.
+    const int32_t pieceMax = std::max<int32_t>(1, blockSizeAtResume);
+    float outL = outSampleLeft, outR = outSampleRight;
+    for (int32_t offset = 0; offset < n; offset += pieceMax) {
+        const int32_t m = std::min(pieceMax, n - offset);
+        blockFrames = m;
+        ChannelState* ch = channels;
+
+        for (int c = 0; c < 2; ++c)
+            if (active[c]) copyInput(workBuffer[c], inputs[c] + offset, m);
+
+        if (s.eqOn) {
+            for (int c = 0; c < 2; ++c)
+                if (active[c] && s.bodyOn) bodyStage(workBuffer[c], s.bodyAmount, m);
+            for (int c = 0; c < 2; ++c)
+                if (active[c] && s.bassOn) bassStage(ch[c], workBuffer[c], s.bass, m);
+            for (int c = 0; c < 2; ++c)
+                if (active[c] && s.midOn) midStage(ch[c], workBuffer[c], s.mid, m);
+            for (int c = 0; c < 2; ++c)
+                if (active[c] && s.trebleOn) trebleStage(c);
+        }
+
+        for (int c = 0; c < 2; ++c)
+            if (active[c]) driveAndMeter(workBuffer[c], m, s.limiterGain, peakMeter[c], peakFallSpeed[c]);
+
+        for (int c = 0; c < 2; ++c)
+            if (active[c]) kneeBlock(ch[c], workBuffer[c], ch[c].kneeGain, s.kneeSpeed, s.algorithm.softKnee, m);
+        if (s.linked) {
+            linkKneeGains(ch[0].kneeGain, ch[1].kneeGain, m);
+            currentGain[0] = currentGain[1] = ch[0].kneeGain[m - 1];
+        } else {
+            for (int c = 0; c < 2; ++c)
+                if (active[c]) currentGain[c] = ch[c].kneeState;
+        }
+
+        for (int c = 0; c < 2; ++c) {
+            if (!active[c]) continue;
+            limitBlock(ch[c], workBuffer[c], s.rampFactor, m, s.algorithm.falling);
+            smoothBlock(ch[c], m);
+        }
+
+        // Output tap, 2400 slots behind the limiter.
+        const int32_t length = ringLength;
+        const float* ringL = s.algorithm.smoothed ? ch[0].smoothGain : ch[0].limitGain;
+        const float* ringR = s.algorithm.smoothed ? ch[1].smoothGain : ch[1].limitGain;
+        float reduction[2] = {reductionMeter[0], reductionMeter[1]};
+        const float before[2] = {reduction[0], reduction[1]};
+        int32_t read = readPos, clear = clearPos;
+        for (int32_t i = 0; i < m; ++i) {
+            float g[2] = {ringL[read], ringR[read]};
+            if (s.linked) g[0] = g[1] = std::min(g[0], g[1]);
+            for (int c = 0; c < 2; ++c) {
+                if (!active[c]) continue;
+                workBuffer[c][i] = ch[c].delayLine[read] * g[c];
+                if (g[c] < reduction[c]) reduction[c] = g[c];
+                if (reduction[c] < kReductionFloor) reduction[c] = kReductionFloor;
+                // The start value points one past the wrap: a slot nothing reads.
+                if (clear < length) ch[c].limitGain[clear] = 1.0f;
+            }
+            if (++read >= length) read = 0;
+            if (++clear >= length) clear = 0;
+        }
+        readPos = read;
+        clearPos = clear;
+        for (int c = 0; c < 2; ++c)
+            if (active[c] && reduction[c] != before[c]) reductionMeter[c] = reduction[c];
+
+        // Output gain, mono copy, then write or add.
+        float* out0 = outputs[0] + offset;
+        float* out1 = outputs[1] + offset;
+        const float* w0 = workBuffer[0];
+        const float* w1 = workBuffer[1];
+        for (int32_t i = 0; i < m; ++i) {
+            if (computeLeft) outL = flush(s.outputGain * w0[i]);
+            if (computeRight) outR = flush(s.outputGain * w1[i]);
+            if (mode == 1) outR = outL;
+            if (mode == 2) outL = outR;
+            if (accumulate) {
+                if (writeLeft) out0[i] += outL;
+                if (writeRight) out1[i] += outR;
+            } else {
+                if (writeLeft) out0[i] = outL;
+                if (writeRight) out1[i] = outR;
+            }
+        }
+    }
+    outSampleLeft = outL;
+    outSampleRight = outR;
+}

@@ -1,0 +1,96 @@
+// An in-process host for engine tests: records every request the plug-in
+// sends, answers the version question and the pin questions, and runs an
+// instance block by block.
+#pragma once
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <vector>
+
+#include "engine/MaximizerEffect.h"
+
+struct HostRequest {
+    VstInt32 opcode, index;
+    VstIntPtr value;
+    float opt;
+};
+
+struct TestHost {
+    std::vector<HostRequest> requests;
+    // Answers to audioMasterPinConnected, taken in order; 0 (connected) once empty.
+    std::deque<VstIntPtr> pinAnswers;
+
+    static TestHost*& current() {
+        static TestHost* host = nullptr;
+        return host;
+    }
+
+    // The record's user field (the host's own slot) names the host once the
+    // instance exists; during construction the current host answers.
+    static VstIntPtr VSTCALLBACK callback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
+                                          void*, float opt) {
+        TestHost* host = effect && effect->user ? static_cast<TestHost*>(effect->user) : current();
+        if (host) host->requests.push_back({opcode, index, value, opt});
+        if (opcode == audioMasterVersion) return 2400;
+        if (opcode == audioMasterPinConnected && host && !host->pinAnswers.empty()) {
+            const VstIntPtr answer = host->pinAnswers.front();
+            host->pinAnswers.pop_front();
+            return answer;
+        }
+        return 0;
+    }
+
+    std::vector<HostRequest> of(VstInt32 opcode) const {
+        std::vector<HostRequest> found;
+        for (const HostRequest& r : requests)
+            if (r.opcode == opcode) found.push_back(r);
+        return found;
+    }
+};
+
+// One resumed instance wired to its own TestHost.
+struct Rig {
+    TestHost host;
+    std::unique_ptr<MaximizerEffect> fx;
+
+    explicit Rig(float sampleRate = 44100.0f, VstInt32 blockSize = 512, bool resume = true) {
+        TestHost::current() = &host;
+        fx = std::make_unique<MaximizerEffect>(&TestHost::callback);
+        fx->getAeffect()->user = &host;
+        fx->setSampleRate(sampleRate);
+        fx->setBlockSize(blockSize);
+        if (resume) fx->resume();
+        host.requests.clear();
+    }
+    ~Rig() {
+        fx.reset();
+        if (TestHost::current() == &host) TestHost::current() = nullptr;
+    }
+    Rig(const Rig&) = delete;
+    Rig& operator=(const Rig&) = delete;
+
+    // Writes an internal value the way the editor does, then recomputes.
+    void set(int index, float value) {
+        fx->paramValue[index] = value;
+        fx->updateCoefficients();
+    }
+
+    // Runs a stereo signal through processReplacing in blocks of the given
+    // sizes (cycled), returning both outputs.
+    struct Output {
+        std::vector<float> left, right;
+    };
+    Output run(const std::vector<float>& left, const std::vector<float>& right, std::vector<int> blocks = {512}) {
+        Output out{std::vector<float>(left.size()), std::vector<float>(right.size())};
+        std::vector<float> inL(left), inR(right);
+        size_t pos = 0, k = 0;
+        while (pos < left.size()) {
+            const size_t n = std::min<size_t>(static_cast<size_t>(blocks[k++ % blocks.size()]), left.size() - pos);
+            float* ins[2] = {inL.data() + pos, inR.data() + pos};
+            float* outs[2] = {out.left.data() + pos, out.right.data() + pos};
+            fx->processReplacing(ins, outs, static_cast<VstInt32>(n));
+            pos += n;
+        }
+        return out;
+    }
+};
