@@ -1,0 +1,243 @@
+// Opens the built plug-in library by path, as a host does, and checks what a
+// host sees: the exported entry, the effect record read as raw bytes at the
+// published offsets, the requests made while an instance is created, the
+// dispatcher's answers, a processed block and effClose.
+// Usage: hok-loadcheck [library-path]; prints "N passed, M failed" last.
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "host/AEffect.h"
+
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <dlfcn.h>
+#endif
+
+#ifndef HOK_LIBRARY_DEFAULT
+#define HOK_LIBRARY_DEFAULT "HokMaximizer"
+#endif
+
+namespace {
+
+int passed = 0, failed = 0;
+
+void expect(bool ok, const std::string& what) {
+    if (ok) {
+        ++passed;
+    } else {
+        ++failed;
+        std::printf("  FAIL %s\n", what.c_str());
+    }
+}
+
+struct Request {
+    AEffect* effect;
+    VstInt32 opcode, index;
+    VstIntPtr value;
+    float opt;
+};
+std::vector<Request> requests;
+VstIntPtr versionAnswer = 2400;
+
+VstIntPtr VSTCALLBACK recordingHost(AEffect* e, VstInt32 opcode, VstInt32 index, VstIntPtr value, void*, float opt) {
+    requests.push_back({e, opcode, index, value, opt});
+    return opcode == audioMasterVersion ? versionAnswer : 0;
+}
+
+typedef AEffect*(VSTCALLBACK* MainProc)(audioMasterCallback);
+
+// Published offsets of the record's fields, by pointer size.
+struct Layout {
+    size_t size, magic, dispatcher, process, setParameter, getParameter, numPrograms, numParams, numInputs,
+        numOutputs, flags, resvd1, resvd2, initialDelay, realQualities, offQualities, ioRatio, object, user,
+        uniqueID, version, processReplacing, future;
+};
+constexpr Layout layout32{144, 0, 4, 8, 12, 16, 20, 24, 28, 32, 36, 40, 44, 48, 52, 56, 60, 64, 68, 72, 76, 80, 84};
+constexpr Layout layout64{192, 0, 8, 16, 24, 32, 40, 44, 48, 52, 56, 64, 72, 80, 84, 88, 92, 96, 104, 112, 116, 120, 128};
+const Layout& published = sizeof(void*) == 4 ? layout32 : layout64;
+
+int32_t readInt(const AEffect* e, size_t offset) {
+    int32_t v;
+    std::memcpy(&v, reinterpret_cast<const unsigned char*>(e) + offset, 4);
+    return v;
+}
+uintptr_t readPointer(const AEffect* e, size_t offset) {
+    uintptr_t v;
+    std::memcpy(&v, reinterpret_cast<const unsigned char*>(e) + offset, sizeof v);
+    return v;
+}
+template <typename F>
+uintptr_t addressOf(F f) {
+    uintptr_t v;
+    static_assert(sizeof f == sizeof v);
+    std::memcpy(&v, &f, sizeof v);
+    return v;
+}
+
+VstIntPtr send(AEffect* e, VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
+               float opt = 0.0f) {
+    return e->dispatcher(e, opcode, index, value, ptr, opt);
+}
+
+void checkRecord(AEffect* e) {
+    expect(sizeof(AEffect) == published.size, "record size " + std::to_string(sizeof(AEffect)));
+    expect(readInt(e, published.magic) == 0x56737450, "magic 'VstP'");
+    expect(readPointer(e, published.dispatcher) == addressOf(e->dispatcher) && e->dispatcher, "dispatcher entry");
+    expect(readPointer(e, published.process) == addressOf(e->process) && e->process, "process entry");
+    expect(readPointer(e, published.setParameter) == addressOf(e->setParameter) && e->setParameter,
+           "setParameter entry");
+    expect(readPointer(e, published.getParameter) == addressOf(e->getParameter) && e->getParameter,
+           "getParameter entry");
+    expect(readInt(e, published.numPrograms) == 10, "10 programs");
+    expect(readInt(e, published.numParams) == 17, "17 parameters");
+    expect(readInt(e, published.numInputs) == 2, "2 inputs");
+    expect(readInt(e, published.numOutputs) == 2, "2 outputs");
+    expect(readInt(e, published.flags) == 0x19, "flags 0x19");
+    expect(readPointer(e, published.resvd1) == 0 && readPointer(e, published.resvd2) == 0, "reserved fields zero");
+    expect(readInt(e, published.initialDelay) == 2400, "initial delay 2400");
+    expect(readInt(e, published.realQualities) == 0 && readInt(e, published.offQualities) == 0, "qualities zero");
+    expect(static_cast<uint32_t>(readInt(e, published.ioRatio)) == 0x40000000u, "ioRatio bits of 2.0");
+    expect(readPointer(e, published.object) != 0 && readPointer(e, published.object) == addressOf(e->object),
+           "object set");
+    expect(readPointer(e, published.user) == 0, "user null");
+    expect(readInt(e, published.uniqueID) == 0x514D5A45, "unique ID 'QMZE'");
+    expect(readInt(e, published.version) == 2, "version 2");
+    expect(readPointer(e, published.processReplacing) == addressOf(e->processReplacing) && e->processReplacing,
+           "processReplacing entry");
+    bool futureZero = true;
+    for (size_t i = published.future; i < published.size; ++i)
+        futureZero &= reinterpret_cast<const unsigned char*>(e)[i] == 0;
+    expect(futureZero, "reserved tail all zero");
+}
+
+void checkCreationRequests(AEffect* e) {
+    expect(!requests.empty() && requests[0].opcode == audioMasterVersion && requests[0].effect == nullptr,
+           "version asked first, without a record");
+    std::vector<Request> automates;
+    for (const Request& r : requests)
+        if (r.opcode == audioMasterAutomate) automates.push_back(r);
+    expect(automates.size() == 17, "17 automate requests during creation, got " + std::to_string(automates.size()));
+    bool ordered = true;
+    for (size_t i = 0; i < automates.size(); ++i)
+        ordered &= automates[i].index == static_cast<VstInt32>(i) && automates[i].effect == e;
+    expect(ordered, "automate requests for indexes 0 to 16 in order, for this record");
+}
+
+void checkAnswers(AEffect* e) {
+    char text[256];
+    expect(send(e, effIdentify) == 0x4E764566, "effIdentify 'NvEf'");
+    expect(send(e, effGetVstVersion) == 2, "effGetVstVersion 2");
+    expect(send(e, effGetPlugCategory) == 0, "effGetPlugCategory 0");
+    expect(send(e, effGetNumProgramCategories) == 1, "effGetNumProgramCategories 1");
+    expect(send(e, effKeysRequired) == 1, "effKeysRequired 1");
+    expect(send(e, effCanBeAutomated, 16) == 1, "effCanBeAutomated 1");
+    expect(send(e, effGetEffectName, 0, 0, text) == 1 && std::strcmp(text, "Hok Maximizer") == 0, "effect name");
+    expect(send(e, effGetVendorString, 0, 0, text) == 1 && std::strcmp(text, "Qel v1.1") == 0, "vendor");
+    expect(send(e, effGetProductString, 0, 0, text) == 1 && std::strcmp(text, "Hok Maximizer") == 0, "product");
+    char send1[] = "plugAsSend", insert[] = "plugAsChannelInsert", midi[] = "receiveVstEvents";
+    expect(send(e, effCanDo, 0, 0, send1) == 1, "canDo plugAsSend");
+    expect(send(e, effCanDo, 0, 0, insert) == 1, "canDo plugAsChannelInsert");
+    expect(send(e, effCanDo, 0, 0, midi) == -1, "canDo receiveVstEvents is -1");
+    VstPinProperties pin{};
+    expect(send(e, effGetOutputProperties, 1, 0, &pin) == 1 && std::strcmp(pin.label, "Hok 2") == 0 &&
+               pin.flags == 3,
+           "output pin 2");
+    expect(send(e, effGetOutputProperties, 2, 0, &pin) == 0, "no output pin 3");
+    expect(send(e, effGetInputProperties, 0, 0, &pin) == 0, "no input properties");
+    for (VstInt32 opcode : {16, 17, 18, 20, 21, 59, -1})
+        expect(send(e, opcode) == 0, "unhandled opcode " + std::to_string(opcode) + " answers 0");
+    expect(send(e, effGetProgramName, 0, 0, nullptr) == 0, "null text buffer answers 0");
+    std::memset(text, 0, sizeof text);
+    send(e, effGetParamName, 4, 0, text);
+    expect(std::strcmp(text, "SoftKnee       S/M/H  ") == 0, "parameter 4's name");
+    send(e, effSetProgram, 0, 10);
+    expect(send(e, effGetProgram) == 0, "program 10 refused");
+    ERect* rect = nullptr;
+    expect(send(e, effEditGetRect, 0, 0, &rect) == 1 && rect && rect->right - rect->left == 512,
+           "editor rectangle 512 wide");
+}
+
+void checkProcessing(AEffect* e) {
+    const int n = 512;
+    std::vector<float> inL(n), inR(n), outL(n, 9.0f), outR(n, 9.0f);
+    for (int i = 0; i < n; ++i) inL[i] = inR[i] = 0.5f * std::sin(0.05f * i);
+    float* ins[2] = {inL.data(), inR.data()};
+    float* outs[2] = {outL.data(), outR.data()};
+    send(e, effSetSampleRate, 0, 0, nullptr, 44100.0f);
+    send(e, effSetBlockSize, 0, n);
+    send(e, effMainsChanged, 0, 1);
+    for (int block = 0; block < 8; ++block) e->processReplacing(e, ins, outs, n);
+    bool finite = true;
+    for (int i = 0; i < n; ++i) finite &= std::isfinite(outL[i]) && std::isfinite(outR[i]) && outL[i] != 9.0f;
+    expect(finite, "processed block is written and finite");
+    send(e, effMainsChanged, 0, 0);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const char* path = argc > 1 ? argv[1] : HOK_LIBRARY_DEFAULT;
+#if defined(_WIN32)
+    HMODULE library = LoadLibraryA(path);
+    void* entry = library ? reinterpret_cast<void*>(GetProcAddress(library, "main")) : nullptr;
+#else
+    void* library = dlopen(path, RTLD_NOW | RTLD_LOCAL);
+    void* entry = library ? dlsym(library, "main") : nullptr;
+    if (!library) std::printf("  %s\n", dlerror());
+#endif
+    expect(library != nullptr, std::string("library opens: ") + path);
+    expect(entry != nullptr, "exports main");
+    if (!entry) {
+        std::printf("%d passed, %d failed\n", passed, failed);
+        return 1;
+    }
+    MainProc mainProc;
+    std::memcpy(&mainProc, &entry, sizeof mainProc);
+
+    // A host that does not answer the version question gets nothing.
+    versionAnswer = 0;
+    requests.clear();
+    expect(mainProc(recordingHost) == nullptr, "version 0 gives null");
+    expect(requests.size() == 1, "nothing but the version question was asked");
+    expect(mainProc(nullptr) == nullptr, "no host callback gives null");
+    versionAnswer = 2400;
+
+    requests.clear();
+    AEffect* one = mainProc(recordingHost);
+    expect(one != nullptr, "main returns a record");
+    if (one) {
+        checkRecord(one);
+        checkCreationRequests(one);
+        checkAnswers(one);
+    }
+
+    // A second instance is a separate record and object; closing the first leaves it working.
+    requests.clear();
+    AEffect* two = mainProc(recordingHost);
+    expect(two != nullptr && two != one, "second instance has its own record");
+    if (one && two) {
+        expect(one->object != two->object, "second instance has its own object");
+        one->setParameter(one, 7, 0.75f);
+        expect(two->getParameter(two, 7) == 0.5f, "instances keep their own parameters");
+        expect(send(one, effClose) == 1, "effClose answers 1");
+        one = nullptr;
+        checkProcessing(two);
+        char text[64] = "";
+        expect(send(two, effGetEffectName, 0, 0, text) == 1, "second instance answers after the first closed");
+    }
+    if (one) expect(send(one, effClose) == 1, "effClose answers 1");
+    if (two) expect(send(two, effClose) == 1, "effClose of the second answers 1");
+
+#if defined(_WIN32)
+    if (library) FreeLibrary(library);
+#else
+    if (library) dlclose(library);
+#endif
+    std::printf("%d passed, %d failed\n", passed, failed);
+    return failed == 0 ? 0 : 1;
+}

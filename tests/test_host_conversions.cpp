@@ -1,0 +1,101 @@
+// The value-to-text conversions: every worked example, the limits, and that
+// no call writes past nine bytes.
+#include "tests/check.h"
+#include "tests/test_host_support.h"
+
+using hosttest::SpyEffect;
+
+namespace {
+// Runs a conversion into a buffer guarded past its ninth byte.
+template <typename F>
+std::string convert(F f) {
+    char text[32];
+    std::memset(text, '#', sizeof text);
+    f(text);
+    for (int i = 9; i < 32; ++i)
+        if (text[i] != '#') return "<wrote past 9 bytes>";
+    if (std::memchr(text, 0, 9) == nullptr) return "<no terminator>";
+    return text;
+}
+
+std::string f2s(float v, int8_t start = 0) {
+    SpyEffect fx;
+    return convert([&](char* t) { fx.float2string(v, t, start); });
+}
+std::string l2s(VstInt32 v) {
+    SpyEffect fx;
+    return convert([&](char* t) { fx.long2string(v, t); });
+}
+}  // namespace
+
+TEST_CASE("host.conversions", "float2string worked examples at start count 0") {
+    CHECK_STR(f2s(0.0f), "0:000000");
+    CHECK_STR(f2s(1.5f), "1:500000");
+    CHECK_STR(f2s(-1.5f), "-1:50000");
+    CHECK_STR(f2s(12.25f), "12:25000");
+    CHECK_STR(f2s(0.7f), "0:699999");
+    CHECK_STR(f2s(6.02f), "6:019999");
+    CHECK_STR(f2s(123.456f), "123:4560");
+    CHECK_STR(f2s(3000.0f), "3000:000");
+    CHECK_STR(f2s(1234567.0f), "1234567:");
+    CHECK_STR(f2s(-0.5f), "-0:50000");
+}
+
+TEST_CASE("host.conversions", "float2string with the callers' start counts") {
+    CHECK_STR(f2s(1.5f, 4), "1:50");
+    CHECK_STR(f2s(-1.5f, 4), "-1:5");
+    CHECK_STR(f2s(12.25f, 4), "12:2");
+    CHECK_STR(f2s(123.456f, 4), "123:");
+    CHECK_STR(f2s(12345.678f, 2), "12345:");
+    CHECK_STR(f2s(-96.5f, 4), "-96:");
+    CHECK_STR(f2s(999.0f, 4), "999:");
+    CHECK_STR(f2s(-99.0f, 4), "-99:");
+    CHECK_STR(f2s(0.0f, 4), "0:00");
+    // Four characters whenever the integer part fits.
+    for (float v : {0.01f, 9.99f, 10.5f, 99.9f, 100.0f, 998.7f, -0.3f, -9.9f, -42.0f})
+        CHECK_EQ(f2s(v, 4).size(), (size_t)4);
+}
+
+TEST_CASE("host.conversions", "float2string shows Huge! past its limits and never drops leading digits") {
+    CHECK_STR(f2s(99999999.0f), " Huge!  ");
+    CHECK_STR(f2s(1.0e9f), " Huge!  ");
+    CHECK_STR(f2s(-10000000.0f), " Huge!  ");
+    CHECK_STR(f2s(INFINITY), " Huge!  ");
+    CHECK_STR(f2s(-INFINITY), " Huge!  ");
+    CHECK_STR(f2s(NAN), " Huge!  ");
+    // Integer digits beyond the budget would otherwise be cut from the left ("000:").
+    CHECK_STR(f2s(3000.0f, 4), " Huge!  ");
+    CHECK_STR(f2s(-100.0f, 4), " Huge!  ");
+    CHECK_STR(f2s(12345678.0f), " Huge!  ");
+    CHECK_STR(f2s(-1234567.0f), " Huge!  ");
+    // A negative start count is taken as 0: the text still fits nine bytes.
+    CHECK_STR(f2s(1.5f, -100), "1:500000");
+}
+
+TEST_CASE("host.conversions", "long2string right-aligns in seven and cuts at eight") {
+    CHECK_STR(l2s(0), "      0");
+    CHECK_STR(l2s(-5), "     -5");
+    CHECK_STR(l2s(12345678), "12345678");
+    CHECK_STR(l2s(99999999), "99999999");
+    CHECK_STR(l2s(100000000), " Huge!  ");
+    CHECK_STR(l2s(2147483647), " Huge!  ");
+    CHECK_STR(l2s(-10000000), "-1000000");
+    CHECK_STR(l2s(-2147483647 - 1), "-2147483");
+}
+
+TEST_CASE("host.conversions", "dB, Hz and ms texts at the stored sample rate") {
+    SpyEffect fx;
+    auto dB = [&](float v) { return convert([&](char* t) { fx.dB2string(v, t); }); };
+    auto hz = [&](float v) { return convert([&](char* t) { fx.Hz2string(v, t); }); };
+    auto ms = [&](float v) { return convert([&](char* t) { fx.ms2string(v, t); }); };
+    CHECK_STR(dB(0.5f), "-6:02059");
+    CHECK_STR(dB(1.0f), "0:000000");
+    CHECK_STR(dB(0.0f), "  -oo   ");
+    CHECK_STR(dB(-1.0f), "  -oo   ");
+    CHECK_STR(hz(100.0f), "441:0000");
+    CHECK_STR(hz(0.0f), "0:000000");
+    CHECK_STR(ms(100.0f), "2:267573");
+    fx.setSampleRate(48000.0f);
+    CHECK_STR(hz(100.0f), "480:0000");
+    CHECK_STR(ms(48.0f), "1:000000");
+}
