@@ -1,0 +1,406 @@
+// Painting: each frame is compared with the synthetic sheet, whose pixels
+// name their own sheet position, so a region shows exactly one sprite.
+#include <cmath>
+#include <string>
+
+#include "check.h"
+#include "engine/Tables.h"
+#include "tests/editor_support.h"
+
+using namespace editortest;
+namespace s = skin;
+
+namespace {
+
+// Checks that `text` is drawn from (x, y) glyph by glyph, followed by `suffix`.
+bool showsText(const Rig& rig, const std::string& text, int32_t x, int32_t y, const s::Rect& suffix) {
+    int32_t pen = 0;
+    for (char c : text) {
+        if (c >= '0' && c <= '9') {
+            const s::Rect g = s::digitGlyph(c - '0');
+            if (!rig.shows(g, x + pen, y)) return false;
+            pen += g.w + 1;
+        } else if (c == '-') {
+            if (!rig.shows(s::kMinusGlyph, x + pen, y)) return false;
+            pen += 6;
+        } else if (c == ':') {
+            if (!rig.shows(s::kPointGlyph, x + pen, y)) return false;
+            pen += 4;
+        } else {
+            if (!rig.cleanRect(x + pen, y, 6, 10)) return false;  // a blank
+            pen += 6;
+        }
+    }
+    return rig.shows(suffix, x + pen, y);
+}
+
+// The lid fully open, so the channel selector lamps are visible.
+void openLid(Rig& rig) {
+    rig.plugin->channelPanelOpen = 1;
+    rig.plugin->channelPanelFrame = 20;
+}
+
+}  // namespace
+
+TEST_CASE("editor.paint", "the clean panel is the base and rows 0-217 reach the window") {
+    Rig rig;
+    rig.set(kEqDisplay, 1.0f);
+    rig.tick();
+    CHECK(rig.cleanRect(0, 206, 512, 12));  // below the last EQ row nothing is drawn
+    // What the window shows is the back buffer's top, clipped to the window's height.
+    CHECK_EQ(rig.window->surface.height, 133);
+    bool same = true;
+    for (int y = 0; y < 133; ++y)
+        for (int x = 0; x < 512; ++x) same = same && rig.window->surface.at(x, y) == rig.pixel(x, y);
+    CHECK(same);
+}
+
+TEST_CASE("editor.paint", "Auto Select lamp or the CAREFUL warning, and the Force Channels lamps") {
+    Rig rig;
+    openLid(rig);
+    rig.set(kAutoSelectChannels, 1.0f);
+    rig.set(kForceChannels, 0.0f);
+    rig.tick();
+    CHECK(rig.shows(s::kLampLit, 43, 13));
+    CHECK(rig.cleanRect(250, 11, 57, 11));
+    CHECK(rig.shows(s::kLampLit, 99, 13));
+    CHECK(rig.cleanRect(152, 13, 10, 7));
+    CHECK(rig.cleanRect(195, 13, 10, 7));
+
+    rig.set(kAutoSelectChannels, 0.0f);
+    rig.set(kForceChannels, 2.0f);
+    rig.tick();
+    CHECK(rig.cleanRect(43, 13, 10, 7));
+    CHECK(rig.shows(s::kWarning, 250, 11));
+    CHECK(rig.shows(s::kLampLit, 195, 13));
+    CHECK(rig.cleanRect(99, 13, 10, 7));
+
+    rig.set(kForceChannels, 1.9f);  // codes are truncated
+    rig.tick();
+    CHECK(rig.shows(s::kLampLit, 152, 13));
+    rig.set(kForceChannels, 7.0f);  // no lamp for a code out of range
+    rig.tick();
+    CHECK(rig.cleanRect(99, 13, 10, 7) && rig.cleanRect(152, 13, 10, 7) && rig.cleanRect(195, 13, 10, 7));
+}
+
+TEST_CASE("editor.paint", "lid cover and knob frames, and the slide of two frames per paint") {
+    Rig rig;
+    rig.tick();  // frame 0: full cover at 5, 5 and knob frame 0
+    CHECK(rig.shows(s::kLidCover, 5, 5, 313, 1));
+    CHECK(rig.shows({30, 496, 283, 1}, 35, 24));  // right of the knob frame
+    CHECK(rig.shows(s::lidKnobFrame(0), 6, 6));
+    CHECK_EQ(rig.plugin->channelPanelFrame.load(), 0);  // closed stays closed
+
+    rig.plugin->channelPanelOpen = 1;
+    rig.tick();
+    CHECK_EQ(rig.plugin->channelPanelFrame.load(), 2);
+    for (int i = 0; i < 3; ++i) rig.tick();
+    CHECK_EQ(rig.plugin->channelPanelFrame.load(), 8);
+    rig.tick();  // frame 8 drawn: cover 311 x 12 at 6, 13
+    CHECK(rig.shows({30, 477, 281, 12}, 36, 13));
+    CHECK(rig.clean(5, 12));
+    CHECK(rig.shows(s::lidKnobFrame(8), 6, 6));
+    for (int i = 0; i < 10; ++i) rig.tick();
+    CHECK_EQ(rig.plugin->channelPanelFrame.load(), 20);
+    rig.tick();  // frame 20: neither cover nor knob
+    CHECK(rig.cleanRect(6, 6, 17, 19));
+    CHECK(rig.cleanRect(60, 5, 30, 20));
+
+    rig.plugin->channelPanelFrame = 13;
+    rig.tick();
+    CHECK(rig.shows(s::lidKnobFrame(13), 6, 6));
+    CHECK(rig.shows(s::Rect{316 + 17 * 3, 497, 17, 19}, 6, 6));
+    CHECK_EQ(rig.plugin->channelPanelFrame.load(), 15);
+    rig.plugin->channelPanelOpen = 0;
+    rig.plugin->channelPanelFrame = 1;
+    rig.tick();
+    CHECK_EQ(rig.plugin->channelPanelFrame.load(), 0);
+    rig.plugin->channelPanelFrame = 99;  // garbage frame is held to the open frame
+    rig.plugin->channelPanelOpen = 1;
+    rig.tick();
+    CHECK_EQ(rig.plugin->channelPanelFrame.load(), 20);
+}
+
+TEST_CASE("editor.paint", "reduction bars are blackened from the left by the reduction meter") {
+    Rig rig;
+    const int full = levelPixels[1000000];
+    CHECK(full >= 209 && full <= 210);
+    rig.set(kLimiterGain, 393.0f);  // the marker out of the way
+    rig.plugin->currentGain[0] = 1.0f;
+    rig.plugin->currentGain[1] = 1.0f;
+    rig.plugin->reductionMeter[0] = 1.0f;  // no reduction: the whole bar dark
+    rig.plugin->reductionMeter[1] = 0.5f;
+    rig.tick();
+    for (int y = 59; y < 64; ++y) {
+        CHECK_EQ(rig.pixel(33, y), 0u);
+        CHECK_EQ(rig.pixel(33 + full - 1, y), 0u);
+        CHECK(rig.clean(33 + full, y));
+    }
+    const int w = levelPixels[500000];
+    CHECK(w > 138 && w < 158);  // between the -7 and -5 dB marks
+    CHECK_EQ(rig.pixel(33 + w - 1, 66), 0u);
+    CHECK(rig.clean(33 + w, 66));
+    CHECK(rig.clean(33 + w, 68));
+
+    rig.plugin->reductionMeter[0] = 0.0000005f;  // below the first index: fully lit
+    rig.plugin->reductionMeter[1] = -3.0f;
+    rig.tick();
+    CHECK(rig.cleanRect(33, 60, 220, 4));
+    CHECK(rig.cleanRect(33, 64, 220, 5));
+    rig.plugin->reductionMeter[0] = 5.0f;  // above 1.0: clamped to the last entry
+    rig.tick();
+    CHECK_EQ(rig.pixel(33 + full - 1, 61), 0u);
+    CHECK(rig.clean(33 + full, 61));
+}
+
+TEST_CASE("editor.paint", "knee gain lines grow right from 0 dB on the over scale") {
+    Rig rig;
+    rig.plugin->reductionMeter[0] = 0.0f;
+    rig.plugin->reductionMeter[1] = 0.0f;
+    rig.plugin->currentGain[0] = 0.5f;  // k 500
+    rig.plugin->currentGain[1] = 1.0f;  // no line
+    rig.tick();
+    const int w = overPixels[500] - 210;
+    CHECK(w > 20);
+    CHECK(rig.shows(s::kGainLine, 244, 59, w, 1));
+    CHECK(rig.clean(244 + w, 59));
+    CHECK(rig.cleanRect(244, 68, 190, 1));
+
+    rig.plugin->currentGain[1] = -100.0f;  // clamped at index 5400
+    rig.tick();
+    const int longest = overPixels[5400] - 210;
+    CHECK(rig.shows(s::kGainLine, 244, 68, std::min(longest, 186), 1));
+    rig.plugin->currentGain[1] = NAN;
+    rig.tick();
+    CHECK(rig.cleanRect(244, 68, 190, 1));
+}
+
+TEST_CASE("editor.paint", "peak bars on the level and over scales, with their clamps") {
+    Rig rig;
+    rig.set(kLimiterGain, 8.0f);  // the marker covers x 38-48; bars are checked right of it
+    // Bar of width w on the track sprite t at row y, seen from x 49 on.
+    auto bar = [&](const s::Rect& t, int y, int w) {
+        return rig.shows({int16_t(t.x + 15), t.y, int16_t(w - 15), t.h}, 49, y) && rig.clean(34 + w, y + 5);
+    };
+    rig.plugin->peakMeter[0] = 1.0f;  // last entry of the level table
+    rig.plugin->peakMeter[1] = 1.5f;  // entry 500 of the over table
+    rig.tick();
+    CHECK(bar(s::kLevelTrackLeft, 44, levelPixels[1000000] - 1));
+    CHECK(bar(s::kLevelTrackRight, 70, overPixels[500] - 1));
+
+    rig.plugin->peakMeter[0] = 10.0f;  // the engine's ceiling: index 5400, the longest bar
+    rig.plugin->peakMeter[1] = 1e9f;
+    rig.tick();
+    const int longest = overPixels[5400] - 1;
+    CHECK(longest > 380 && longest <= 395);
+    CHECK(bar(s::kLevelTrackLeft, 44, longest));
+    CHECK(bar(s::kLevelTrackRight, 70, longest));
+
+    rig.plugin->peakMeter[0] = 0.0f;  // nothing
+    rig.plugin->peakMeter[1] = -0.5f;  // below the first index: nothing, and no read before the table
+    rig.tick();
+    CHECK(rig.cleanRect(49, 44, 380, 14));
+    CHECK(rig.cleanRect(49, 70, 380, 14));
+    rig.plugin->peakMeter[0] = 0.0000165f;  // index 16, -96 dB: pixel 11
+    rig.tick();
+    rig.set(kLimiterGain, 393.0f);
+    rig.tick();
+    CHECK(rig.shows(s::kLevelTrackLeft, 34, 44, levelPixels[16] - 1, 14));
+    CHECK(rig.clean(34 + levelPixels[16] - 1, 44));
+}
+
+TEST_CASE("editor.paint", "limiter marker, EQ knobs and the Dull-Sharp marker follow their values") {
+    Rig rig;
+    rig.set(kBodyBoost, 0.0f);
+    rig.set(kBassBoost, 141.0f);
+    rig.set(kMidBoost, 141.5f);  // truncates to 141: at centre
+    rig.set(kHiBoost, 200.0f);
+    rig.tick();
+    // The caps cover the line's first and last rows.
+    const s::Rect lineBody{504, 444, 3, 40};
+    CHECK(rig.shows(lineBody, 207 + 34, 44));
+    CHECK(rig.shows(s::kMarkerCapTop, 207 + 30, 38));
+    CHECK(rig.shows(s::kMarkerCapBottom, 207 + 30, 84));
+    CHECK(rig.shows(s::kKnobOffCentre, 46, 141));
+    CHECK(rig.shows(s::kKnobAtCentre, 187, 158));
+    CHECK(rig.shows(s::kKnobAtCentre, 187, 175));
+    CHECK(rig.shows(s::kKnobOffCentre, 246, 192));
+    CHECK(rig.shows(s::kDullSharpMarker, 150 + 69, 112));
+
+    rig.set(kLimiterGain, 393.0f);
+    rig.set(kDullSharp, 0.0f);
+    rig.set(kBassBoost, 140.0f);
+    rig.tick();
+    CHECK(rig.shows(lineBody, 427, 44));
+    CHECK(rig.shows(s::kDullSharpMarker, 69, 112));
+    CHECK(rig.shows(s::kKnobOffCentre, 186, 158));
+
+    rig.set(kBodyBoost, 3e9f);  // far out of range: drawn off the sheet, nothing breaks
+    rig.set(kLimiterGain, -INFINITY);
+    rig.tick();
+    CHECK(rig.cleanRect(46, 141, 400, 13));  // the knob lies far off the sheet
+    CHECK(rig.cleanRect(33, 38, 398, 6));     // and so does the marker
+}
+
+TEST_CASE("editor.paint", "algorithm name, knee symbol and speed letter") {
+    Rig rig;
+    rig.set(kAlgorithm, 0.0f);
+    rig.set(kSoftKnee, 2.0f);
+    rig.tick();
+    CHECK(rig.shows(s::kFullGlyph, 292, 110));
+    CHECK(rig.shows(s::kTransientAlgorithmGlyph, 321, 110));
+    CHECK(rig.shows(s::kKneeDim, 446, 110));
+    CHECK(rig.shows(s::kSpeedDim[2], 462, 110));
+
+    rig.set(kAlgorithm, 4.0f);
+    rig.set(kSoftKnee, 0.0f);
+    rig.tick();
+    CHECK(rig.shows(s::kSmoothGlyph, 287, 110));
+    CHECK(rig.shows(s::kTransientAlgorithmGlyph, 327, 110));
+    CHECK(rig.shows(s::kKneeBright, 446, 110));
+    CHECK(rig.shows(s::kSpeedBright[0], 463, 110));
+
+    rig.set(kAlgorithm, 5.0f);
+    rig.set(kSoftKnee, 1.0f);
+    rig.tick();
+    CHECK(rig.shows(s::kSmoothGlyph, 287, 110));
+    CHECK(rig.shows(s::kFallingGlyph, 327, 110));
+    CHECK(rig.shows(s::kAlgorithmGlyph, 374, 110));
+    CHECK(rig.shows(s::kSpeedBright[1], 463, 110));
+
+    rig.set(kAlgorithm, -7.0f);  // out of range codes are held inside the table
+    rig.set(kSoftKnee, NAN);
+    rig.tick();
+    CHECK(rig.shows(s::kFullGlyph, 292, 110));
+    CHECK(rig.shows(s::kSpeedDim[0], 463, 110));
+}
+
+TEST_CASE("editor.paint", "EQ-off tab and the stereo link lamp") {
+    Rig rig;
+    rig.set(kEqOnOff, 0.0f);
+    rig.set(kStereoLink, 1.0f);
+    rig.tick();
+    CHECK(rig.shows(s::kEqOffTab, 1, 118));
+    CHECK(rig.shows(s::kLinkLit, 450, 85));
+    rig.set(kEqOnOff, 1.0f);
+    rig.set(kStereoLink, 0.0f);
+    rig.tick();
+    CHECK(rig.cleanRect(1, 118, 26, 14));
+    CHECK(rig.cleanRect(450, 85, 18, 10));
+}
+
+TEST_CASE("editor.paint", "readouts: gain, output's *0:0, percent, cut in dB, inf and hertz") {
+    Rig rig;
+    rig.set(kEqDisplay, 1.0f);
+    rig.set(kBassBoost, 141.0f);
+    rig.set(kMidBoost, 140.0f);
+    rig.set(kHiBoost, 0.0f);
+    rig.set(kBodyBoost, 387.0f);
+    rig.set(kBassFreq, 100.0f);
+    rig.set(kMidFreq, 800.0f);
+    rig.set(kTrebleFreq, 3000.0f);
+    rig.plugin->updateCoefficients();
+    rig.tick();
+    CHECK_NEAR(rig.plugin->limiterGain.load(), 1.0, 1e-6);
+    CHECK(showsText(rig, "0:00", 441, 44, s::kDbGlyph));
+    // Out Gain 196 gives 1.0; 1.0 - 0.00001 is about -0.00009 dB, shown without its sign.
+    CHECK_EQ(rig.plugin->outputGain.load(), 1.0f);
+    CHECK(showsText(rig, "*0:0", 441, 69, s::kDbGlyph));
+    CHECK(rig.cleanRect(441, 69, 6, 10));
+    CHECK(showsText(rig, "100:", 460, 143, s::kPercentGlyph));
+    CHECK(showsText(rig, "0:00", 355, 160, s::kPercentGlyph));
+    CHECK(showsText(rig, "*0:0", 355, 177, s::kDbGlyph));  // 140: about -0.06 dB
+    CHECK(rig.shows(s::kInfGlyph, 359, 194));
+    CHECK(showsText(rig, "100:00", 437, 160, s::kHzGlyph));
+    CHECK(showsText(rig, "800:00", 437, 177, s::kHzGlyph));
+    CHECK(showsText(rig, "3000:0", 437, 194, s::kHzGlyph));
+    // Bass Freq 100 exactly as the example: 1, 0, 0, point, 0, 0, Hz.
+    CHECK(rig.shows(s::digitGlyph(1), 437, 160));
+    CHECK(rig.shows(s::kPointGlyph, 458, 160));
+    CHECK(rig.shows(s::kHzGlyph, 476, 160));
+
+    rig.set(kBassBoost, 70.5f);  // a cut: 20 log10(0.5) is -6.02 dB
+    rig.set(kMidBoost, 282.0f);  // the top boost, 100 %
+    rig.tick();
+    CHECK(showsText(rig, "-6:0", 355, 160, s::kDbGlyph));
+    CHECK(showsText(rig, "100:", 355, 177, s::kPercentGlyph));
+}
+
+TEST_CASE("editor.paint", "drawNumber: minus glyph, other characters as blanks, Infinite without text") {
+    Rig rig;
+    rig.tick();
+    rig.editor->drawNumber(0.5, 100, 150, NumberKind::Decibels, 0);  // -6:02059
+    CHECK(showsText(rig, "-6:02059", 100, 150, s::kDbGlyph));
+    rig.editor->drawNumber(1e12, 100, 180, NumberKind::Hertz, 0);  // " Huge!  "
+    CHECK_STR(rig.editor->textBuffer, " Huge!  ");
+    CHECK(rig.shows(s::kHzGlyph, 100 + 8 * 6, 180));
+    rig.editor->drawNumber(123.0, 300, 180, NumberKind::Infinite, 4);
+    CHECK(rig.shows(s::kInfGlyph, 300, 180));
+}
+
+TEST_CASE("editor.meters", "peaks fall 0.03, 0.06, 0.09 then 0.1 per frame; reductions recover by 0.08") {
+    Rig rig;
+    rig.plugin->channelActive[0] = 1;
+    rig.plugin->peakMeter[0] = 1.0f;
+    rig.plugin->peakFallSpeed[0] = 0.0f;
+    rig.plugin->reductionMeter[0] = 0.5f;
+    rig.plugin->peakMeter[1] = 0.8f;  // the right channel is not processed: it stands still
+    rig.plugin->reductionMeter[1] = 0.3f;
+    const double peaks[] = {1.0, 0.97, 0.91, 0.82, 0.72, 0.62};
+    for (double expected : peaks) {
+        rig.tick();
+        CHECK_NEAR(rig.plugin->peakMeter[0].load(), expected, 1e-6);
+    }
+    CHECK_NEAR(rig.plugin->peakFallSpeed[0].load(), 0.1, 1e-7);
+    CHECK_NEAR(rig.plugin->reductionMeter[0].load(), 0.98, 1e-6);
+    rig.tick();
+    CHECK_EQ(rig.plugin->reductionMeter[0].load(), 1.0f);  // capped
+    CHECK_EQ(rig.plugin->peakMeter[1].load(), 0.8f);
+    CHECK_EQ(rig.plugin->reductionMeter[1].load(), 0.3f);
+
+    rig.plugin->peakMeter[0] = 0.05f;
+    rig.tick();  // falls below zero: rests at 0 with no speed
+    CHECK_EQ(rig.plugin->peakMeter[0].load(), 0.0f);
+    CHECK_EQ(rig.plugin->peakFallSpeed[0].load(), 0.0f);
+}
+
+TEST_CASE("editor.meters", "solo keeps the other channel's meters at rest") {
+    Rig rig;
+    rig.plugin->channelActive[0] = 1;
+    rig.plugin->channelActive[1] = 1;
+    rig.plugin->soloChannel = 1;
+    rig.plugin->peakMeter[1] = 0.9f;
+    rig.plugin->reductionMeter[1] = 0.2f;
+    rig.plugin->peakMeter[0] = 0.9f;
+    rig.tick();
+    CHECK_EQ(rig.plugin->peakMeter[1].load(), 0.0f);
+    CHECK_EQ(rig.plugin->reductionMeter[1].load(), 1.0f);
+    CHECK(rig.plugin->peakMeter[0].load() > 0.8f);
+    rig.plugin->soloChannel = 2;
+    rig.tick();
+    CHECK_EQ(rig.plugin->peakMeter[0].load(), 0.0f);
+    CHECK_EQ(rig.plugin->reductionMeter[0].load(), 1.0f);
+}
+
+TEST_CASE("editor.meters", "the credits picture freezes meters and lid until the button is released") {
+    Rig rig;
+    rig.plugin->channelActive[0] = 1;
+    rig.plugin->peakMeter[0] = 0.9f;
+    rig.plugin->peakFallSpeed[0] = 0.1f;
+    rig.plugin->channelPanelOpen = 1;
+    rig.press(490, 110);  // the logo
+    CHECK_EQ(rig.editor->dragMode, kDragCredits);
+    rig.tick();
+    rig.tick();
+    CHECK(rig.shows(s::kCreditsCompact, 0, 0));
+    CHECK_EQ(rig.plugin->peakMeter[0].load(), 0.9f);
+    CHECK_EQ(rig.plugin->channelPanelFrame.load(), 0);
+    rig.set(kEqDisplay, 1.0f);
+    rig.tick();
+    CHECK(rig.shows(s::kCreditsFull, 0, 0));
+    rig.release(false);  // either button ends it
+    rig.tick();
+    CHECK_NEAR(rig.plugin->peakMeter[0].load(), 0.8, 1e-6);
+    CHECK_EQ(rig.plugin->channelPanelFrame.load(), 2);
+    CHECK(rig.cleanRect(300, 140, 50, 1));
+}
