@@ -5,6 +5,11 @@
 
 #include "engine/ChannelState.h"
 
+// Ring distances at resume: the limiter writes this many slots ahead of the
+// output tap, the smoother works this many slots ahead of it.
+constexpr int32_t kLimiterLead = 2400;
+constexpr int32_t kSmootherLead = 1200;
+
 // Start values of every scalar field and filter history of a channel, and the
 // ring contents (smoothGain, limitGain, kneeGain 1.0; delayLine 2^-32), for
 // rings that hold at least ringLength slots.

@@ -1,0 +1,181 @@
+// Half-wave look-ahead limiter. The signal is cut into segments (half-waves
+// between zero crossings, or humps between dips); when a segment closes, one
+// gain 1/peak is written over it in the gain ring, with S-shaped attack and
+// release ramps around it. All ring writes keep the minimum already there.
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+#include "engine/Stages.h"
+#include "engine/Tables.h"
+
+namespace {
+
+constexpr float kFallPerWeight = 0.001f;  // falling mode: sink per unit of window weight
+
+// Ramp length in slots: trunc(rampFactor * 190 + 10), 13 (sharp) to 105
+// (dull) for the factors the coefficient update produces; anything else is
+// kept inside the weight table.
+int32_t rampLength(float rampFactor) {
+    const double x = double(rampFactor) * double(190.0f) + double(10.0f);
+    if (!(x >= 1.0)) return 1;
+    if (x >= double(kWindowSize - 1)) return kWindowSize - 1;
+    return int32_t(x);
+}
+
+// Triangular weight of step j in a window of N + 1 steps: 4 * min(m, 1 - m)
+// with m = j / N, and 1.0 for N = 0. The table covers N up to 210; longer
+// segments get the same weight computed directly.
+float triangleWeight(int64_t j, int64_t N) {
+    if (N < kWindowSize) return triangleWindow[j][N];
+    const double m = double(j) / double(N);
+    return float(m <= 0.5 ? 4.0 * m : 4.0 * (1.0 - m));
+}
+
+// Falling mode: the running gain sinks with the window weight, never below 0.
+float sink(float r, float weight) {
+    const float s = float(double(r) - double(kFallPerWeight) * double(weight));
+    return s < 0.0f ? 0.0f : s;
+}
+
+inline void writeMin(float* gain, int32_t slot, float r) {
+    if (r < gain[slot]) gain[slot] = r;
+}
+
+inline int32_t back(int32_t slot, int32_t ringLength) { return slot == 0 ? ringLength - 1 : slot - 1; }
+inline int32_t ahead(int32_t slot, int32_t ringLength) { return slot + 1 == ringLength ? 0 : slot + 1; }
+
+// Slot `distance` positions behind `pos`, wrapped into the ring however far back it lies.
+int32_t behind(int32_t pos, int64_t distance, int32_t ringLength) {
+    const int64_t s = (int64_t(pos) - distance) % ringLength;
+    return int32_t(s < 0 ? s + ringLength : s);
+}
+
+// One S-shaped ramp of R + 1 slots from r towards the release target, walking
+// backwards (attack) or forwards (release) from `slot`; at most `count` slots.
+template <int32_t (*Move)(int32_t, int32_t)>
+void writeRamp(const ChannelState& ch, int32_t slot, float r, int32_t R, int64_t count) {
+    const float step = float((double(ch.releaseTarget) - double(r)) / double(R));
+    for (int32_t j = R; j >= 0 && count > 0; --j, --count) {
+        writeMin(ch.limitGain, slot, r);
+        r = float(double(r) + double(step) * double(triangleWindow[j][R]));
+        slot = Move(slot, ch.ringLength);
+    }
+}
+
+// Writes a closed segment of N samples ending at writePos: the running gain
+// `r` over the N + 1 slots back from writePos (sinking in falling mode), the
+// attack ramp in front of them and the release ramp from g behind them.
+// Backward writes stop `reach` slots behind writePos: slots further back have
+// already been played, and a gain left there would reach the sample that
+// takes the slot one ring later. Returns the running gain left by the
+// segment write.
+float writeSegment(const ChannelState& ch, float r, float g, int32_t N, int32_t R, bool falling, int64_t reach) {
+    const int32_t L = ch.ringLength;
+    const int32_t p = ch.writePos;
+    const int64_t last = std::min<int64_t>(N, reach);
+    int32_t slot = p;
+    for (int64_t k = 0; k <= last; ++k) {
+        writeMin(ch.limitGain, slot, r);
+        if (falling && r < 1.0f) r = sink(r, triangleWeight(N - k, N));
+        slot = back(slot, L);
+    }
+    if (reach > N) writeRamp<back>(ch, behind(p, int64_t(N) + 1, L), r, R, reach - N);
+    writeRamp<ahead>(ch, p, g, R, std::min<int64_t>(int64_t(R) + 1, L));
+    return r;
+}
+
+// Gain that puts a segment's peak on full scale; infinite for a silent segment.
+float peakGain(float peak) { return peak > 0.0f ? 1.0f / peak : std::numeric_limits<float>::infinity(); }
+
+struct Sample {
+    float u, v, d;
+};
+
+// Closes a whole half-wave: writes 1/peak unless the peak stays below full scale.
+void closeHalfWave(ChannelState& ch, int32_t R, bool falling, int64_t reach) {
+    const float g = peakGain(ch.segmentPeak);
+    if (g > 1.0f) return;
+    writeSegment(ch, g, g, ch.segmentLength, R, falling, reach);
+}
+
+// Closes a hump inside a half-wave (at a dip, or the last one at a crossing).
+void closeHump(ChannelState& ch, const Sample& x, int32_t R, bool falling, int64_t reach) {
+    const float g = peakGain(ch.segmentPeak);
+    ch.rampGain = g;
+    if (g > 1.0f)
+        ch.rampGain = 1.0f;
+    else
+        ch.rampGain = writeSegment(ch, ch.rampGain, g, ch.segmentLength, R, falling, reach);
+    ch.segmentPeak = x.v;
+    ch.humpCount += 1;
+    ch.segmentLength = 0;
+}
+
+void startHalfWave(ChannelState& ch, const Sample& x) {
+    ch.turnLevel = 0.0f;
+    ch.lastSlope = x.d;
+    ch.segmentLength = 0;
+    ch.humpCount = 0;
+    ch.segmentPeak = 0.0f;
+    ch.halfWaveSign = x.u > 0.0f ? 1 : 0;
+}
+
+bool endsHalfWave(float u, int32_t sign) {
+    return (u > 0.0f && sign == 0) || (u < 0.0f && sign == 1) || (u == 0.0f && (sign == 0 || sign == 1));
+}
+
+// A turning point: the slope changes sign against the slope of the last event.
+void testTurningPoint(ChannelState& ch, const Sample& x, int32_t R, bool falling, int64_t reach) {
+    const bool turn = (x.d > 0.0f && ch.lastSlope < 0.0f) || (x.d < 0.0f && ch.lastSlope > 0.0f);
+    if (!turn) return;
+    if (x.v < ch.turnLevel) {  // the dip after a hump
+        ch.closeAtCrossing = 0;
+        closeHump(ch, x, R, falling, reach);
+    }
+    ch.turnLevel = x.v;
+    ch.lastSlope = x.d;
+}
+
+}  // namespace
+
+void limitBlock(ChannelState& ch, const float* samples, float rampFactor, int32_t n, bool falling) {
+    const int32_t R = rampLength(rampFactor);
+    const int32_t L = ch.ringLength;
+    // Backward writes stay on slots the output tap has still to read, and
+    // clear of the release ramp's slots ahead of writePos.
+    const int64_t ringReach = std::max<int64_t>(0, int64_t(L) - R - 1);
+    for (int32_t i = 0; i < n; ++i) {
+        const int64_t reach = std::min<int64_t>(int64_t(kLimiterLead) + i, ringReach);
+        Sample x;
+        x.u = samples[i] * ch.kneeGain[i];
+        x.v = std::fabs(x.u);
+        ch.delayLine[ch.writePos] = x.u;
+        x.d = x.u - ch.prevSample;
+
+        if (ch.prevSample == 0.0f && x.u == 0.0f) {
+            ch.segmentLength = 0;
+            ch.humpCount = 0;
+        } else if (ch.prevSample == 0.0f && ch.halfWaveSign == -1) {
+            startHalfWave(ch, x);
+        } else if (ch.prevSample != 0.0f && endsHalfWave(x.u, ch.halfWaveSign)) {
+            if (ch.humpCount > 0) {
+                ch.closeAtCrossing = 1;
+                closeHump(ch, x, R, falling, reach);
+                ch.closeAtCrossing = 0;
+            } else {
+                closeHalfWave(ch, R, falling, reach);
+            }
+            startHalfWave(ch, x);
+        } else {
+            testTurningPoint(ch, x, R, falling, reach);
+        }
+
+        if (x.v >= ch.segmentPeak) ch.segmentPeak = x.v;
+        ch.prevSample = x.u;
+        // Saturates instead of overflowing on a signal that never closes a segment.
+        ch.segmentLength += ch.segmentLength != std::numeric_limits<int32_t>::max();
+        ch.writePos = ahead(ch.writePos, L);
+    }
+}

@@ -1,0 +1,106 @@
+// Gain smoother: copies the limiter's gain ring into the smoothed ring and,
+// when the gain moves from one plateau (five or more bit-identical values) to
+// the next, draws a straight line between the two levels. The line only
+// lowers values, so it never allows more gain than the limiter asked for.
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+
+#include "engine/Stages.h"
+
+namespace {
+
+enum SmoothState : uint8_t { kNoPlateau = 0, kFirstPlateau = 1, kAfterFirst = 2, kSecondPlateau = 3 };
+
+constexpr float kPlateauRuns = 3.0f;  // a run above this (five equal values) is a plateau
+
+inline int32_t wrapBack(int32_t pos, int64_t distance, int32_t ringLength) {
+    const int64_t s = (int64_t(pos) - distance) % ringLength;
+    return int32_t(s < 0 ? s + ringLength : s);
+}
+
+inline void countGap(ChannelState& ch) { ch.gapCount += ch.gapCount != std::numeric_limits<int32_t>::max(); }
+
+// Straight line between the first plateau's level and the second's (smoothPrev),
+// written backwards over count + 1 slots from its start slot. A fall ends where
+// the second plateau begins; a rise ends where the second plateau ends. The
+// line stays within one lap behind s: slots further back belong to samples that
+// have left the ring.
+void drawLine(ChannelState& ch, int32_t s) {
+    const int32_t L = ch.ringLength;
+    const int32_t k = int32_t(ch.plateauRun);
+    const float diff = ch.plateauLevel - ch.smoothPrev;
+    ch.gapCount -= k;
+    const bool fell = diff > 0.0f;
+    const int64_t count = fell ? int64_t(ch.firstPlateauLength) + ch.gapCount + 1 : int64_t(ch.gapCount) + k;
+    const int64_t startBack = fell ? int64_t(k) + 1 : 1;
+    const float step = float(double(diff) / double(std::max<int64_t>(count, 1)));
+
+    const int32_t start = wrapBack(s, startBack, L);
+    const int64_t slots = std::min<int64_t>(count + 1, int64_t(L) - startBack);
+    float r = ch.smoothPrev;
+    int32_t slot = start;
+    for (int64_t j = 0; j < slots; ++j) {
+        if (r < ch.smoothGain[slot]) ch.smoothGain[slot] = r;
+        r = float(double(r) + double(step));
+        slot = slot == 0 ? L - 1 : slot - 1;
+    }
+
+    ch.plateauLevel = ch.smoothGain[start];
+    ch.smoothState = kAfterFirst;
+    ch.firstPlateauLength = fell ? k : 0;
+    ch.gapCount = 0;
+}
+
+// A value equal to the previous one: the run grows; five in a row make a plateau.
+void extendRun(ChannelState& ch, float g) {
+    ch.plateauRun = float(double(ch.plateauRun) + 1.0);
+    if (ch.smoothState >= kAfterFirst) countGap(ch);
+    if (ch.plateauRun > kPlateauRuns) {
+        if (ch.smoothState == kNoPlateau) ch.plateauLevel = g;
+        if (ch.smoothState == kNoPlateau || ch.smoothState == kAfterFirst) ch.smoothState += 1;
+    }
+}
+
+// A change of value below 1.0: ends the first plateau, counts a gap sample, or
+// ends the second plateau and draws the line between the two.
+void changeLevel(ChannelState& ch, int32_t s) {
+    switch (ch.smoothState) {
+        case kAfterFirst:
+            countGap(ch);
+            break;
+        case kFirstPlateau:
+            ch.firstPlateauLength = int32_t(ch.plateauRun);
+            ch.gapCount = 0;
+            ch.smoothState = kAfterFirst;
+            break;
+        case kSecondPlateau:
+            drawLine(ch, s);
+            break;
+        default:
+            break;
+    }
+    ch.plateauRun = 0.0f;
+}
+
+}  // namespace
+
+void smoothBlock(ChannelState& ch, int32_t n) {
+    const int32_t L = ch.ringLength;
+    for (int32_t i = 0; i < n; ++i) {
+        const int32_t s = ch.smoothPos;
+        const float g = ch.limitGain[s];
+        ch.smoothGain[s] = g;
+        if (g >= 1.0f) {
+            ch.plateauRun = 0.0f;
+            ch.gapCount = 0;
+            ch.smoothState = kNoPlateau;
+        } else if (g == ch.smoothPrev) {
+            extendRun(ch, g);
+        } else {
+            changeLevel(ch, s);
+        }
+        ch.smoothPrev = g;
+        ch.smoothPos = s + 1 == L ? 0 : s + 1;
+    }
+}

@@ -1,0 +1,282 @@
+// Half-wave limiter: known signals in, the gain ring measured.
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "tests/check.h"
+#include "tests/stage_channel.h"
+
+namespace {
+
+constexpr float kRamp20 = 0.053571f;  // Dull-Sharp 150: R = 20
+
+// Runs the limiter over the samples in blocks, as the driver does.
+void feed(StageChannel& c, const std::vector<float>& x, float rampFactor, bool falling = false, int32_t block = 512) {
+    for (size_t at = 0; at < x.size(); at += block) {
+        const int32_t n = int32_t(std::min<size_t>(block, x.size() - at));
+        limitBlock(c.ch, x.data() + at, rampFactor, n, falling);
+    }
+}
+
+// Gain slot of input sample i (writePos starts at the look-ahead lead).
+float gainAt(const StageChannel& c, int64_t i) { return c.ch.limitGain[c.slot(kLimiterLead, i)]; }
+float delayAt(const StageChannel& c, int64_t i) { return c.ch.delayLine[c.slot(kLimiterLead, i)]; }
+
+// N positive samples rising to `peak` in the middle and falling again (one turn).
+std::vector<float> halfWave(int32_t N, float peak) {
+    std::vector<float> x(N);
+    const int32_t mid = N / 2;
+    for (int32_t k = 0; k < N; ++k) x[k] = float(peak * (1.0 - std::abs(k - mid) / double(mid + 1)));
+    return x;
+}
+
+// Silence, one positive half-wave of N samples, then a small negative sample
+// (the crossing that closes it) and silence. The crossing is sample lead + N.
+constexpr int32_t kLeadZeros = 5;
+std::vector<float> singleHalfWave(int32_t N, float peak) {
+    std::vector<float> x(kLeadZeros, 0.0f);
+    const std::vector<float> w = halfWave(N, peak);
+    x.insert(x.end(), w.begin(), w.end());
+    x.push_back(-0.1f);
+    x.insert(x.end(), 40, 0.0f);
+    return x;
+}
+
+bool allOne(const StageChannel& c) {
+    for (int32_t s = 0; s < c.ringLength; ++s)
+        if (c.ch.limitGain[s] != 1.0f) return false;
+    return true;
+}
+
+}  // namespace
+
+TEST_CASE("engine.limiter", "peaks at or below full scale leave every gain at 1.0 and fill the delay line") {
+    for (float peak : {0.9f, 1.0f}) {
+        StageChannel c(8000);
+        std::vector<float> x(5000);
+        for (size_t i = 0; i < x.size(); ++i) x[i] = float(peak * std::sin(2.0 * M_PI * double(i) / 100.0));
+        feed(c, x, kRamp20);
+        CHECK(allOne(c));
+        bool delayed = true;
+        for (size_t i = 0; i < x.size(); ++i) delayed = delayed && delayAt(c, int64_t(i)) == x[i];
+        CHECK(delayed);
+        CHECK_EQ(c.ch.writePos, c.slot(kLimiterLead, 5000));
+    }
+}
+
+TEST_CASE("engine.limiter", "a 2.0-peak sine gets 0.5 over each half-wave: output peaks at 1.0 with the sine's shape") {
+    StageChannel c(8000);
+    std::vector<float> x(2000);
+    for (size_t i = 0; i < x.size(); ++i) x[i] = float(2.0 * std::sin(2.0 * M_PI * double(i % 100) / 100.0));
+    feed(c, x, kRamp20);
+    // Every half-wave from sample 1 on has closed by sample 1951.
+    bool half = true, shape = true;
+    float outPeak = 0.0f;
+    for (int64_t i = 1; i <= 1950; ++i) {
+        half = half && gainAt(c, i) == 0.5f;
+        const float out = delayAt(c, i) * gainAt(c, i);
+        shape = shape && out == 0.5f * x[i];
+        outPeak = std::max(outPeak, std::fabs(out));
+    }
+    CHECK(half);
+    CHECK(shape);
+    CHECK_EQ(outPeak, 1.0f);
+    // The attack in front of the first half-wave; the open last half-wave has
+    // written nothing beyond the previous release.
+    CHECK(gainAt(c, -5) > 0.5f && gainAt(c, -5) < 1.0f);
+    CHECK(gainAt(c, -25) == 1.0f);
+    CHECK_EQ(gainAt(c, 1990), 1.0f);
+}
+
+TEST_CASE("engine.limiter", "the worked example: R = 20, a 30-sample half-wave at 1.25") {
+    StageChannel c(8000);
+    const std::vector<float> x = singleHalfWave(30, 1.25f);
+    feed(c, x, kRamp20);
+    const int64_t p = kLeadZeros + 30;  // the first sample of the negative half-wave
+    const float g = 1.0f / 1.25f;
+    bool segment = true;
+    for (int64_t k = 0; k <= 30; ++k) segment = segment && gainAt(c, p - k) == g;
+    CHECK(segment);
+    // Attack: 21 slots in front, rising from 0.8 towards 1.0 going back in time.
+    bool attack = true;
+    for (int64_t j = 31; j < 51; ++j) attack = attack && gainAt(c, p - j) <= gainAt(c, p - j - 1);
+    CHECK(attack);
+    CHECK_EQ(gainAt(c, p - 31), g);
+    CHECK_NEAR(gainAt(c, p - 51), 1.0, 1e-6);
+    CHECK_EQ(gainAt(c, p - 52), 1.0f);
+    // Release: 21 slots from the current one, S-shaped: slow at both ends, fastest in the middle.
+    bool release = true;
+    for (int64_t j = 0; j < 20; ++j) release = release && gainAt(c, p + j) <= gainAt(c, p + j + 1);
+    CHECK(release);
+    CHECK_EQ(gainAt(c, p + 1), g);
+    CHECK_NEAR(gainAt(c, p + 20), 1.0, 1e-6);
+    CHECK_EQ(gainAt(c, p + 21), 1.0f);
+    const double firstStep = gainAt(c, p + 2) - gainAt(c, p + 1);
+    const double middleStep = gainAt(c, p + 11) - gainAt(c, p + 10);
+    CHECK_NEAR(middleStep, 0.2 / 20 * 2.0, 1e-5);
+    CHECK_NEAR(firstStep, 0.2 / 20 * 0.2, 1e-5);
+    // The negative half-wave (peak 0.1) and the silence after it write nothing more.
+    CHECK_EQ(gainAt(c, p + 30), 1.0f);
+}
+
+TEST_CASE("engine.limiter", "Dull-Sharp at its ends gives ramps of 105 and 13 slots") {
+    const struct {
+        float rampFactor;
+        int32_t R;
+    } cases[] = {{0.5f, 105}, {(1.0f - 162.0f * (1.0f / 168.0f)) * 0.5f, 13}};
+    for (const auto& t : cases) {
+        StageChannel c(8000);
+        feed(c, singleHalfWave(40, 1.25f), t.rampFactor);
+        const int64_t p = kLeadZeros + 40;
+        CHECK(gainAt(c, p + t.R) < 1.0f);
+        CHECK_EQ(gainAt(c, p + t.R + 1), 1.0f);
+        CHECK(gainAt(c, p - 41 - t.R) < 1.0f);
+        CHECK_EQ(gainAt(c, p - 42 - t.R), 1.0f);
+    }
+}
+
+TEST_CASE("engine.limiter", "two humps keep their own gains, and the first one's release stays where it is lower") {
+    std::vector<float> x(10, 0.0f);
+    for (int k = 1; k <= 10; ++k) x.push_back(k == 10 ? 1.5f : 0.15f * float(k));
+    for (float v : {1.35f, 1.2f, 1.05f, 0.9f, 0.75f, 0.6f}) x.push_back(v);  // dip at 0.6
+    const int64_t start1 = 10, close1 = int64_t(x.size());                // first rising sample after the dip
+    for (int k = 1; k <= 30; ++k) x.push_back(k == 30 ? 1.2f : 0.6f + 0.02f * float(k));
+    for (int k = 1; k <= 11; ++k) x.push_back(1.2f - 0.1f * float(k));
+    const int64_t close2 = int64_t(x.size());  // the crossing
+    for (float v : {-0.2f, -0.3f, -0.2f, -0.1f}) x.push_back(v);
+    x.insert(x.end(), 40, 0.0f);
+
+    StageChannel c(8000);
+    feed(c, x, kRamp20);
+    const float g1 = 1.0f / 1.5f, g2 = 1.0f / 1.2f;
+    bool hump1 = true;
+    for (int64_t i = start1; i <= close1; ++i) hump1 = hump1 && gainAt(c, i) == g1;
+    CHECK(hump1);
+    // Over the second hump: the first hump's release where it is lower, then 1/1.2.
+    CHECK(gainAt(c, close1 + 1) < g2);
+    bool rising = true;
+    for (int64_t i = close1 + 1; i <= close1 + 20; ++i)
+        rising = rising && gainAt(c, i) <= gainAt(c, i + 1) && gainAt(c, i) <= g2;
+    CHECK(rising);
+    bool hump2 = true;
+    for (int64_t i = close1 + 21; i <= close2; ++i) hump2 = hump2 && gainAt(c, i) == g2;
+    CHECK(hump2);
+    float peak1 = 0.0f, peak2 = 0.0f;
+    for (int64_t i = start1; i < close1; ++i) peak1 = std::max(peak1, delayAt(c, i) * gainAt(c, i));
+    for (int64_t i = close1; i < close2; ++i) peak2 = std::max(peak2, delayAt(c, i) * gainAt(c, i));
+    CHECK_NEAR(peak1, 1.0, 1e-6);
+    CHECK_NEAR(peak2, 1.0, 1e-6);
+    // The negative half-wave stays below full scale: nothing after the release.
+    CHECK_EQ(gainAt(c, close2 + 21), 1.0f);
+}
+
+TEST_CASE("engine.limiter", "the first non-zero sample after resume starts a half-wave and writes nothing") {
+    StageChannel c(8000);
+    const std::vector<float> x = {0.0f, 0.0f, 3.0f};
+    feed(c, x, kRamp20);
+    CHECK(allOne(c));
+    CHECK_EQ(c.ch.halfWaveSign, 1);
+    CHECK_EQ(c.ch.segmentLength, 1);
+    CHECK_EQ(c.ch.segmentPeak, 3.0f);
+    // Its half-wave is limited when it closes.
+    const std::vector<float> y = {2.0f, -0.5f};
+    feed(c, y, kRamp20);
+    CHECK_EQ(gainAt(c, 2), 1.0f / 3.0f);
+    CHECK_EQ(gainAt(c, 4), 1.0f / 3.0f);
+}
+
+// Expected falling-mode gain at slot p - k of a segment of N: g sunk by
+// 0.001 x the triangular weights 4 min(m, 1 - m), m = j / N, j = N .. N - k + 1.
+static double fallenGain(double g, int32_t N, int32_t k) {
+    double r = g;
+    for (int32_t q = 0; q < k; ++q) {
+        const double m = double(N - q) / N;
+        r = std::max(0.0, r - 0.001 * 4.0 * std::min(m, 1.0 - m));
+    }
+    return r;
+}
+
+TEST_CASE("engine.limiter", "falling mode sinks across the segment by about 0.001 x N, steepest in the middle") {
+    StageChannel c(8000);
+    const int32_t N = 100;
+    feed(c, singleHalfWave(N, 1.25f), kRamp20, true);
+    const int64_t p = kLeadZeros + N;
+    CHECK_EQ(gainAt(c, p), 0.8f);
+    CHECK_NEAR(gainAt(c, p - N), 0.8 - 0.001 * N, 1e-5);
+    bool sinking = true;
+    double steepest = 0.0;
+    int64_t steepestAt = 0;
+    for (int64_t k = 0; k < N; ++k) {
+        const double fall = double(gainAt(c, p - k)) - gainAt(c, p - k - 1);
+        sinking = sinking && fall >= 0.0;
+        if (fall > steepest) steepest = fall, steepestAt = k;
+    }
+    CHECK(sinking);
+    CHECK(std::abs(steepestAt - N / 2) <= 1);
+    // The attack starts from the sunk gain; the release from 1/peak.
+    CHECK_EQ(gainAt(c, p - N - 1), gainAt(c, p - N));
+    CHECK_EQ(gainAt(c, p + 1), 0.8f);
+}
+
+TEST_CASE("engine.limiter", "falling mode: segments past the weight table sink like the table's own triangle") {
+    for (int32_t N : {210, 211, 400}) {
+        StageChannel c(8000);
+        feed(c, singleHalfWave(N, 1.25f), kRamp20, true);
+        const int64_t p = kLeadZeros + N;
+        double worst = 0.0;
+        for (int32_t k = 0; k <= N; ++k) worst = std::max(worst, std::fabs(gainAt(c, p - k) - fallenGain(0.8, N, k)));
+        CHECK(worst < 5e-5);
+    }
+}
+
+TEST_CASE("engine.limiter", "falling mode never writes below 0") {
+    StageChannel c(8000);
+    const int32_t N = 1500;  // sinks by about 1.5 from 0.8
+    feed(c, singleHalfWave(N, 1.25f), kRamp20, true);
+    const int64_t p = kLeadZeros + N;
+    float lowest = 1.0f;
+    for (int32_t s = 0; s < c.ringLength; ++s) lowest = std::min(lowest, c.ch.limitGain[s]);
+    CHECK_EQ(lowest, 0.0f);
+    CHECK_NEAR(gainAt(c, p - 600), fallenGain(0.8, N, 600), 1e-5);
+    CHECK_EQ(gainAt(c, p - N), 0.0f);
+    CHECK_EQ(gainAt(c, p - N - 1), 0.0f);  // the attack starts from the sunk gain
+    CHECK(gainAt(c, p - N - 20) > 0.0f);
+}
+
+TEST_CASE("engine.limiter", "a segment longer than the ring wraps inside it and keeps its release ramp") {
+    for (bool falling : {false, true}) {
+        StageChannel c(300);
+        feed(c, singleHalfWave(1000, 2.0f), kRamp20, falling, 100);
+        CHECK(c.guardsIntact());
+        const int64_t p = kLeadZeros + 1000;
+        CHECK_EQ(gainAt(c, p), 0.5f);
+        // One lap back from the crossing, clear of the release slots ahead of it.
+        CHECK(gainAt(c, p - (300 - 21)) <= 0.5f);
+        bool release = true;
+        for (int64_t j = 0; j < 20; ++j) release = release && gainAt(c, p + j) <= gainAt(c, p + j + 1);
+        CHECK(release);
+        CHECK(gainAt(c, p + 10) > 0.6f);
+        CHECK_NEAR(gainAt(c, p + 20), 1.0, 1e-6);
+        CHECK(c.ch.writePos >= 0 && c.ch.writePos < 300);
+    }
+}
+
+TEST_CASE("engine.limiter", "a segment longer than the look-ahead leaves slots already played alone") {
+    // The crossing is the first sample of a block: slots up to the lead behind it
+    // are still to be played, earlier ones have been read and cleared.
+    const int32_t N = 3000;
+    std::vector<float> x = singleHalfWave(N, 2.0f);
+    StageChannel c(8000);
+    const int64_t p = kLeadZeros + N;
+    feed(c, std::vector<float>(x.begin(), x.begin() + p), kRamp20, false, 1000);
+    feed(c, std::vector<float>(x.begin() + p, x.end()), kRamp20, false, 1000);
+    CHECK_EQ(gainAt(c, p - kLimiterLead), 0.5f);
+    CHECK_EQ(gainAt(c, p - kLimiterLead - 1), 1.0f);
+    CHECK_EQ(gainAt(c, p - N - 10), 1.0f);
+    // Later in a block the tap is further behind, and the writes reach further.
+    StageChannel d(8000);
+    feed(d, std::vector<float>(x.begin(), x.begin() + p - 500), kRamp20, false, 1000);
+    feed(d, std::vector<float>(x.begin() + p - 500, x.end()), kRamp20, false, 1000);
+    CHECK_EQ(gainAt(d, p - kLimiterLead - 500), 0.5f);
+    CHECK_EQ(gainAt(d, p - kLimiterLead - 501), 1.0f);
+}
