@@ -1,10 +1,27 @@
 #include "tests/check.h"
 
+#include <csignal>
+#include <exception>
 #include <map>
 
 namespace check {
 
 static int failuresInCase = 0;
+static const Case* currentCase = nullptr;
+
+// A crash ends the program without a tally; name the case it happened in so
+// the log says where to look, then let the default action run.
+extern "C" void onCrash(int sig) {
+    if (currentCase) {
+        char line[512];
+        std::snprintf(line, sizeof line, "  crashed (signal %d): %s / %s\n", sig, currentCase->suite,
+                      currentCase->name);
+        std::fputs(line, stdout);
+        std::fflush(stdout);
+    }
+    std::signal(sig, SIG_DFL);
+    std::raise(sig);
+}
 
 std::vector<Case>& registry() {
     static std::vector<Case> cases;
@@ -29,6 +46,7 @@ std::string show(const std::string& v) { return "\"" + v + "\""; }
 // Usage: hok-tests [label] [suite-prefix ...]
 // The label names this build in the summary lines ("native", "win32", ...).
 int main(int argc, char** argv) {
+    for (int sig : {SIGSEGV, SIGABRT, SIGFPE, SIGILL}) std::signal(sig, check::onCrash);
     const char* label = argc > 1 ? argv[1] : "tests";
     std::vector<std::string> filters(argv + (argc > 2 ? 2 : argc), argv + argc);
     std::map<std::string, std::pair<int, int>> bySuite;
@@ -40,7 +58,15 @@ int main(int argc, char** argv) {
             if (!wanted) continue;
         }
         check::failuresInCase = 0;
-        c.body();
+        check::currentCase = &c;
+        try {
+            c.body();
+        } catch (const std::exception& e) {
+            check::fail(c.suite, 0, std::string("exception: ") + e.what());
+        } catch (...) {
+            check::fail(c.suite, 0, "unknown exception");
+        }
+        check::currentCase = nullptr;
         auto& counts = bySuite[c.suite];
         if (check::failuresInCase == 0) {
             ++counts.first;
