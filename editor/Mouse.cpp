@@ -182,11 +182,12 @@ void MaximizerEditor::recordPosition(int32_t packed) {
 float MaximizerEditor::parameter(int32_t index) const { return plugin->paramValue[index]; }
 int32_t MaximizerEditor::parameterCode(int32_t index) const { return truncateToInt(plugin->paramValue[index]); }
 
-// Write the value, tell the host (which passes through the parameter setter),
-// the caller recomputes the coefficients.
+// Write the value, then tell the host: reportParameter passes value / max
+// through setParameterAutomated and so through the parameter setter. The
+// caller recomputes the coefficients.
 void MaximizerEditor::changeParameter(int32_t index, float value) {
     plugin->paramValue[index] = value;
-    plugin->setParameterAutomated(index, value / plugin->paramMax[index]);
+    plugin->reportParameter(index);
 }
 
 void MaximizerEditor::onMouseMove(int32_t packed) { recordPosition(packed); }

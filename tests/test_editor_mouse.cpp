@@ -1,0 +1,353 @@
+// Mouse interaction: both hit tables, every gesture with its bounds and
+// anchors, the algorithm field, the toggles and the automation requests.
+#include "check.h"
+#include "tests/editor_support.h"
+
+using namespace editortest;
+
+namespace {
+
+struct Press {
+    int16_t x, y;
+    uint8_t gesture;
+};
+
+// Automation requests for one parameter since the last clear.
+std::vector<float> requestsFor(int index) {
+    std::vector<float> found;
+    for (const Automation& a : automations())
+        if (a.index == index) found.push_back(a.value);
+    return found;
+}
+
+}  // namespace
+
+TEST_CASE("editor.mouse", "left presses start the gesture of each rectangle, at its edges too") {
+    const Press presses[] = {
+        {437, 41, kDragLimiterGainFine}, {481, 56, kDragLimiterGainFine}, {33, 39, kDragLimiterGain},
+        {430, 89, kDragLimiterGain},     {67, 111, kDragDullSharp},       {242, 119, kDragDullSharp},
+        {438, 67, kDragOutGain},         {480, 80, kDragOutGain},         {46, 141, kDragBodyBoost},
+        {454, 154, kDragBodyBoost},      {46, 158, kDragBassBoost},       {347, 171, kDragBassBoost},
+        {100, 180, kDragMidBoost},       {100, 200, kDragHiBoost},        {427, 158, kDragBassFreq},
+        {496, 171, kDragBassFreq},       {450, 180, kDragMidFreq},        {450, 205, kDragTrebleFreq},
+        {482, 100, kDragCredits},        {507, 123, kDragCredits},        {32, 38, kDragNone},
+        {431, 60, kDragNone},            {497, 160, kDragNone},           {100, 300, kDragNone},
+    };
+    Rig rig;
+    for (const Press& p : presses) {
+        rig.press(p.x, p.y);
+        CHECK_EQ(int(rig.editor->dragMode), int(p.gesture));
+        if (rig.editor->dragMode != p.gesture) std::printf("      at %d, %d\n", p.x, p.y);
+        rig.release();
+    }
+}
+
+TEST_CASE("editor.mouse", "anchors and the button that started a Limiter Gain gesture") {
+    Rig rig;
+    rig.press(440, 50);
+    CHECK_EQ(rig.editor->dragAnchorX, 440);
+    CHECK_EQ(rig.editor->dragAnchorValue, 207.0f);
+    CHECK_EQ(int(rig.editor->dragByLeftButton), 1);
+    rig.release();
+    rig.press(440, 50, false);  // the right button's GAIN box lies lower: 45-60
+    CHECK_EQ(int(rig.editor->dragMode), int(kDragLimiterGainFine));
+    CHECK_EQ(int(rig.editor->dragByLeftButton), 0);
+    rig.release(false);
+    rig.press(437, 41, false);  // inside the left box only: nothing
+    CHECK_EQ(int(rig.editor->dragMode), 0);
+    rig.set(kMidFreq, 1234.5f);
+    rig.press(460, 180);
+    CHECK_EQ(rig.editor->dragAnchorX, 460);
+    CHECK_EQ(rig.editor->dragAnchorValue, 1234.5f);
+    rig.release();
+}
+
+TEST_CASE("editor.mouse", "Limiter Gain gestures: absolute with the button's floor, and fine") {
+    Rig rig;
+    rig.press(200, 60);
+    rig.move(100, 500);  // y plays no part
+    rig.tick();
+    CHECK_NEAR(rig.value(kLimiterGain), 208.0f, 1e-3);  // the left button's floor
+    rig.move(300, 60);
+    rig.tick();
+    CHECK_NEAR(rig.value(kLimiterGain), 265.0f, 1e-3);
+    rig.move(2000, 60);
+    rig.tick();
+    CHECK_NEAR(rig.value(kLimiterGain), 393.0f, 1e-3);
+    rig.release();
+
+    rig.press(200, 60, false);
+    rig.move(100, 60);
+    rig.tick();
+    CHECK_NEAR(rig.value(kLimiterGain), 65.0f, 1e-3);
+    rig.move(-50, 60);  // captured: positions outside the window keep coming
+    rig.tick();
+    CHECK_NEAR(rig.value(kLimiterGain), 8.0f, 1e-3);
+    rig.release(false);
+
+    rig.set(kLimiterGain, 250.0f);
+    rig.press(450, 50);
+    rig.move(460, 50);
+    rig.tick();
+    CHECK_NEAR(rig.value(kLimiterGain), 254.149, 1e-4);  // 10 pixels × 0.4149
+    rig.move(-3000, 50);
+    rig.tick();
+    CHECK_NEAR(rig.value(kLimiterGain), 208.0f, 1e-3);
+    rig.release();
+
+    rig.press(450, 50, false);  // right: no floor of its own; the setter keeps at least 8
+    rig.move(-3000, 50);
+    rig.tick();
+    CHECK_NEAR(rig.value(kLimiterGain), 8.0f, 1e-3);
+    rig.move(3000, 50);
+    rig.tick();
+    CHECK_NEAR(rig.value(kLimiterGain), 393.0f, 1e-3);
+    rig.release(false);
+}
+
+TEST_CASE("editor.mouse", "slider and knob gestures follow x with their offsets and bounds") {
+    struct Case {
+        int16_t pressX, pressY;
+        int param;
+        int16_t x;
+        float expected;
+    };
+    const Case cases[] = {
+        {100, 115, kDullSharp, 100, 30.0f},  {100, 115, kDullSharp, -20, 0.0f},
+        {100, 115, kDullSharp, 900, 162.0f}, {100, 145, kBodyBoost, 300, 244.0f},
+        {100, 145, kBodyBoost, 999, 387.0f}, {100, 145, kBodyBoost, 10, 0.0f},
+        {100, 160, kBassBoost, 197, 141.0f}, {100, 160, kBassBoost, 999, 282.0f},
+        {100, 177, kMidBoost, 56, 0.0f},     {100, 177, kMidBoost, 400, 282.0f},
+        {100, 194, kHiBoost, 156, 100.0f},   {100, 194, kHiBoost, -5, 0.0f},
+    };
+    Rig rig;
+    for (const Case& c : cases) {
+        rig.press(c.pressX, c.pressY);
+        rig.move(c.x, c.pressY);
+        rig.tick();
+        CHECK_NEAR(rig.value(c.param), c.expected, 1e-3);
+        rig.release();
+    }
+}
+
+TEST_CASE("editor.mouse", "relative gestures: Out Gain and the frequency boxes from their anchors") {
+    Rig rig;
+    rig.press(440, 70);  // Out Gain 196
+    rig.move(430, 70);
+    rig.tick();
+    CHECK_NEAR(rig.value(kOutGain), 186.0f, 1e-3);
+    rig.move(2000, 70);
+    rig.tick();
+    CHECK_NEAR(rig.value(kOutGain), 196.0f, 1e-3);
+    rig.move(-2000, 70);
+    rig.tick();
+    CHECK_NEAR(rig.value(kOutGain), 0.0f, 1e-3);
+    rig.release();
+
+    rig.set(kBassFreq, 100.7f);  // the anchor's fraction is dropped
+    rig.press(450, 160);
+    rig.move(455, 160);
+    rig.tick();
+    CHECK_NEAR(rig.value(kBassFreq), 105.0f, 1e-3);
+    rig.move(1450, 160);
+    rig.tick();
+    CHECK_NEAR(rig.value(kBassFreq), 500.0f, 1e-3);
+    rig.move(-550, 160);
+    rig.tick();
+    CHECK_NEAR(rig.value(kBassFreq), 80.0f, 1e-3);
+    rig.release();
+
+    rig.press(450, 177);  // Mid Freq 800, ten hertz per pixel
+    rig.move(460, 177);
+    rig.tick();
+    CHECK_NEAR(rig.value(kMidFreq), 900.0f, 1e-3);
+    rig.move(1450, 177);
+    rig.tick();
+    CHECK_NEAR(rig.value(kMidFreq), 3000.0f, 1e-3);
+    rig.move(-550, 177);
+    rig.tick();
+    CHECK_NEAR(rig.value(kMidFreq), 500.0f, 1e-3);
+    rig.release();
+
+    rig.press(450, 194);  // Treble Freq 3000
+    rig.move(455, 194);
+    rig.tick();
+    CHECK_NEAR(rig.value(kTrebleFreq), 3050.0f, 1e-3);
+    rig.move(2450, 194);
+    rig.tick();
+    CHECK_NEAR(rig.value(kTrebleFreq), 20000.0f, 1e-3);
+    rig.move(0, 194);
+    rig.tick();
+    CHECK_NEAR(rig.value(kTrebleFreq), 3000.0f, 1e-3);
+    rig.release();
+}
+
+TEST_CASE("editor.mouse", "a gesture tells the host on every tick, moved or not, and stops on release") {
+    Rig rig;
+    rig.press(100, 115);
+    rig.move(120, 115);
+    automations().clear();
+    rig.tick();
+    rig.tick();
+    rig.tick();
+    const std::vector<float> sent = requestsFor(kDullSharp);
+    CHECK_EQ(sent.size(), size_t(3));
+    if (!sent.empty()) CHECK_NEAR(sent[0], 50.0 / rig.plugin->paramMax[kDullSharp], 1e-7);
+    rig.release(false);  // the right button's release ends a left-button gesture
+    CHECK_EQ(int(rig.editor->dragMode), 0);
+    rig.tick();
+    CHECK_EQ(requestsFor(kDullSharp).size(), size_t(3));
+
+    // The credits gesture changes nothing.
+    rig.press(490, 110);
+    automations().clear();
+    rig.tick();
+    CHECK(automations().empty());
+    rig.release();
+}
+
+TEST_CASE("editor.mouse", "presses during a gesture are ignored") {
+    Rig rig;
+    rig.press(100, 115);  // Dull-Sharp
+    rig.press(20, 120);   // the EQ tab: would toggle EQ Display
+    rig.press(440, 80, false);  // would reset Out Gain
+    rig.set(kOutGain, 50.0f);
+    rig.press(440, 80, false);
+    CHECK_EQ(int(rig.editor->dragMode), int(kDragDullSharp));
+    CHECK_NEAR(rig.value(kEqDisplay), 0.0f, 1e-3);
+    CHECK_NEAR(rig.value(kOutGain), 50.0f, 1e-3);
+    rig.release();
+}
+
+TEST_CASE("editor.mouse", "right presses reset the EQ rows, Dull-Sharp and Out Gain, and toggle EQ on/off") {
+    struct Case {
+        int16_t x, y;
+        int param;
+        float before, after;
+    };
+    const Case cases[] = {
+        {440, 80, kOutGain, 20.0f, 196.0f},    {100, 115, kDullSharp, 3.0f, 150.0f},
+        {100, 145, kBodyBoost, 99.0f, 0.0f},   {100, 160, kBassBoost, 7.0f, 141.0f},
+        {100, 177, kMidBoost, 280.0f, 141.0f}, {100, 194, kHiBoost, 0.0f, 141.0f},
+        {20, 120, kEqOnOff, 1.0f, 0.0f},       {20, 120, kEqOnOff, 0.0f, 1.0f},
+    };
+    Rig rig;
+    for (const Case& c : cases) {
+        rig.set(c.param, c.before);
+        automations().clear();
+        rig.press(c.x, c.y, false);
+        CHECK_EQ(int(rig.editor->dragMode), 0);
+        CHECK_NEAR(rig.value(c.param), c.after, 1e-3);
+        const std::vector<float> sent = requestsFor(c.param);
+        CHECK_EQ(sent.size(), size_t(1));
+        if (!sent.empty()) CHECK_NEAR(sent[0], c.after / rig.plugin->paramMax[c.param], 1e-7);
+        rig.release(false);
+    }
+    // A left press on the Hi track starts a drag instead.
+    rig.press(100, 194);
+    CHECK_EQ(int(rig.editor->dragMode), int(kDragHiBoost));
+    rig.release();
+}
+
+TEST_CASE("editor.mouse", "the algorithm field steps names, toggles the knee and steps the speed") {
+    struct Case {
+        int16_t x;
+        bool left;
+        float algorithm, softKnee;
+        float algorithmAfter, softKneeAfter;
+    };
+    const Case cases[] = {
+        {300, true, 0, 1, 2, 1},  {300, true, 3, 1, 5, 1},  {300, true, 1, 1, 0, 1},  {435, true, 4, 1, 3, 1},
+        {300, false, 2, 1, 0, 1}, {300, false, 5, 1, 3, 1}, {300, false, 0, 1, 1, 1},
+        {440, true, 1, 1, 4, 1},  {459, false, 4, 1, 1, 1},
+        {470, true, 1, 0, 4, 0},   // speed letters of a hard knee: switch to the soft variant
+        {470, true, 3, 0, 3, 2},  {470, true, 3, 2, 3, 1},  {470, false, 5, 2, 5, 0}, {460, false, 5, 0, 5, 1},
+    };
+    Rig rig;
+    for (const Case& c : cases) {
+        rig.set(kAlgorithm, c.algorithm);
+        rig.set(kSoftKnee, c.softKnee);
+        automations().clear();
+        rig.press(c.x, 110, c.left);
+        rig.release(c.left);
+        CHECK_NEAR(rig.value(kAlgorithm), c.algorithmAfter, 1e-3);
+        CHECK_NEAR(rig.value(kSoftKnee), c.softKneeAfter, 1e-3);
+        CHECK_EQ(automations().size(), size_t(1));
+    }
+}
+
+TEST_CASE("editor.mouse", "lid, link and EQ tab toggles; EQ Display fits the window") {
+    Rig rig;
+    rig.press(10, 10);
+    CHECK_EQ(rig.plugin->channelPanelOpen.load(), 1);
+    CHECK(automations().empty());  // not a parameter
+    rig.release();
+    rig.press(20, 20);
+    CHECK_EQ(rig.plugin->channelPanelOpen.load(), 0);
+    rig.release();
+
+    rig.press(455, 90);
+    CHECK_NEAR(rig.value(kStereoLink), 0.0f, 1e-3);
+    CHECK_EQ(requestsFor(kStereoLink).size(), size_t(1));
+    rig.release();
+
+    CHECK_EQ(rig.window->rect.height(), 133);
+    rig.press(20, 120);
+    rig.release();
+    CHECK_NEAR(rig.value(kEqDisplay), 1.0f, 1e-3);
+    CHECK_EQ(requestsFor(kEqDisplay).size(), size_t(1));
+    CHECK_EQ(rig.window->rect.height(), 218);
+    rig.press(0, 132);
+    rig.release();
+    CHECK_EQ(rig.window->rect.height(), 133);
+}
+
+TEST_CASE("editor.mouse", "channel toggles act only with the panel open; manual channels only without Auto") {
+    Rig rig;
+    rig.plugin->reportChannelMode = 0;
+    rig.press(45, 15);  // AUTO, panel closed
+    rig.release();
+    CHECK_NEAR(rig.value(kAutoSelectChannels), 1.0f, 1e-3);
+    rig.press(152, 15);  // LEFT, panel closed
+    rig.release();
+    CHECK_NEAR(rig.value(kForceChannels), 0.0f, 1e-3);
+
+    rig.plugin->channelPanelOpen = 1;
+    rig.press(155, 15);  // LEFT while Auto Select is on
+    rig.release();
+    CHECK_NEAR(rig.value(kForceChannels), 0.0f, 1e-3);
+
+    rig.press(45, 15);  // Auto Select off: no detection request
+    rig.release();
+    CHECK_NEAR(rig.value(kAutoSelectChannels), 0.0f, 1e-3);
+    CHECK_EQ(int(rig.plugin->reportChannelMode.load()), 0);
+
+    const struct {
+        int16_t x;
+        float force;
+    } buttons[] = {{155, 1.0f}, {206, 2.0f}, {98, 0.0f}};
+    for (const auto& b : buttons) {
+        automations().clear();
+        rig.press(b.x, 21);
+        rig.release();
+        CHECK_NEAR(rig.value(kForceChannels), b.force, 1e-3);
+        CHECK_EQ(requestsFor(kForceChannels).size(), size_t(1));
+    }
+
+    rig.press(54, 12);  // Auto Select on: asks the engine to report the channel mode
+    rig.release();
+    CHECK_NEAR(rig.value(kAutoSelectChannels), 1.0f, 1e-3);
+    CHECK_EQ(int(rig.plugin->reportChannelMode.load()), 1);
+}
+
+TEST_CASE("editor.mouse", "every left press and every accepted right press recompute the coefficients") {
+    Rig rig;
+    rig.plugin->paramValue[kOutGain] = 0.0f;  // written behind the engine's back
+    rig.press(300, 300);                      // outside every rectangle
+    rig.release();
+    CHECK_NEAR(rig.plugin->outputGain.load(), 0.001, 1e-6);
+    rig.plugin->paramValue[kOutGain] = 196.0f;
+    rig.press(300, 300, false);
+    rig.release(false);
+    CHECK_EQ(rig.plugin->outputGain.load(), 1.0f);
+}
