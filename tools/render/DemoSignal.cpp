@@ -101,8 +101,8 @@ int main(int argc, char** argv) {
         double left = k + snare * 0.9 + hat * 0.7 + bass + padL;
         double right = k + snare * 1.0 + hat * 1.2 + bass + padR;
         // Hot master level: the peaks land well above full scale.
-        left *= 1.35;
-        right *= 1.35;
+        left *= 0.6;
+        right *= 0.6;
         mix[(size_t)i * 2] = (float)left;
         mix[(size_t)i * 2 + 1] = (float)right;
         peak = std::fmax(peak, std::fmax(std::fabs(left), std::fabs(right)));

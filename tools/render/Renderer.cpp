@@ -107,8 +107,11 @@ private:
 void printList(PluginInstance& plugin, FILE* out) {
     std::fprintf(out, "  #  %-22s %-11s %s\n", "parameter", "value", "unit");
     for (int i = 0; i < plugin.numParams(); i++)
-        std::fprintf(out, "%3d  %-22s %-11s %s\n", i, plugin.name(i).c_str(), plugin.display(i).c_str(),
-                     plugin.label(i).c_str());
+    {
+        std::string shown = plugin.display(i);
+        shown.erase(0, shown.find_first_not_of(' ') == std::string::npos ? shown.size() : shown.find_first_not_of(' '));
+        std::fprintf(out, "%3d  %-22s %-11s %s\n", i, plugin.name(i).c_str(), shown.c_str(), plugin.label(i).c_str());
+    }
 }
 
 struct Channels {

@@ -1,0 +1,310 @@
+// The offline renderer driven in-process against the built plug-in library:
+// alignment, mono handling, settings by name and value, the summary, and the
+// refusals that must leave no output file behind.
+#ifdef HOK_RENDER_TESTS
+#include <dirent.h>
+#include <sndfile.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "tests/check.h"
+#include "tools/render/Renderer.h"
+
+namespace {
+
+struct Run {
+    int status = -1;
+    std::string out, err;
+};
+
+std::string slurp(FILE* f) {
+    std::string s;
+    std::rewind(f);
+    char buf[4096];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) s.append(buf, n);
+    std::fclose(f);
+    return s;
+}
+
+Run render(std::vector<std::string> args) {
+    args.insert(args.begin(), {"--plugin", HOK_PLUGIN_PATH, "--no-progress"});
+    FILE* out = std::tmpfile();
+    FILE* err = std::tmpfile();
+    Run r;
+    r.status = runRenderer(args, out, err);
+    r.out = slurp(out);
+    r.err = slurp(err);
+    return r;
+}
+
+struct TempDir {
+    std::string path;
+    TempDir() {
+        char name[] = "/tmp/hok-render-test-XXXXXX";
+        path = mkdtemp(name) ? name : "/tmp";
+    }
+    ~TempDir() {
+        chmod(path.c_str(), 0700);
+        for (const std::string& f : entries()) std::remove((path + "/" + f).c_str());
+        rmdir(path.c_str());
+    }
+    std::string operator/(const std::string& name) const { return path + "/" + name; }
+    std::vector<std::string> entries() const {
+        std::vector<std::string> names;
+        if (DIR* d = opendir(path.c_str())) {
+            while (dirent* e = readdir(d))
+                if (std::string(e->d_name) != "." && std::string(e->d_name) != "..") names.push_back(e->d_name);
+            closedir(d);
+        }
+        return names;
+    }
+};
+
+struct Audio {
+    int channels = 0, rate = 0, format = 0;
+    std::vector<float> samples;  // interleaved
+    long frames() const { return channels ? (long)samples.size() / channels : 0; }
+    float at(long frame, int c) const { return samples[(size_t)frame * channels + c]; }
+};
+
+bool writeAudio(const std::string& path, const Audio& a) {
+    SF_INFO info{};
+    info.channels = a.channels;
+    info.samplerate = a.rate;
+    info.format = a.format;
+    SNDFILE* f = sf_open(path.c_str(), SFM_WRITE, &info);
+    if (!f) return false;
+    sf_writef_float(f, a.samples.data(), a.frames());
+    return sf_close(f) == 0;
+}
+
+Audio readAudio(const std::string& path) {
+    Audio a;
+    SF_INFO info{};
+    SNDFILE* f = sf_open(path.c_str(), SFM_READ, &info);
+    if (!f) return a;
+    a.channels = info.channels;
+    a.rate = info.samplerate;
+    a.format = info.format;
+    a.samples.resize((size_t)info.frames * info.channels);
+    sf_readf_float(f, a.samples.data(), info.frames);
+    sf_close(f);
+    return a;
+}
+
+// A quiet two-tone signal with one click on each channel.
+Audio quietSignal(int channels, long frames, int format) {
+    Audio a;
+    a.channels = channels;
+    a.rate = 44100;
+    a.format = format;
+    a.samples.resize((size_t)frames * channels);
+    for (long i = 0; i < frames; i++)
+        for (int c = 0; c < channels; c++)
+            a.samples[(size_t)i * channels + c] = (float)(0.2 * std::sin(0.0627 * i + c) + 0.05 * std::sin(0.31 * i));
+    a.samples[(size_t)10000 * channels] = 0.9f;
+    if (channels == 2) a.samples[(size_t)15000 * channels + 1] = -0.85f;
+    return a;
+}
+
+long loudestFrame(const Audio& a, int c) {
+    long best = -1;
+    float peak = -1.0f;
+    for (long i = 0; i < a.frames(); i++)
+        if (std::fabs(a.at(i, c)) > peak) peak = std::fabs(a.at(i, c)), best = i;
+    return best;
+}
+
+bool contains(const std::string& s, const std::string& part) { return s.find(part) != std::string::npos; }
+
+// The display text that --list prints for one parameter (its column, trimmed).
+std::string listed(const std::string& listing, const std::string& name) {
+    size_t at = listing.find("  " + name + " ");
+    if (at == std::string::npos) return "";
+    size_t line = listing.rfind('\n', at);
+    line = line == std::string::npos ? 0 : line + 1;
+    std::string column = listing.substr(line + 28, 11);
+    size_t b = column.find_first_not_of(' '), e = column.find_last_not_of(' ');
+    return b == std::string::npos ? "" : column.substr(b, e - b + 1);
+}
+
+double number(std::string text) {
+    for (char& c : text)
+        if (c == ':') c = '.';
+    return std::atof(text.c_str());
+}
+
+}  // namespace
+
+TEST_CASE("tools.render", "defaults pass a quiet stereo file unchanged, aligned sample for sample and as long") {
+    TempDir dir;
+    for (int format : {SF_FORMAT_WAV | SF_FORMAT_FLOAT, SF_FORMAT_AIFF | SF_FORMAT_PCM_24,
+                       SF_FORMAT_FLAC | SF_FORMAT_PCM_16}) {
+        Audio in = quietSignal(2, 30000, format);
+        std::string ext = (format & SF_FORMAT_TYPEMASK) == SF_FORMAT_WAV    ? ".wav"
+                          : (format & SF_FORMAT_TYPEMASK) == SF_FORMAT_AIFF ? ".aiff"
+                                                                            : ".flac";
+        CHECK(writeAudio(dir / ("in" + ext), in));
+        Run r = render({dir / ("in" + ext), dir / ("out" + ext)});
+        CHECK_EQ(r.status, 0);
+        Audio out = readAudio(dir / ("out" + ext));
+        Audio stored = readAudio(dir / ("in" + ext));
+        CHECK_EQ(out.format, stored.format);
+        CHECK_EQ(out.channels, 2);
+        CHECK_EQ(out.frames(), stored.frames());
+        CHECK_EQ(loudestFrame(out, 0), 10000L);
+        CHECK_EQ(loudestFrame(out, 1), 15000L);
+        double worst = 0.0;
+        for (size_t i = 0; i < out.samples.size() && i < stored.samples.size(); i++)
+            worst = std::fmax(worst, std::fabs(out.samples[i] - stored.samples[i]));
+        CHECK_NEAR(worst, 0.0, 1e-6);
+        CHECK(contains(r.out, "deepest gain reduction  none"));
+    }
+}
+
+TEST_CASE("tools.render", "a mono file is rendered as mono, through one buffer for both inputs") {
+    TempDir dir;
+    Audio in = quietSignal(1, 20000, SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+    CHECK(writeAudio(dir / "mono.wav", in));
+    Run r = render({dir / "mono.wav", dir / "out.wav", "--list"});
+    CHECK_EQ(r.status, 0);
+    Audio out = readAudio(dir / "out.wav");
+    Audio stored = readAudio(dir / "mono.wav");
+    CHECK_EQ(out.channels, 1);
+    CHECK_EQ(out.format, SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+    CHECK_EQ(out.frames(), 20000L);
+    CHECK_EQ(loudestFrame(out, 0), 10000L);
+    double worst = 0.0;
+    for (size_t i = 0; i < out.samples.size() && i < stored.samples.size(); i++)
+        worst = std::fmax(worst, std::fabs(out.samples[i] - stored.samples[i]));
+    CHECK_NEAR(worst, 0.0, 1.0 / 32768.0);
+    CHECK(contains(r.out, "input   mono"));
+}
+
+TEST_CASE("tools.render", "a hot signal is limited to full scale and the summary measures it") {
+    TempDir dir;
+    Audio in;
+    in.channels = 2, in.rate = 48000, in.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
+    for (long i = 0; i < 48000; i++) {
+        float v = (float)(2.0 * std::sin(2 * M_PI * 100.0 * i / 48000.0));
+        in.samples.push_back(v);
+        in.samples.push_back(v);
+    }
+    CHECK(writeAudio(dir / "hot.wav", in));
+    Run r = render({dir / "hot.wav", dir / "out.wav", "--set", "Algorithm=Full"});
+    CHECK_EQ(r.status, 0);
+    Audio out = readAudio(dir / "out.wav");
+    CHECK_EQ(out.frames(), 48000L);
+    float peak = 0.0f;
+    for (float s : out.samples) peak = std::fmax(peak, std::fabs(s));
+    CHECK(peak <= 1.0f + 1e-6f);
+    CHECK(peak > 0.99f);
+    CHECK(contains(r.out, "sample peak    +6.02 dBFS"));
+    // Each half-wave gets 1/2: about -6.02 dB, deeper only where ramps overlap.
+    size_t at = r.out.find("deepest gain reduction  ");
+    CHECK(at != std::string::npos);
+    double reduction = at == std::string::npos ? 0.0 : std::atof(r.out.c_str() + at + 24);
+    CHECK(reduction <= -6.0);
+    CHECK(reduction >= -6.5);
+    CHECK(contains(r.out, "Algorithm = Full Transient"));
+}
+
+TEST_CASE("tools.render", "settings by name in display units read back through the display") {
+    Run r = render({"--list", "--set", "limiter gain=+4.5", "--set", "Algorithm=smooth sk", "--set",
+                    "Mid Freq=1200", "--set", "Bass Boost=-3dB", "--set", "Hi Boost=41%", "--set", "Out Gain=-6",
+                    "--set", "softknee=Slow", "--set", "Dull-Sharp=50"});
+    CHECK_EQ(r.status, 0);
+    CHECK_NEAR(number(listed(r.out, "Limiter Gain")), 4.5, 0.1);
+    CHECK_STR(listed(r.out, "Algorithm"), "Smooth SK");
+    CHECK_STR(listed(r.out, "Mid Freq"), "1200");
+    CHECK_NEAR(number(listed(r.out, "Bass Boost")), -3.0, 0.1);
+    CHECK(contains(listed(r.out, "Bass Boost"), "db"));
+    CHECK_STR(listed(r.out, "Hi   Boost"), "41%");
+    CHECK_STR(listed(r.out, "Out Gain"), "-6:0");
+    CHECK_STR(listed(r.out, "SoftKnee       S/M/H"), "Slow");
+    CHECK_NEAR(number(listed(r.out, "Dull-Sharp")), 50.0, 0.7);
+}
+
+TEST_CASE("tools.render", "--list prints every parameter with its default display") {
+    Run r = render({"--list"});
+    CHECK_EQ(r.status, 0);
+    for (const char* name : {"Limiter Gain", "Dull-Sharp", "Out Gain", "Algorithm", "SoftKnee       S/M/H",
+                             "Stereo Link", "Body Boost", "Bass Boost", "Mid  Boost", "Hi   Boost", "Bass Freq",
+                             "Mid Freq", "Treble Freq", "Auto Select Channels", "Force Channels  S/L/R",
+                             "EQ On/Off", "EQ Display"})
+        CHECK(contains(r.out, name));
+    CHECK_STR(listed(r.out, "Limiter Gain"), "0:00");
+    CHECK_STR(listed(r.out, "Treble Freq"), "3000");
+    CHECK_STR(listed(r.out, "Stereo Link"), "Linked");
+}
+
+TEST_CASE("tools.render", "refusals say what is accepted, exit non-zero and leave no file behind") {
+    TempDir dir;
+    CHECK(writeAudio(dir / "in.wav", quietSignal(2, 5000, SF_FORMAT_WAV | SF_FORMAT_PCM_16)));
+    struct Refusal {
+        std::vector<std::string> args;
+        const char* says;
+    } refusals[] = {
+        {{"--set", "Loudness=3"}, "unknown parameter 'Loudness'; the parameters are \"Limiter Gain\""},
+        {{"--set", "EQ=On"}, "ambiguous"},
+        {{"--set", "Limiter Gain=+40"}, "a number from -96 to 16"},
+        {{"--set", "Mid Freq=200"}, "a number from 500 to 3000 hz"},
+        {{"--set", "Algorithm=Loud"}, "\"Falling SK\""},
+        {{"--set", "Bass Freq=100dB"}, "not accepted"},
+        {{"--set", "Limiter Gain"}, "Name=Value"},
+        {{"--program", "10"}, "programs are 0 to 9"},
+    };
+    for (const Refusal& f : refusals) {
+        std::vector<std::string> args = f.args;
+        args.push_back(dir / "in.wav");
+        args.push_back(dir / "out.wav");
+        Run r = render(args);
+        CHECK(r.status != 0);
+        if (!contains(r.err, f.says)) CHECK_STR(r.err, f.says);
+    }
+    CHECK_EQ(dir.entries().size(), (size_t)1);
+}
+
+TEST_CASE("tools.render", "bad files: missing, unreadable, too many channels, unwritable output") {
+    TempDir dir;
+    Audio six = quietSignal(1, 1000, SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+    six.channels = 6;
+    six.samples.resize(6000);
+    CHECK(writeAudio(dir / "six.wav", six));
+    CHECK(writeAudio(dir / "in.wav", quietSignal(2, 5000, SF_FORMAT_WAV | SF_FORMAT_PCM_16)));
+    FILE* text = std::fopen((dir / "text.wav").c_str(), "w");
+    std::fputs("not audio at all\n", text);
+    std::fclose(text);
+    mkdir((dir / "locked").c_str(), 0500);
+    mkdir((dir / "folder.wav").c_str(), 0700);
+
+    struct Case {
+        std::string in, out, says;
+    } cases[] = {
+        {dir / "missing.wav", dir / "out.wav", "cannot read"},
+        {dir / "text.wav", dir / "out.wav", "cannot read"},
+        {dir / "six.wav", dir / "out.wav", "has 6 channels"},
+        {dir / "in.wav", dir / "nowhere/out.wav", "cannot write"},
+        {dir / "in.wav", dir / "out.mp3", "use a .wav, .aiff or .flac name"},
+        {dir / "in.wav", dir / "folder.wav", "it is a directory"},
+        // Root writes into read-only directories anyway.
+        {dir / "in.wav", geteuid() == 0 ? dir / "nowhere/x.wav" : dir / "locked/out.wav", "cannot write"},
+    };
+    for (const Case& c : cases) {
+        Run r = render({c.in, c.out});
+        CHECK(r.status != 0);
+        if (!contains(r.err, c.says)) CHECK_STR(r.err, c.says);
+    }
+    CHECK_EQ(dir.entries().size(), (size_t)5);  // six.wav, in.wav, text.wav, locked, folder.wav
+    CHECK(access((dir / "locked/out.wav").c_str(), F_OK) != 0);
+    rmdir((dir / "locked").c_str());
+    rmdir((dir / "folder.wav").c_str());
+}
+#endif
