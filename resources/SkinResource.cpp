@@ -1,0 +1,30 @@
+// Embeds SkinBitmap.bmp in the object file with the assembler's .incbin, so
+// every build carries the sheet without a generated source. The asm labels
+// give the symbols their exact names on every target (no leading underscore
+// games on i686 Windows).
+#include "resources/SkinResource.h"
+
+#ifndef HOK_SKIN_PATH
+#error "HOK_SKIN_PATH must name the sprite sheet file"
+#endif
+
+#if defined(_WIN32)
+#define HOK_SKIN_SECTION ".rdata,\"dr\""
+#else
+#define HOK_SKIN_SECTION ".rodata"
+#endif
+
+__asm__(".pushsection " HOK_SKIN_SECTION "\n"
+        ".balign 16\n"
+        "hok_skin_bytes_begin:\n"
+        ".incbin \"" HOK_SKIN_PATH "\"\n"
+        "hok_skin_bytes_end:\n"
+        ".byte 0\n"
+        ".popsection\n");
+
+extern "C" const unsigned char hokSkinBytesBegin[] __asm__("hok_skin_bytes_begin");
+extern "C" const unsigned char hokSkinBytesEnd[] __asm__("hok_skin_bytes_end");
+
+const unsigned char* skinResourceBytes() { return hokSkinBytesBegin; }
+
+std::size_t skinResourceSize() { return static_cast<std::size_t>(hokSkinBytesEnd - hokSkinBytesBegin); }

@@ -1,0 +1,176 @@
+// The embedded sprite sheet: its file format, and the layout facts that the
+// painting code relies on when it copies rectangles out of it.
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "resources/SkinResource.h"
+#include "tests/check.h"
+
+namespace {
+
+struct Sheet {
+    const unsigned char* bytes = skinResourceBytes();
+    std::size_t size = skinResourceSize();
+
+    uint32_t u32(std::size_t at) const {
+        return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | static_cast<uint32_t>(bytes[at + 3]) << 24;
+    }
+    uint16_t u16(std::size_t at) const { return static_cast<uint16_t>(bytes[at] | bytes[at + 1] << 8); }
+    // Pixel at sheet x, y (y downward) as 0xRRGGBB; rows are stored bottom-up.
+    uint32_t px(int x, int y) const {
+        std::size_t row = static_cast<std::size_t>(kSkinHeight - 1 - y) * (kSkinWidth * 3);
+        const unsigned char* p = bytes + u32(10) + row + static_cast<std::size_t>(x) * 3;
+        return static_cast<uint32_t>(p[2]) << 16 | p[1] << 8 | p[0];
+    }
+    int brightness(int x, int y) const {
+        uint32_t p = px(x, y);
+        return static_cast<int>((p >> 16) + ((p >> 8) & 255) + (p & 255));
+    }
+    // Pixels in a rectangle that are not (nearly) black.
+    int inked(int x, int y, int w, int h) const {
+        int n = 0;
+        for (int j = 0; j < h; ++j)
+            for (int i = 0; i < w; ++i) n += brightness(x + i, y + j) > 60;
+        return n;
+    }
+    bool same(int ax, int ay, int bx, int by, int w, int h) const {
+        for (int j = 0; j < h; ++j)
+            for (int i = 0; i < w; ++i)
+                if (px(ax + i, ay + j) != px(bx + i, by + j)) return false;
+        return true;
+    }
+};
+
+constexpr int kPanel = 218;  // sheet row of window row 0
+
+}  // namespace
+
+TEST_CASE("resources.skin", "the embedded bytes are a 512 x 883 bottom-up 24-bit BMP") {
+    Sheet s;
+    CHECK(s.size >= 54);
+    if (s.size < 54) return;
+    CHECK(s.bytes[0] == 'B' && s.bytes[1] == 'M');
+    CHECK_EQ(s.u32(2), static_cast<uint32_t>(s.size));
+    CHECK_EQ(s.u32(14), 40u);                                  // BITMAPINFOHEADER
+    CHECK_EQ(static_cast<int32_t>(s.u32(18)), kSkinWidth);
+    CHECK_EQ(static_cast<int32_t>(s.u32(22)), kSkinHeight);    // positive: bottom-up
+    CHECK_EQ(s.u16(26), 1);
+    CHECK_EQ(s.u16(28), 24);
+    CHECK_EQ(s.u32(30), 0u);                                   // uncompressed
+    CHECK_EQ(static_cast<std::size_t>(s.u32(10)) + kSkinWidth * 3 * kSkinHeight, s.size);
+}
+
+TEST_CASE("resources.skin", "back buffer rows are black and the panel and credits are painted") {
+    Sheet s;
+    CHECK_EQ(s.inked(0, 0, 512, 218), 0);
+    CHECK(s.inked(0, 218, 512, 218) > 512 * 218 / 2);
+    CHECK(s.inked(0, 532, 512, 218) > 512 * 218 / 2);
+    CHECK(s.inked(0, 750, 512, 133) > 512 * 133 / 2);
+    // The compact credits are their own picture, not a crop of the full one.
+    CHECK(!s.same(0, 532, 0, 750, 512, 133));
+}
+
+TEST_CASE("resources.skin", "every sprite rectangle holds artwork") {
+    Sheet s;
+    struct R {
+        int x, y, w, h;
+    };
+    const R sprites[] = {{0, 436, 9, 6},     {11, 439, 395, 14}, {11, 457, 395, 14}, {10, 454, 186, 1},
+                         {409, 438, 19, 13}, {409, 457, 19, 13}, {429, 439, 57, 11}, {429, 455, 26, 14},
+                         {466, 455, 18, 10}, {500, 438, 11, 6},  {504, 443, 3, 42},  {500, 486, 11, 6},
+                         {488, 488, 10, 7},  {0, 477, 313, 20}};
+    for (const R& r : sprites) {
+        int n = s.inked(r.x, r.y, r.w, r.h);
+        CHECK(n * 4 > r.w * r.h);
+        if (n * 4 <= r.w * r.h) std::printf("  sparse sprite at %d,%d\n", r.x, r.y);
+    }
+    // Lit tracks are brighter than the dark tracks they are copied onto.
+    CHECK(s.inked(11, 439, 395, 14) > s.inked(34, kPanel + 44, 395, 14));
+    // The two knob states differ.
+    CHECK(!s.same(409, 438, 409, 457, 19, 13));
+}
+
+TEST_CASE("resources.skin", "glyph cells have ink and leave shared columns blank") {
+    Sheet s;
+    const int digitX[10] = {0, 6, 12, 19, 23, 31, 36, 43, 48, 54};
+    const int digitW[10] = {6, 6, 6, 5, 6, 5, 6, 5, 6, 6};
+    for (int d = 0; d < 10; ++d) CHECK(s.inked(digitX[d], 521, digitW[d], 10) >= 8);
+    // Digit cells must not repeat: a mis-placed font shows the same glyph twice.
+    for (int d = 1; d < 10; ++d) CHECK(!s.same(digitX[d - 1], 521, digitX[d], 521, 5, 10));
+    // Column 23 ends '3' and starts '4'; column 361 ends 'M' and starts 'F'
+    // (379 for the dim letters): ink there would show in both glyphs.
+    CHECK_EQ(s.inked(23, 521, 1, 10), 0);
+    CHECK_EQ(s.inked(361, 519, 1, 9), 0);
+    CHECK_EQ(s.inked(379, 519, 1, 9), 0);
+    struct R {
+        int x, y, w, h;
+    };
+    const R cells[] = {{61, 521, 5, 10},  {66, 521, 12, 10},  {80, 521, 3, 10},   {84, 519, 27, 9},
+                       {115, 519, 35, 9}, {157, 519, 46, 11}, {205, 519, 60, 11}, {265, 519, 54, 11},
+                       {326, 519, 12, 9}, {351, 519, 4, 9},   {356, 519, 5, 9},   {362, 519, 5, 9},
+                       {392, 521, 6, 8},  {404, 521, 12, 8},  {420, 521, 22, 8}};
+    for (const R& r : cells) CHECK(s.inked(r.x, r.y, r.w, r.h) >= 2);
+    // Dim knee and letters are visible but darker than the bright ones.
+    int bright = 0, dim = 0;
+    for (int j = 0; j < 9; ++j)
+        for (int i = 0; i < 12; ++i) bright += s.brightness(326 + i, 519 + j), dim += s.brightness(338 + i, 519 + j);
+    CHECK(dim > 0 && dim * 2 < bright);
+}
+
+TEST_CASE("resources.skin", "glyphs land on black where the readouts and the algorithm name are drawn") {
+    Sheet s;
+    // Glyph cells are copied with their black background, so each display
+    // must be pure black under every cell drawn into it.
+    struct R {
+        int x, y, w, h;
+    };
+    const R displays[] = {{441, 44, 37, 10},  {441, 69, 37, 10},  {460, 143, 32, 10}, {355, 160, 36, 10},
+                          {355, 177, 36, 10}, {355, 194, 36, 10}, {437, 160, 51, 10}, {437, 177, 51, 10},
+                          {437, 194, 51, 10}, {287, 110, 182, 11}};
+    for (const R& r : displays)
+        for (int j = 0; j < r.h; ++j)
+            for (int i = 0; i < r.w; ++i) CHECK_EQ(s.px(r.x + i, kPanel + r.y + j), 0u);
+}
+
+TEST_CASE("resources.skin", "sprites match the panel around where they are drawn") {
+    Sheet s;
+    // Dull-Sharp marker corners show the groove at rows 112..117.
+    CHECK_EQ(s.px(0, 436), s.px(150, kPanel + 112));
+    CHECK_EQ(s.px(8, 438), s.px(150, kPanel + 114));
+    // Limiter caps: their outer corners show the meter's cap lanes.
+    CHECK_EQ(s.px(510, 443), s.px(200, kPanel + 43));
+    CHECK_EQ(s.px(500, 486), s.px(200, kPanel + 84));
+    // The narrow end of each cap continues the marker line.
+    CHECK(s.same(504, 443, 504, 443 + 20, 3, 1));
+    CHECK(s.same(504, 486, 504, 460, 3, 1));
+    // The unlit lamp's corners match the lit lamp's.
+    CHECK_EQ(s.px(488, 488), s.px(43, kPanel + 13));
+}
+
+TEST_CASE("resources.skin", "the lid knob turns from frame to frame and frame 20 is the open panel") {
+    Sheet s;
+    auto frame = [](int f, int& x, int& y) {
+        x = f < 10 ? 316 + 17 * f : f < 20 ? 316 + 17 * (f - 10) : 486;
+        y = f < 10 ? 477 : 497;
+    };
+    for (int a = 0; a < 21; ++a)
+        for (int b = a + 1; b < 21; ++b) {
+            int ax, ay, bx, by;
+            frame(a, ax, ay);
+            frame(b, bx, by);
+            CHECK(!s.same(ax, ay, bx, by, 17, 19));
+        }
+    int x, y;
+    frame(20, x, y);
+    CHECK(s.same(x, y, 6, kPanel + 6, 17, 19));
+    // Frame 0 sits on the closed cover (drawn at window 5, 5): its corner is
+    // the cover's pixel 1, 1.
+    frame(0, x, y);
+    CHECK_EQ(s.px(x, y), s.px(1, 478));
+    // Frame 10: the cover has slid down to row 15 (drawn at window 6, 15), so
+    // the frame's top rows show the open bar and row 9 the cover's top row.
+    frame(10, x, y);
+    CHECK_EQ(s.px(x, y), s.px(6, kPanel + 6));
+    CHECK_EQ(s.px(x, y + 9), s.px(0, 477));
+}
