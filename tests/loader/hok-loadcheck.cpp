@@ -192,6 +192,11 @@ int main(int argc, char** argv) {
 #endif
     expect(library != nullptr, std::string("library opens: ") + path);
     expect(entry != nullptr, "exports main");
+#if !defined(_WIN32)
+    // Only the entry points are exported; internal names stay inside.
+    expect(library && dlsym(library, "VSTPluginMain") != nullptr, "exports VSTPluginMain");
+    expect(library && dlsym(library, "hInstance") == nullptr, "internal symbols are not exported");
+#endif
     if (!entry) {
         std::printf("%d passed, %d failed\n", passed, failed);
         return 1;
