@@ -32,28 +32,39 @@ constexpr Breakpoint kAboveFullScale[] = {
 // Walks one piece of the scale with a running position d: every step s gets
 // the position trunc(d), and every position the amplitude of the first step
 // that reaches it. At each breakpoint d snaps to the breakpoint's position and
-// the slope turns to that of the following segment.
+// the slope turns to that of the following segment. Positions stay within
+// 0..405 here, so plain truncation is safe in this loop.
 template <int N, typename Amplitude>
 void walkPiece(const Breakpoint (&corners)[N], float firstSlope, Amplitude amplitudeAt, int16_t* table, int32_t end) {
     double d = corners[0].position;
     double slope = firstSlope;
-    int next = 1;
     int32_t lastPosition = -1;  // trunc of the remembered position L, which starts at -1.0
-    for (int32_t s = 0; s <= end; ++s) {
-        table[s] = static_cast<int16_t>(truncateToInt(d));
+    auto step = [&](int32_t s) {
+        table[s] = static_cast<int16_t>(static_cast<int32_t>(d));
         d += slope;
-        if (next < N && s == corners[next].step) {
-            d = corners[next].position;
-            if (next + 1 < N)
-                slope = double(corners[next + 1].position - corners[next].position) /
-                        double(corners[next + 1].step - corners[next].step);
-            ++next;
-        }
-        const int32_t p = truncateToInt(d);
+    };
+    auto mark = [&](int32_t s) {
+        const int32_t p = static_cast<int32_t>(d);
         if (p != lastPosition) {
-            if (p >= 0 && p < kLevelPositions) pixelAmplitude[p] = amplitudeAt(s);
-            lastPosition = truncateToInt(static_cast<float>(d));  // L is held in single precision
+            pixelAmplitude[p] = amplitudeAt(s);
+            lastPosition = static_cast<int32_t>(static_cast<float>(d));  // L is held in single precision
         }
+    };
+    int32_t s = 0;
+    for (int next = 1; next < N && s <= end; ++next) {
+        const int32_t corner = corners[next].step;
+        for (; s < corner && s <= end; ++s) {
+            step(s);
+            mark(s);
+        }
+        if (s > end) break;
+        step(s);
+        d = corners[next].position;
+        if (next + 1 < N)
+            slope = double(corners[next + 1].position - corners[next].position) /
+                    double(corners[next + 1].step - corners[next].step);
+        mark(s);
+        ++s;
     }
 }
 

@@ -1,0 +1,147 @@
+// Derived values: filter coefficients, drive and output gains, ramp factor and
+// the EQ amounts, as functions and as the effect holds them.
+#include <cmath>
+#include <complex>
+#include <limits>
+#include <memory>
+
+#include "engine/Coefficients.h"
+#include "engine/MaximizerEffect.h"
+#include "engine/Tables.h"
+#include "engine/Truncate.h"
+#include "tests/check.h"
+
+namespace {
+
+// Both roots of z² + a1·z + a2 lie strictly inside the unit circle.
+bool stable(double a1, double a2) {
+    const std::complex<double> disc = std::sqrt(std::complex<double>(a1 * a1 - 4.0 * a2));
+    return std::abs((-a1 + disc) / 2.0) < 1.0 && std::abs((-a1 - disc) / 2.0) < 1.0;
+}
+
+// Magnitude response of a biquad at frequency f.
+double gainAt(const HighPassCoefficients& c, double f, double fs) {
+    const std::complex<double> z = std::polar(1.0, 2.0 * 3.141592653589793 * f / fs);
+    const std::complex<double> zi = 1.0 / z;
+    return std::abs((double(c.b0) + double(c.b1) * zi + double(c.b2) * zi * zi) /
+                    (1.0 + double(c.a1) * zi + double(c.a2) * zi * zi));
+}
+
+}  // namespace
+
+TEST_CASE("engine.settings.coefficients", "high-pass and notch values at 44100 and 48000 Hz") {
+    const HighPassCoefficients treble = butterworthHighPass(3000.0f, 44100.0f);
+    CHECK_NEAR(treble.b0, 0.738539, 2e-6);
+    CHECK_NEAR(treble.b1, -2.0 * 0.738539, 4e-6);
+    CHECK_EQ(treble.b2, treble.b0);
+    CHECK_EQ(treble.b1, -2.0f * treble.b0);
+    CHECK_NEAR(treble.a1, -1.407505, 2e-6);
+    CHECK_NEAR(treble.a2, 0.546649, 2e-6);
+    CHECK_NEAR(butterworthHighPass(3000.0f, 48000.0f).b0, 0.757076, 2e-6);
+
+    const HighPassCoefficients bass = butterworthHighPass(100.0f, 44100.0f);
+    CHECK_NEAR(bass.b0, 0.989976, 2e-6);
+    CHECK_NEAR(bass.a1, -1.979851, 2e-6);
+    CHECK_NEAR(bass.a2, 0.980053, 2e-6);
+    // A Butterworth corner: -3 dB at the corner, flat at the top.
+    CHECK_NEAR(gainAt(bass, 100.0, 44100.0), std::sqrt(0.5), 1e-3);
+    CHECK_NEAR(gainAt(treble, 20000.0, 44100.0), 1.0, 1e-2);
+
+    const NotchCoefficients mid = midNotch(800.0f, 44100.0f);
+    CHECK_NEAR(mid.b0, 0.945759, 2e-6);
+    CHECK_NEAR(mid.b1, -1.879244, 2e-6);
+    CHECK_NEAR(mid.a1, -1.877736, 2e-6);
+    CHECK_EQ(mid.a2, 0.893025f);
+}
+
+TEST_CASE("engine.settings.coefficients", "high-pass corners past Nyquist stay stable") {
+    for (float fs : {8000.0f, 22050.0f, 32000.0f, 44100.0f}) {
+        for (float f : {3000.0f, 11025.0f, 15999.0f, 16000.0f, 20000.0f, 31000.0f}) {
+            const HighPassCoefficients c = butterworthHighPass(f, fs);
+            CHECK(std::isfinite(c.b0) && std::isfinite(c.a1) && std::isfinite(c.a2));
+            CHECK(stable(c.a1, c.a2));
+        }
+    }
+    // Below Nyquist nothing changes: 20 kHz at 48 kHz is a plain corner.
+    CHECK_NEAR(gainAt(butterworthHighPass(20000.0f, 48000.0f), 20000.0, 48000.0), std::sqrt(0.5), 1e-3);
+}
+
+TEST_CASE("engine.settings.coefficients", "gains, ramp factor and amounts") {
+    buildTables();
+    CHECK_EQ(limiterGainFor(207.0f), 1.0f);
+    CHECK_EQ(limiterGainFor(207.9f), 1.0f);
+    CHECK_NEAR(limiterGainFor(8.0f), 0.000015, 2e-6);
+    CHECK_EQ(limiterGainFor(0.0f), limiterGainFor(8.0f));
+    CHECK_EQ(limiterGainFor(-1e9f), limiterGainFor(8.0f));
+    CHECK_NEAR(20.0 * std::log10(limiterGainFor(393.0f)), 16.06, 0.01);
+    CHECK_NEAR(limiterGainFor(402.0f), 7.0, 1e-6);
+    CHECK_NEAR(limiterGainFor(5000.0f), 7.0, 1e-6);
+    CHECK_NEAR(limiterGainFor(std::numeric_limits<float>::infinity()), 7.0, 1e-6);
+    CHECK_EQ(limiterGainFor(std::numeric_limits<float>::quiet_NaN()), limiterGainFor(8.0f));
+
+    CHECK_NEAR(rampFactorFor(150.0f), 0.053571, 1e-6);
+    CHECK_EQ(rampFactorFor(0.0f), 0.5f);
+    CHECK_NEAR(rampFactorFor(162.0f), 0.017857, 1e-6);
+
+    CHECK_EQ(outputGainFor(196.0f), 1.0f);
+    CHECK_EQ(outputGainFor(195.0f), 1.0f);
+    CHECK_NEAR(outputGainFor(98.0f), 0.501187, 1e-6);
+    CHECK_NEAR(outputGainFor(0.0f), 0.001, 1e-9);
+    CHECK_NEAR(outputGainFor(-50.0f), 0.001, 1e-9);
+    CHECK_EQ(outputGainFor(400.0f), 1.0f);
+    // Cut toward zero to 0.1 dB: 20·log10(150/196) = -2.3226 dB gives -2.3 dB.
+    CHECK_NEAR(outputGainFor(150.0f), std::pow(10.0, -2.3 / 20.0), 1e-6);
+
+    CHECK_EQ(bodyAmountFor(0.0f), 0.0f);
+    CHECK_NEAR(bodyAmountFor(387.0f), 0.9675, 1e-7);
+    CHECK_EQ(trebleMixFor(141.0f), 0.0f);
+    CHECK_NEAR(trebleMixFor(282.0f), 2.35, 1e-6);
+    CHECK_NEAR(trebleMixFor(0.0f), -2.35, 1e-6);
+}
+
+TEST_CASE("engine.settings.coefficients", "the effect's derived values at defaults follow the rate of the last resume") {
+    auto fx = std::make_unique<MaximizerEffect>(nullptr);
+    fx->setSampleRate(44100.0f);
+    fx->resume();
+    CHECK_EQ(float(fx->limiterGain), 1.0f);
+    CHECK_EQ(float(fx->outputGain), 1.0f);
+    CHECK_NEAR(fx->rampFactor, 0.053571, 1e-6);
+    CHECK_EQ(float(fx->bodyAmount), 0.0f);
+    CHECK_EQ(float(fx->trebleMix), 0.0f);
+    for (int c = 0; c < 2; ++c) {
+        CHECK_NEAR(fx->trebleHighPass[c].b0, 0.738539, 2e-6);
+        CHECK_NEAR(fx->channels[c].bassHighPass.b0, 0.989976, 2e-6);
+        CHECK_EQ(float(fx->channels[c].bassHighPass.b2), float(fx->channels[c].bassHighPass.b0));
+        CHECK_NEAR(fx->channels[c].midNotch.b1, -1.879244, 2e-6);
+    }
+
+    // A new rate reaches the coefficients only at the next resume.
+    fx->setSampleRate(48000.0f);
+    fx->setParameter(kBodyBoost, 1.0f);
+    CHECK_NEAR(fx->trebleHighPass[0].b0, 0.738539, 2e-6);
+    CHECK_NEAR(fx->bodyAmount, 0.9675, 1e-7);
+    fx->suspend();
+    fx->resume();
+    CHECK_NEAR(fx->trebleHighPass[1].b0, 0.757076, 2e-6);
+
+    // Filter histories are left alone by a recomputation.
+    fx->channels[0].bassHighPass.y1 = 0.25f;
+    fx->trebleHighPass[1].x2 = -0.5f;
+    fx->setParameter(kBassFreq, 1.0f);
+    CHECK_EQ(fx->channels[0].bassHighPass.y1, 0.25f);
+    CHECK_EQ(fx->trebleHighPass[1].x2, -0.5f);
+}
+
+TEST_CASE("engine.settings.coefficients", "truncation helper: toward zero, saturating, NaN reads 0") {
+    CHECK_EQ(truncateToInt(4.95f), 4);
+    CHECK_EQ(truncateToInt(-4.95f), -4);
+    CHECK_EQ(truncateToInt(-0.5), 0);
+    CHECK_EQ(truncateToInt(3e9), INT32_MAX);
+    CHECK_EQ(truncateToInt(-3e9), INT32_MIN);
+    CHECK_EQ(truncateToInt(std::numeric_limits<float>::infinity()), INT32_MAX);
+    CHECK_EQ(truncateToInt(-std::numeric_limits<double>::infinity()), INT32_MIN);
+    CHECK_EQ(truncateToInt(std::numeric_limits<float>::quiet_NaN()), 0);
+    CHECK_EQ(truncateToIndex(7.5, 5), 5);
+    CHECK_EQ(truncateToIndex(-1.5, 5), 0);
+    CHECK_EQ(truncateToIndex(2.9, 5), 2);
+}

@@ -1,0 +1,152 @@
+// Parameter names, value texts and units as the host's generic display shows them.
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <string>
+
+#include "engine/MaximizerEffect.h"
+#include "engine/Parameters.h"
+#include "tests/check.h"
+
+namespace {
+
+std::unique_ptr<MaximizerEffect> makeEffect() { return std::make_unique<MaximizerEffect>(nullptr); }
+
+// The display text of parameter index at internal value v (written the way
+// the editor writes values, then recomputed).
+std::string display(MaximizerEffect& fx, int index, float v) {
+    fx.paramValue[index] = v;
+    fx.updateCoefficients();
+    char text[64];
+    std::memset(text, 0, sizeof text);
+    fx.getParameterDisplay(index, text);
+    return text;
+}
+
+std::string label(MaximizerEffect& fx, int index) {
+    char text[64];
+    std::strcpy(text, "untouched");
+    fx.getParameterLabel(index, text);
+    return text;
+}
+
+}  // namespace
+
+TEST_CASE("engine.settings.display", "the worked display values") {
+    auto fx = makeEffect();
+    MaximizerEffect& e = *fx;
+    CHECK_STR(display(e, kLimiterGain, 207), "0:00");
+    CHECK_STR(display(e, kLimiterGain, 208), "0:10");
+    CHECK_STR(display(e, kLimiterGain, 150), "-5:4");
+    CHECK_STR(display(e, kLimiterGain, 8), "-96:");
+    CHECK_STR(display(e, kLimiterGain, 393), "16:0");
+    CHECK_STR(display(e, kDullSharp, 150), "92:5");
+    CHECK_STR(display(e, kDullSharp, 162), "100:");
+    CHECK_STR(display(e, kOutGain, 196), "0:00");
+    CHECK_STR(display(e, kOutGain, 195), "0:00");
+    CHECK_STR(display(e, kOutGain, 98), "-6:0");
+    CHECK_STR(display(e, kOutGain, 0), "-60:");
+    CHECK_STR(display(e, kBodyBoost, 193.5f), "     50");
+    CHECK_STR(display(e, kBassBoost, 100), "-2:9db");
+    CHECK_STR(display(e, kBassBoost, 0.5f), "inf");
+    CHECK_STR(display(e, kBassBoost, 200), "     41%");
+    CHECK_STR(display(e, kTrebleFreq, 20000), "  20000");
+}
+
+TEST_CASE("engine.settings.display", "boost texts around neutral and at the ends") {
+    auto fx = makeEffect();
+    MaximizerEffect& e = *fx;
+    for (int index : {kBassBoost, kMidBoost, kHiBoost}) {
+        CHECK_STR(display(e, index, 0.9f), "inf");
+        CHECK_STR(display(e, index, 1.0f), "-42:db");
+        CHECK_STR(display(e, index, 70), "-6:0db");
+        CHECK_STR(display(e, index, 140.9f), "-0:0db");
+        CHECK_STR(display(e, index, 141), "      0%");
+        CHECK_STR(display(e, index, 282), "    100%");
+        CHECK_STR(display(e, index, -5), "inf");  // a negative amount removes the band too
+    }
+}
+
+TEST_CASE("engine.settings.display", "codes pick their names; codes outside a list leave the buffer") {
+    auto fx = makeEffect();
+    MaximizerEffect& e = *fx;
+    CHECK_STR(display(e, kAlgorithm, 0), "Full");
+    CHECK_STR(display(e, kAlgorithm, 4.99f), "Smooth SK");
+    CHECK_STR(display(e, kAlgorithm, 5), "Falling SK");
+    CHECK_STR(display(e, kSoftKnee, 0), "Slow");
+    CHECK_STR(display(e, kSoftKnee, 1.5f), "Medium");
+    CHECK_STR(display(e, kSoftKnee, 2), "Fast");
+    CHECK_STR(display(e, kStereoLink, 0.5f), "Off");
+    CHECK_STR(display(e, kStereoLink, 1), "Linked");
+    CHECK_STR(display(e, kStereoLink, 7), "Linked");
+    CHECK_STR(display(e, kAutoSelectChannels, 1), "On");
+    CHECK_STR(display(e, kAutoSelectChannels, 0), "Off");
+    CHECK_STR(display(e, kForceChannels, 2), "Right");
+    CHECK_STR(display(e, kForceChannels, 1), "Left");
+    CHECK_STR(display(e, kEqOnOff, 0), "Off");
+    CHECK_STR(display(e, kEqOnOff, 3), "On");
+    CHECK_STR(display(e, kEqDisplay, 0.99f), "Closed");
+    CHECK_STR(display(e, kEqDisplay, 1), "Open");
+    CHECK_STR(display(e, kBassFreq, 80.7f), "     80");
+    CHECK_STR(display(e, kMidFreq, 3000), "   3000");
+
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    struct Outside {
+        int index;
+        float value;
+    } outside[] = {{kAlgorithm, 6}, {kAlgorithm, -1}, {kAlgorithm, 1e30f}, {kAlgorithm, inf}, {kAlgorithm, -inf},
+                   {kSoftKnee, 3}, {kSoftKnee, -2}, {kSoftKnee, nan + 3}, {kAutoSelectChannels, 2},
+                   {kForceChannels, 3}, {kForceChannels, -inf}};
+    for (const Outside& o : outside) {
+        e.paramValue[o.index] = o.value;
+        char text[16] = "previous";
+        e.getParameterDisplay(o.index, text);
+        CHECK_STR(text, o.value != o.value ? "Slow" : "previous");  // NaN truncates to code 0
+    }
+}
+
+TEST_CASE("engine.settings.display", "huge and infinite values give bounded texts") {
+    auto fx = makeEffect();
+    MaximizerEffect& e = *fx;
+    const float inf = std::numeric_limits<float>::infinity();
+    CHECK_STR(display(e, kBodyBoost, inf), " Huge!  ");
+    CHECK_STR(display(e, kBassFreq, 1e12f), " Huge!  ");
+    CHECK_STR(display(e, kBassBoost, inf), " Huge!  %");
+    CHECK_STR(display(e, kLimiterGain, inf), "16:9");  // the top of the level scale
+    CHECK_STR(display(e, kDullSharp, -inf), " Huge!  ");
+}
+
+TEST_CASE("engine.settings.display", "names and labels") {
+    auto fx = makeEffect();
+    MaximizerEffect& e = *fx;
+    char text[64];
+    std::memset(text, 'x', sizeof text);
+    e.getParameterName(kSoftKnee, text);
+    CHECK_STR(text, "SoftKnee       S/M/H  ");
+    CHECK_EQ(text[23], 'x');  // 23 bytes written, no more
+    e.getParameterName(kMidBoost, text);
+    CHECK_STR(text, "Mid  Boost            ");
+
+    CHECK_STR(label(e, kLimiterGain), "db");
+    CHECK_STR(label(e, kDullSharp), "            ");
+    CHECK_STR(label(e, kAlgorithm), "Transient");
+    CHECK_STR(label(e, kStereoLink), "untouched");
+    CHECK_STR(label(e, kBodyBoost), "%");
+    CHECK_STR(label(e, kHiBoost), "             ");
+    CHECK_STR(label(e, kTrebleFreq), "Hz");
+    for (int i = kAutoSelectChannels; i < kNumParams; ++i) CHECK_STR(label(e, i), "              ");
+}
+
+TEST_CASE("engine.settings.display", "requests for indices outside the table leave the buffer") {
+    auto fx = makeEffect();
+    for (VstInt32 index : {-1, 17, 20, 255, -2147483647 - 1}) {
+        char text[32] = "previous";
+        fx->getParameterDisplay(index, text);
+        CHECK_STR(text, "previous");
+        fx->getParameterLabel(index, text);
+        CHECK_STR(text, "previous");
+        fx->getParameterName(index, text);
+        CHECK_STR(text, "previous");
+    }
+}
