@@ -43,6 +43,7 @@ inline Recorder& recorder() {
 // unless answer is given.
 inline void resetHost(std::function<VstIntPtr(const Call&)> answer = nullptr) {
     recorder() = Recorder{};
+    recorder().calls.reserve(1024);  // so recording does not disturb live-block counts
     recorder().answer = answer ? answer : [](const Call& c) -> VstIntPtr {
         return c.opcode == audioMasterVersion ? 2400 : 0;
     };
