@@ -292,9 +292,11 @@ bool applySetting(PluginInstance& plugin, const std::string& assignment, std::st
     plugin.set(index, value);
     shown = plugin.name(index);
     shown += " = ";
-    shown += trim(plugin.display(index));
+    std::string display = plugin.display(index);
+    shown += trim(display);
+    // Units follow numbers; a word such as "Smooth SK" stands alone.
     std::string label = trim(plugin.label(index));
-    if (!label.empty()) {
+    if (!label.empty() && readDisplay(display, label).numeric) {
         shown += ' ';
         shown += label;
     }

@@ -4,10 +4,8 @@
 
 #include <cstring>
 
-namespace {
-
 // The host side of the protocol: a version, connected pins, and a name.
-VstIntPtr hostCallback(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void* ptr, float) {
+VstIntPtr VSTCALLBACK renderHostCallback(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void* ptr, float) {
     switch (opcode) {
     case audioMasterVersion:
         return 2400;
@@ -21,8 +19,6 @@ VstIntPtr hostCallback(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void* ptr
         return 0;
     }
 }
-
-}  // namespace
 
 std::string trimRight(const std::string& s) {
     size_t end = s.find_last_not_of(' ');
@@ -56,7 +52,7 @@ bool PluginLibrary::load(const std::string& path, std::string& error) {
 
 AEffect* PluginLibrary::create() {
     if (!entry_) return nullptr;
-    AEffect* effect = entry_(&hostCallback);
+    AEffect* effect = entry_(&renderHostCallback);
     if (!effect || effect->magic != kEffectMagic) return nullptr;
     effect->dispatcher(effect, effOpen, 0, 0, nullptr, 0.0f);
     return effect;

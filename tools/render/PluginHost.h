@@ -55,5 +55,10 @@ private:
     bool running_ = false;
 };
 
+// This host's callback: answers the version question, reports every pin as
+// connected and gives its name.
+VstIntPtr VSTCALLBACK renderHostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
+                                         void* ptr, float opt);
+
 // Trailing blanks removed.
 std::string trimRight(const std::string& s);

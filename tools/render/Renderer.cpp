@@ -266,6 +266,11 @@ int runRenderer(const std::vector<std::string>& args, FILE* out, FILE* err) {
     std::string why;
     bool probing = probe.prepare(library, plugin, (float)rate, block, why);
     plugin.start((float)rate, block);
+    std::unique_ptr<EditorMirror> mirror;
+    if (!o.editorPng.empty()) {
+        mirror = std::make_unique<EditorMirror>();
+        if (!mirror->start(plugin, (float)rate, block, error)) return fail(error);
+    }
 
     LevelMeter inMeter(channels, rate), outMeter(channels, rate);
     std::vector<float> interIn((size_t)block * channels), interOut((size_t)block * channels);
@@ -296,6 +301,7 @@ int runRenderer(const std::vector<std::string>& args, FILE* out, FILE* err) {
         float* inputs[2] = {in.left.data(), channels == 1 ? in.left.data() : in.right.data()};
         plugin.process(inputs, mainOut.get(), (int)m);
         if (probing) probe.reference()->process(inputs, refOut.get(), (int)m);
+        if (mirror) mirror->process(inputs, (int)m);
 
         long skip = std::max<long>(0, latency - processed);
         if (skip < m) {
@@ -318,10 +324,9 @@ int runRenderer(const std::vector<std::string>& args, FILE* out, FILE* err) {
     }
     progress.finish();
 
-    if (!o.editorPng.empty()) {
-        // Painted while the instance still holds the meters the file left, and
-        // before the audio is committed, so a failure leaves no output presented as done.
-        if (!paintEditorPng(plugin, o.editorPng, error)) return fail(error);
+    if (mirror) {
+        // Painted before the audio is committed, so a failure leaves no output presented as done.
+        if (!mirror->paintPng(o.editorPng, error)) return fail(error);
     }
     plugin.stop();
     if (!output.commit(error)) return fail(error);
