@@ -216,6 +216,73 @@ TEST_CASE("tools.render", "a hot signal is limited to full scale and the summary
     CHECK(contains(r.out, "set     Algorithm = Full\n"));
 }
 
+double summaryReduction(const std::string& out) {
+    size_t at = out.find("deepest gain reduction  ");
+    return at == std::string::npos ? 1.0 : std::atof(out.c_str() + at + 24);
+}
+
+// A drum-like hot mix: decaying low thumps and a chord, peaks near +5 dBFS.
+Audio hotMix(long frames) {
+    Audio a;
+    a.channels = 2, a.rate = 44100, a.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
+    for (long i = 0; i < frames; i++) {
+        double t = i / 44100.0, beat = std::fmod(t, 0.25);
+        double thump = std::sin(2 * M_PI * 60 * beat) * std::exp(-beat * 12) * 1.3;
+        double chord = 0.3 * std::sin(2 * M_PI * 220 * t) + 0.25 * std::sin(2 * M_PI * 331 * t);
+        a.samples.push_back((float)(thump + chord));
+        a.samples.push_back((float)(thump - chord * 0.8));
+    }
+    return a;
+}
+
+TEST_CASE("tools.render", "the measured gain reduction matches output over input, whatever the output gain") {
+    TempDir dir;
+    Audio in = hotMix(44100);
+    CHECK(writeAudio(dir / "mix.wav", in));
+    Run plain = render({dir / "mix.wav", dir / "out.wav"});
+    CHECK_EQ(plain.status, 0);
+    // Defaults drive and output at unity, so output over input is the applied gain.
+    Audio out = readAudio(dir / "out.wav");
+    double deepest = 1.0;
+    for (size_t i = 0; i < in.samples.size() && i < out.samples.size(); i++)
+        if (std::fabs(in.samples[i]) > 1e-3) deepest = std::fmin(deepest, std::fabs(out.samples[i] / in.samples[i]));
+    double expected = 20 * std::log10(deepest);
+    CHECK(expected < -3.0);
+    CHECK_NEAR(summaryReduction(plain.out), expected, 0.006);
+    // Output gain comes after the limiter; more drive means more reduction.
+    Run quieter = render({dir / "mix.wav", dir / "out.wav", "--set", "Out Gain=-6"});
+    CHECK_NEAR(summaryReduction(quieter.out), expected, 0.006);
+    Run louder = render({dir / "mix.wav", dir / "out.wav", "--set", "Limiter Gain=+6"});
+    CHECK_NEAR(summaryReduction(louder.out), expected - 6.0, 0.6);
+    // The equaliser runs before the drive and does not count as reduction.
+    Run eq = render({dir / "mix.wav", dir / "out.wav", "--set", "Algorithm=Full", "--set", "Bass Boost=-12dB"});
+    CHECK(summaryReduction(eq.out) > expected);
+}
+
+TEST_CASE("tools.render", "--editor-png paints the editor; a failed picture leaves no audio presented as done") {
+    TempDir dir;
+    CHECK(writeAudio(dir / "mix.wav", hotMix(20000)));
+    Run r = render({dir / "mix.wav", dir / "out.wav", "--editor-png", dir / "editor.png"});
+    CHECK_EQ(r.status, 0);
+    FILE* png = std::fopen((dir / "editor.png").c_str(), "rb");
+    unsigned char header[24] = {};
+    CHECK(png && std::fread(header, 1, sizeof header, png) == sizeof header);
+    if (png) std::fclose(png);
+    CHECK_EQ(header[1], 'P');
+    CHECK_EQ((header[18] << 8) | header[19], 512);  // width
+    CHECK_EQ((header[22] << 8) | header[23], 133);  // height with the EQ section closed
+    Run open = render({dir / "mix.wav", dir / "out2.wav", "--editor-png", dir / "open.png", "--set", "EQ Display=Open"});
+    CHECK_EQ(open.status, 0);
+    png = std::fopen((dir / "open.png").c_str(), "rb");
+    CHECK(png && std::fread(header, 1, sizeof header, png) == sizeof header);
+    if (png) std::fclose(png);
+    CHECK_EQ((header[22] << 8) | header[23], 218);
+    Run bad = render({dir / "mix.wav", dir / "out3.wav", "--editor-png", dir / "nowhere/editor.png"});
+    CHECK(bad.status != 0);
+    CHECK(access((dir / "out3.wav").c_str(), F_OK) != 0);
+    CHECK_EQ(dir.entries().size(), (size_t)5);  // mix, out, editor.png, out2, open.png
+}
+
 TEST_CASE("tools.render", "settings by name in display units read back through the display") {
     Run r = render({"--list", "--set", "limiter gain=+4.5", "--set", "Algorithm=smooth sk", "--set",
                     "Mid Freq=1200", "--set", "Bass Boost=-3dB", "--set", "Hi Boost=41%", "--set", "Out Gain=-6",
