@@ -163,14 +163,26 @@ static void selectStyle(cairo_t* cr, const TextStyle& s) {
     cairo_font_options_destroy(o);
 }
 
+// Splits UTF-8 text into its characters, each a string of its own bytes.
+static std::vector<std::string> characters(const std::string& text) {
+    std::vector<std::string> out;
+    for (size_t i = 0; i < text.size();) {
+        unsigned char lead = static_cast<unsigned char>(text[i]);
+        size_t n = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        out.push_back(text.substr(i, n));
+        i += n;
+    }
+    return out;
+}
+
 double textWidth(cairo_t* cr, const TextStyle& s, const std::string& text) {
     selectStyle(cr, s);
     double w = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-        char one[2] = {text[i], 0};
+    auto chars = characters(text);
+    for (size_t i = 0; i < chars.size(); ++i) {
         cairo_text_extents_t e;
-        cairo_text_extents(cr, one, &e);
-        w += e.x_advance + (i + 1 < text.size() ? s.tracking : 0);
+        cairo_text_extents(cr, chars[i].c_str(), &e);
+        w += e.x_advance + (i + 1 < chars.size() ? s.tracking : 0);
     }
     return w;
 }
@@ -181,12 +193,11 @@ void drawText(cairo_t* cr, const TextStyle& s, const std::string& text, double x
     double pen = align < 0 ? x : align == 0 ? x - w / 2 : x - w;
     selectStyle(cr, s);
     setColour(cr, colour, alpha);
-    for (char ch : text) {
-        char one[2] = {ch, 0};
+    for (const std::string& ch : characters(text)) {
         cairo_text_extents_t e;
-        cairo_text_extents(cr, one, &e);
+        cairo_text_extents(cr, ch.c_str(), &e);
         cairo_move_to(cr, pen, y);
-        cairo_show_text(cr, one);
+        cairo_show_text(cr, ch.c_str());
         pen += e.x_advance + s.tracking;
     }
 }

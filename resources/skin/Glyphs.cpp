@@ -14,17 +14,25 @@ void glyph(Canvas& c, const Bitmap& b, const Rect& cell, int inset, Rgb ink) {
     drawBitmap(c, b, cell.x + inset, cell.y, ink, cell.x, cell.y, cell.x + cell.w - 1, cell.y + cell.h - 1);
 }
 
-// A word in the algorithm font, squeezed if needed to fit its cell, with the
-// baseline 9 rows below the cell top (descenders use rows 9 and 10).
-void word(Canvas& c, const std::string& text, const Rect& cell) {
-    TextStyle s{"DejaVu Sans Condensed", false, 11.0, 1.0, 0.0};
+// A word in the algorithm font with the baseline 9 rows below the cell top
+// (descenders use rows 9 and 10). A word narrower than its cell is spaced out
+// a little (up to maxTracking) and then aligned; a wider one is squeezed.
+void word(Canvas& c, const std::string& text, const Rect& cell, int align, double maxTracking) {
+    TextStyle s{"DejaVu Sans", false, 11.0, 1.0, 0.0};
+    double room = cell.w - 1;
     double w = textWidth(c.cr, s, text);
-    if (w > cell.w - 1) s.xScale = (cell.w - 1) / w;
+    if (w > room) {
+        s.xScale = room / w;
+    } else {
+        s.tracking = std::min(maxTracking, (room - w) / (text.size() - 1));
+    }
+    w = textWidth(c.cr, s, text);
+    double x = align < 0 ? cell.x + 0.3 : cell.x + room - w;
     c.end();
     cairo_save(c.cr);
     cairo_rectangle(c.cr, cell.x, cell.y, cell.w, cell.h);
     cairo_clip(c.cr);
-    drawText(c.cr, s, text, cell.x + 0.3, cell.y + 9, -1, kAmber);
+    drawText(c.cr, s, text, x, cell.y + 9, -1, kAmber);
     cairo_restore(c.cr);
     c.begin();
 }
@@ -63,12 +71,14 @@ void drawGlyphs(Canvas& c) {
     glyph(c, readoutHz(), kGlyphHz, 0, kAmber);
     glyph(c, readoutInf(), kGlyphInf, 0, kAmber);
 
-    word(c, "Full", kGlyphFull);
-    word(c, "Smooth", kGlyphSmooth);
-    word(c, "Falling", kGlyphFalling);
-    word(c, "Transient", {kGlyphTransient.x, kGlyphTransient.y, kGlyphAlgorithm.x - kGlyphTransient.x - 1,
-                          kGlyphTransient.h});
-    word(c, "Algorithm", kGlyphAlgorithm);
+    // "Full" sits against the word after it; "Transient" fills its part of
+    // the two-word glyph so that it reads as one phrase with "Algorithm".
+    word(c, "Full", kGlyphFull, 1, 0.5);
+    word(c, "Smooth", kGlyphSmooth, -1, 0.5);
+    word(c, "Falling", kGlyphFalling, -1, 0.5);
+    word(c, "Transient", {kGlyphTransient.x, kGlyphTransient.y, kGlyphAlgorithm.x - kGlyphTransient.x - 3,
+                          kGlyphTransient.h}, -1, 0.5);
+    word(c, "Algorithm", kGlyphAlgorithm, -1, 0.5);
 
     knee(c, kKneeBright, kAmber);
     knee(c, kKneeDim, kDimInk);

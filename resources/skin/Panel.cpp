@@ -96,17 +96,10 @@ void meterBox(Canvas& c) {
         if (db < 0) text = "-" + text;
         Rgb ink = db == 0 ? Rgb{0.95, 0.96, 0.97} : db > 0 ? Rgb{0.93, 0.60, 0.28} : Rgb{0.70, 0.72, 0.76};
         int w = scaleTextWidth(text);
-        int tx = x - w / 2 - (db < 0 ? 1 : 0);
+        int tx = std::min(x - w / 2 - (db < 0 ? 1 : 0), kMeterBox.x + kMeterBox.w - 2 - w);
         drawScaleText(c, text, tx, P + 26, ink);
         drawScaleText(c, text, tx, P + 90, ink);
         for (int y = 33; y <= 36; ++y) c.setRgb(x, P + y, scale(ink, 0.8));
-    }
-    // Minor ticks at the unlabelled even decibels below -11.
-    for (int db = -18; db > -60; db -= db > -20 ? 2 : 10) {
-        if (db == -20) continue;
-        int x = 33 + levelPosition(db);
-        c.setRgb(x, P + 35, {0.30, 0.31, 0.34});
-        c.setRgb(x, P + 36, {0.30, 0.31, 0.34});
     }
     c.end();
     label(c, "L", 21, 55, 0);

@@ -74,6 +74,10 @@ int main(int argc, char** argv) {
     // The back buffer rows stay black in the resource.
     c.fill(0, 0, kSheetWidth, kPanelTop, {0, 0, 0});
     c.end();
+    if (cairo_status(c.cr) != CAIRO_STATUS_SUCCESS) {
+        std::fprintf(stderr, "make_skin: drawing failed: %s\n", cairo_status_to_string(cairo_status(c.cr)));
+        return 1;
+    }
     if (!writeBmp(c, argv[1])) {
         std::fprintf(stderr, "make_skin: cannot write %s\n", argv[1]);
         return 1;
