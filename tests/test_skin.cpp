@@ -1,9 +1,12 @@
 // The embedded sprite sheet: its file format, and the layout facts that the
 // painting code relies on when it copies rectangles out of it.
+#include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
+#include "engine/Tables.h"
 #include "resources/SkinResource.h"
 #include "tests/check.h"
 
@@ -173,4 +176,37 @@ TEST_CASE("resources.skin", "the lid knob turns from frame to frame and frame 20
     frame(10, x, y);
     CHECK_EQ(s.px(x, y), s.px(6, kPanel + 6));
     CHECK_EQ(s.px(x, y + 9), s.px(0, 477));
+}
+
+TEST_CASE("resources.skin", "the meter scale agrees with the engine's level tables") {
+    Sheet s;
+    buildTables();
+    // Labelled levels and their scale positions (the corners of the scale).
+    struct Mark {
+        int db, position;
+    };
+    const Mark marks[] = {{-96, 11}, {-60, 35}, {-20, 64}, {-11, 93}, {-9, 120}, {-7, 138}, {-5, 158},
+                          {-3, 177}, {-1, 196}, {0, 210},  {1, 220},  {2, 230},  {3, 240},  {4, 250},
+                          {5, 259},  {6, 270},  {7, 278},  {8, 288},  {9, 299},  {10, 310}, {11, 324},
+                          {12, 339}, {13, 353}, {14, 368}, {15, 381}, {16, 395}};
+    for (const Mark& m : marks) {
+        // The meters reach within a pixel of the mark at that level.
+        double a = std::pow(10.0, m.db / 20.0);
+        int drawn = a <= 1.0 ? levelPixels[std::lround(a * 1e6)] : overPixels[std::lround((a - 1.0) * 1000.0)];
+        CHECK(std::abs(drawn - m.position) <= 1);
+        // A tick above the tracks at the mark's column, dark either side.
+        int x = 33 + m.position;
+        bool tick = s.brightness(x, kPanel + 34) > 200 && s.brightness(x - 1, kPanel + 34) < 100 &&
+                    s.brightness(x + 1, kPanel + 34) < 100;
+        CHECK(tick);
+        if (!tick) std::printf("  no tick for %d dB at x %d\n", m.db, x);
+    }
+    // The red reduction bars run from x 35 to 243 (0 dB), where the gain
+    // lines begin.
+    for (int row : {60, 66}) {
+        uint32_t lit = s.px(243, kPanel + row), past = s.px(244, kPanel + row), start = s.px(35, kPanel + row);
+        CHECK((lit >> 16) > 150 && ((lit >> 8) & 255) < 90);
+        CHECK((start >> 16) > 150);
+        CHECK((past >> 16) < 60);
+    }
 }

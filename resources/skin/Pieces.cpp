@@ -33,7 +33,7 @@ void vector(Canvas& c, double x, double y, double w, double h, F draw) {
 
 void levelTrack(Canvas& c, int x, int y, int width, bool lit) {
     for (int i = 0; i < width; ++i) {
-        bool gap = i % 3 == 2;
+        bool gap = i % 3 == 0;  // LED segments: two lit columns, one dark
         Rgb led = meterColour(i + 1);
         for (int r = 0; r < 14; ++r) {
             Rgb px;
@@ -56,7 +56,7 @@ void levelTrack(Canvas& c, int x, int y, int width, bool lit) {
 void reductionBar(Canvas& c, int x, int y, int width) {
     const double profile[4] = {0.80, 1.0, 0.84, 0.58};
     for (int i = 0; i < width; ++i) {
-        bool gap = (x + i - kTrackX) % 3 == 2;
+        bool gap = (x + i - kTrackX) % 3 == 0;
         for (int r = 0; r < 4; ++r) {
             Rgb red = scale({1.0, 0.13, 0.08}, profile[r] * (gap ? 0.35 : 1.0));
             if (r == 1 && !gap) red = mix(red, {1, 0.8, 0.7}, 0.18);
