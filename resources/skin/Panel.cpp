@@ -59,15 +59,15 @@ void channelBar(Canvas& c, PanelBackdrops& keep) {
 }
 
 void title(Canvas& c) {
-    TextStyle bold{"DejaVu Sans", true, 13.0, 1.0, 1.2};
-    TextStyle light{"DejaVu Sans", false, 13.0, 1.0, 1.2};
-    double wMax = textWidth(c.cr, light, "MAXIMIZER");
+    TextStyle bold{"DejaVu Sans", true, 14.0, 1.0, 0.6};
+    TextStyle light{"DejaVu Sans", false, 14.0, 1.0, 0.6};
+    double wMax = textWidth(c.cr, light, "Maximizer");
     double right = 505;
-    engrave(c.cr, light, "MAXIMIZER", right, P + 17, 1, {0.80, 0.82, 0.85});
-    engrave(c.cr, bold, "HOK", right - wMax - 6, P + 17, 1, {0.96, 0.97, 0.98});
+    engrave(c.cr, light, "Maximizer", right, P + 17, 1, {0.80, 0.82, 0.85});
+    engrave(c.cr, bold, "Hok", right - wMax - 5, P + 17, 1, {0.96, 0.97, 0.98});
     // An amber accent rule under the name.
-    double hw = textWidth(c.cr, bold, "HOK");
-    double x0 = std::floor(right - wMax - 6 - hw);
+    double hw = textWidth(c.cr, bold, "Hok");
+    double x0 = std::floor(right - wMax - 5 - hw);
     cairo_rectangle(c.cr, x0, P + 19, right - x0, 1);
     setColour(c.cr, kAmber, 0.55);
     cairo_fill(c.cr);
@@ -104,6 +104,7 @@ void meterBox(Canvas& c) {
     c.end();
     label(c, "L", 21, 55, 0);
     label(c, "R", 21, 81, 0);
+    label(c, "GR", 20, 67, 0, kTinyCaps, kLabelDim);
 }
 
 void readouts(Canvas& c) {
@@ -231,7 +232,7 @@ void eqSection(Canvas& c) {
     }
     c.end();
     for (int i = 0; i < 4; ++i) label(c, names[i], 42, kEqRowY[i] + 10, 1);
-    for (int i = 1; i < 4; ++i) label(c, "FREQ", 411, kEqRowY[i] + 10, 0, kTinyCaps, kLabelDim);
+    for (int i = 1; i < 4; ++i) label(c, "Freq", 411, kEqRowY[i] + 10, 0, kTinyCaps, kLabelDim);
     label(c, "CUT", kEqTrackX + 2, 214, -1, kTinyCaps, kLabelDim);
     label(c, "0", kBoostCentreX, 214, 0, kTinyCaps, kLabelDim);
     label(c, "BOOST", kBoostTrackEnd - 1, 214, 1, kTinyCaps, kLabelDim);
