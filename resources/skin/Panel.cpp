@@ -77,6 +77,7 @@ void meterBox(Canvas& c) {
     const Rect& m = kMeterBox;
     c.begin();
     c.fill(m.x, P + m.y, m.w, m.h, kMeterGlass);
+    verticalShade(c, m.x, P + m.y, m.w, 16, 2.2, 1.0);  // glass catching the light at the top
     bevel(c, m.x - 1, P + m.y - 1, m.w + 2, m.h + 2, {1, 1, 1}, {0, 0, 0}, 0.30, false);
     bevel(c, m.x, P + m.y, m.w, m.h, {0.32, 0.33, 0.36}, {0, 0, 0}, 0.8, false);
     levelTrack(c, kTrackX, P + kTrackLY, 395, false);
