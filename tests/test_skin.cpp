@@ -94,6 +94,21 @@ TEST_CASE("resources.skin", "every sprite rectangle holds artwork") {
     CHECK(!s.same(409, 438, 409, 457, 19, 13));
 }
 
+TEST_CASE("resources.skin", "lit sprites are brighter than the unlit panel spots they cover, dimmed ones darker") {
+    Sheet s;
+    auto total = [&](int x, int y, int w, int h) {
+        long sum = 0;
+        for (int j = 0; j < h; ++j)
+            for (int i = 0; i < w; ++i) sum += s.brightness(x + i, y + j);
+        return sum;
+    };
+    const int lampX[4] = {43, 99, 152, 195};
+    for (int x : lampX) CHECK(total(488, 488, 10, 7) > 2 * total(x, kPanel + 13, 10, 7));
+    CHECK(total(466, 455, 18, 10) > total(450, kPanel + 85, 18, 10));
+    // The EQ tab on the panel shows EQ switched on; the sprite dims it.
+    CHECK(total(429, 455, 26, 14) < total(1, kPanel + 118, 26, 14));
+}
+
 TEST_CASE("resources.skin", "glyph cells have ink and leave shared columns blank") {
     Sheet s;
     const int digitX[10] = {0, 6, 12, 19, 23, 31, 36, 43, 48, 54};
