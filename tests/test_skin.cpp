@@ -21,9 +21,13 @@ struct Sheet {
     }
     uint16_t u16(std::size_t at) const { return static_cast<uint16_t>(bytes[at] | bytes[at + 1] << 8); }
     // Pixel at sheet x, y (y downward) as 0xRRGGBB; rows are stored bottom-up.
+    // Reads outside the file (a malformed sheet) give black.
     uint32_t px(int x, int y) const {
-        std::size_t row = static_cast<std::size_t>(kSkinHeight - 1 - y) * (kSkinWidth * 3);
-        const unsigned char* p = bytes + u32(10) + row + static_cast<std::size_t>(x) * 3;
+        if (size < 54 || x < 0 || y < 0 || x >= kSkinWidth || y >= kSkinHeight) return 0;
+        std::size_t at = u32(10) + static_cast<std::size_t>(kSkinHeight - 1 - y) * (kSkinWidth * 3) +
+                         static_cast<std::size_t>(x) * 3;
+        if (at + 3 > size) return 0;
+        const unsigned char* p = bytes + at;
         return static_cast<uint32_t>(p[2]) << 16 | p[1] << 8 | p[0];
     }
     int brightness(int x, int y) const {
