@@ -21,12 +21,14 @@ constexpr AlgorithmRow kAlgorithms[6] = {
     {0, false, false}, {0, false, true}, {0, true, true}, {1, false, false}, {1, false, false}, {1, true, false},
 };
 
-// Force Channels codes 0..2: stereo, left only, right only.
-struct ChannelRoute {
-    int32_t activeLeft, activeRight;
+// Which channels a block processes and which outputs it writes. Mode is the
+// Force Channels code: 0 stereo, 1 left only, 2 right only.
+struct ChannelPlan {
+    int32_t mode;
+    int32_t active[2];
     bool writeLeft, writeRight;
 };
-constexpr ChannelRoute kRoutes[3] = {{1, 1, true, true}, {1, 0, true, false}, {0, 1, false, true}};
+constexpr ChannelPlan kForcedPlans[3] = {{0, {1, 1}, true, true}, {1, {1, 0}, true, false}, {2, {0, 1}, false, true}};
 
 constexpr float kBoostScale = 1.0f / 282.0f;  // 0.003546099
 constexpr float kPeakCap = 10.0f;
@@ -75,6 +77,45 @@ void linkKneeGains(float* left, float* right, int32_t n) {
     for (int32_t i = 0; i < n; ++i) left[i] = right[i] = std::min(left[i], right[i]);
 }
 
+// Automatic selection: one shared input buffer means mono; otherwise the host
+// is asked about the pins (inputs 1 then 0, outputs 0 then 1). Differing
+// answers are asked again, pin 0 then 1, and the second answers count.
+ChannelPlan detectChannels(AudioEffect& fx, float** inputs, float** outputs) {
+    int32_t mode = 0;
+    if (inputs[0] == inputs[1]) {
+        mode = 1;
+    } else {
+        const bool in1 = fx.isInputConnected(1);
+        const bool in0 = fx.isInputConnected(0);
+        if (in0 != in1) {
+            const bool again0 = fx.isInputConnected(0);
+            const bool again1 = fx.isInputConnected(1);
+            // Second answers that agree leave stereo, so a channel is never
+            // both idle and processed.
+            if (again0 != again1) mode = again0 ? 1 : 2;
+        }
+    }
+    ChannelPlan plan = kForcedPlans[mode];
+    plan.writeLeft = plan.writeRight = true;
+    if (outputs[0] == outputs[1]) {
+        plan.writeRight = false;
+    } else {
+        const bool out0 = fx.isOutputConnected(0);
+        const bool out1 = fx.isOutputConnected(1);
+        if (out0 != out1) {
+            plan.writeLeft = fx.isOutputConnected(0);
+            plan.writeRight = fx.isOutputConnected(1);
+        }
+    }
+    return plan;
+}
+
+// Codes outside the list process stereo, as code 0 does.
+ChannelPlan forcedChannels(float code) {
+    const int32_t mode = truncateToInt(code);
+    return kForcedPlans[mode >= 0 && mode <= 2 ? mode : 0];
+}
+
 }  // namespace
 
 void MaximizerEffect::process(float** inputs, float** outputs, VstInt32 sampleFrames) {
@@ -96,46 +137,15 @@ void MaximizerEffect::runBlock(float** inputs, float** outputs, VstInt32 sampleF
     outLeft = outputs[0];
     outRight = outputs[1];
     denormalFloor = 0x1p-32f;
-    int32_t active[2] = {1, 1};
-    bool writeLeft = true, writeRight = true;
-    int32_t mode = 0;
 
-    // Channel selection: detected from the buffers and pins, or forced.
+    // Channel selection, once per host block.
     const bool autoSelect = truncateToInt(paramValue[kAutoSelectChannels]) == 1;
-    if (autoSelect) {
-        if (inputs[0] == inputs[1]) {
-            mode = 1;
-        } else {
-            const bool in1 = isInputConnected(1);
-            const bool in0 = isInputConnected(0);
-            if (in0 != in1) {
-                // Differing answers are asked again and the second ones count.
-                // Should those agree, the block stays stereo: a channel is
-                // never both idle and processed.
-                const bool again0 = isInputConnected(0);
-                const bool again1 = isInputConnected(1);
-                if (again0 != again1) mode = again0 ? 1 : 2;
-            }
-        }
-        if (outputs[0] == outputs[1]) {
-            writeRight = false;
-        } else {
-            const bool out0 = isOutputConnected(0);
-            const bool out1 = isOutputConnected(1);
-            if (out0 != out1) {
-                writeLeft = isOutputConnected(0);
-                writeRight = isOutputConnected(1);
-            }
-        }
-        paramValue[kForceChannels] = static_cast<float>(mode);
-    } else {
-        mode = truncateToInt(paramValue[kForceChannels]);
-        if (mode < 0 || mode > 2) mode = 0;  // codes outside the list process stereo
-        writeLeft = kRoutes[mode].writeLeft;
-        writeRight = kRoutes[mode].writeRight;
-    }
-    active[0] = kRoutes[mode].activeLeft;
-    active[1] = kRoutes[mode].activeRight;
+    const ChannelPlan plan =
+        autoSelect ? detectChannels(*this, inputs, outputs) : forcedChannels(paramValue[kForceChannels]);
+    const int32_t mode = plan.mode;
+    const int32_t* active = plan.active;
+    const bool writeLeft = plan.writeLeft, writeRight = plan.writeRight;
+    if (autoSelect) paramValue[kForceChannels] = static_cast<float>(mode);
     channelActive[0] = active[0];
     channelActive[1] = active[1];
     if (reportChannelMode == 1 && autoSelect) {
@@ -182,8 +192,8 @@ void MaximizerEffect::runBlock(float** inputs, float** outputs, VstInt32 sampleF
     // work buffers and keep the rings' spacing.
     const int32_t pieceMax = std::max<int32_t>(1, blockSizeAtResume);
     float outL = outSampleLeft, outR = outSampleRight;
-    for (int32_t offset = 0; offset < n; offset += pieceMax) {
-        const int32_t m = std::min(pieceMax, n - offset);
+    for (int32_t offset = 0, m = 0; offset < n; offset += m) {
+        m = std::min(pieceMax, n - offset);
         blockFrames = m;
         ChannelState* ch = channels;
 
