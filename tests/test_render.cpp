@@ -109,8 +109,8 @@ Audio quietSignal(int channels, long frames, int format) {
     for (long i = 0; i < frames; i++)
         for (int c = 0; c < channels; c++)
             a.samples[(size_t)i * channels + c] = (float)(0.2 * std::sin(0.0627 * i + c) + 0.05 * std::sin(0.31 * i));
-    a.samples[(size_t)10000 * channels] = 0.9f;
-    if (channels == 2) a.samples[(size_t)15000 * channels + 1] = -0.85f;
+    if (frames > 10000) a.samples[(size_t)10000 * channels] = 0.9f;
+    if (channels == 2 && frames > 15000) a.samples[(size_t)15000 * channels + 1] = -0.85f;
     return a;
 }
 
