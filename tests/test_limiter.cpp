@@ -89,34 +89,38 @@ TEST_CASE("engine.limiter", "a 2.0-peak sine gets 0.5 over each half-wave: outpu
 }
 
 TEST_CASE("engine.limiter", "the worked example: R = 20, a 30-sample half-wave at 1.25") {
-    StageChannel c(8000);
-    const std::vector<float> x = singleHalfWave(30, 1.25f);
-    feed(c, x, kRamp20);
-    const int64_t p = kLeadZeros + 30;  // the first sample of the negative half-wave
-    const float g = 1.0f / 1.25f;
-    bool segment = true;
-    for (int64_t k = 0; k <= 30; ++k) segment = segment && gainAt(c, p - k) == g;
-    CHECK(segment);
-    // Attack: 21 slots in front, rising from 0.8 towards 1.0 going back in time.
-    bool attack = true;
-    for (int64_t j = 31; j < 51; ++j) attack = attack && gainAt(c, p - j) <= gainAt(c, p - j - 1);
-    CHECK(attack);
-    CHECK_EQ(gainAt(c, p - 31), g);
-    CHECK_NEAR(gainAt(c, p - 51), 1.0, 1e-6);
-    CHECK_EQ(gainAt(c, p - 52), 1.0f);
-    // Release: 21 slots from the current one, S-shaped: slow at both ends, fastest in the middle.
-    bool release = true;
-    for (int64_t j = 0; j < 20; ++j) release = release && gainAt(c, p + j) <= gainAt(c, p + j + 1);
-    CHECK(release);
-    CHECK_EQ(gainAt(c, p + 1), g);
-    CHECK_NEAR(gainAt(c, p + 20), 1.0, 1e-6);
-    CHECK_EQ(gainAt(c, p + 21), 1.0f);
-    const double firstStep = gainAt(c, p + 2) - gainAt(c, p + 1);
-    const double middleStep = gainAt(c, p + 11) - gainAt(c, p + 10);
-    CHECK_NEAR(middleStep, 0.2 / 20 * 2.0, 1e-5);
-    CHECK_NEAR(firstStep, 0.2 / 20 * 0.2, 1e-5);
-    // The negative half-wave (peak 0.1) and the silence after it write nothing more.
-    CHECK_EQ(gainAt(c, p + 30), 1.0f);
+    // In a ring of 2410 the half-wave straddles the ring's end.
+    for (int32_t ringLength : {8000, 2410}) {
+        StageChannel c(ringLength);
+        const std::vector<float> x = singleHalfWave(30, 1.25f);
+        feed(c, x, kRamp20);
+        CHECK(c.guardsIntact());
+        const int64_t p = kLeadZeros + 30;  // the first sample of the negative half-wave
+        const float g = 1.0f / 1.25f;
+        bool segment = true;
+        for (int64_t k = 0; k <= 30; ++k) segment = segment && gainAt(c, p - k) == g;
+        CHECK(segment);
+        // Attack: 21 slots in front, rising from 0.8 towards 1.0 going back in time.
+        bool attack = true;
+        for (int64_t j = 31; j < 51; ++j) attack = attack && gainAt(c, p - j) <= gainAt(c, p - j - 1);
+        CHECK(attack);
+        CHECK_EQ(gainAt(c, p - 31), g);
+        CHECK_NEAR(gainAt(c, p - 51), 1.0, 1e-6);
+        CHECK_EQ(gainAt(c, p - 52), 1.0f);
+        // Release: 21 slots from the current one, S-shaped: slow at both ends, fastest in the middle.
+        bool release = true;
+        for (int64_t j = 0; j < 20; ++j) release = release && gainAt(c, p + j) <= gainAt(c, p + j + 1);
+        CHECK(release);
+        CHECK_EQ(gainAt(c, p + 1), g);
+        CHECK_NEAR(gainAt(c, p + 20), 1.0, 1e-6);
+        CHECK_EQ(gainAt(c, p + 21), 1.0f);
+        const double firstStep = gainAt(c, p + 2) - gainAt(c, p + 1);
+        const double middleStep = gainAt(c, p + 11) - gainAt(c, p + 10);
+        CHECK_NEAR(middleStep, 0.2 / 20 * 2.0, 1e-5);
+        CHECK_NEAR(firstStep, 0.2 / 20 * 0.2, 1e-5);
+        // The negative half-wave (peak 0.1) and the silence after it write nothing more.
+        CHECK_EQ(gainAt(c, p + 30), 1.0f);
+    }
 }
 
 TEST_CASE("engine.limiter", "Dull-Sharp at its ends gives ramps of 105 and 13 slots") {
@@ -139,7 +143,7 @@ TEST_CASE("engine.limiter", "two humps keep their own gains, and the first one's
     std::vector<float> x(10, 0.0f);
     for (int k = 1; k <= 10; ++k) x.push_back(k == 10 ? 1.5f : 0.15f * float(k));
     for (float v : {1.35f, 1.2f, 1.05f, 0.9f, 0.75f, 0.6f}) x.push_back(v);  // dip at 0.6
-    const int64_t start1 = 10, close1 = int64_t(x.size());                // first rising sample after the dip
+    const int64_t start1 = 10, close1 = int64_t(x.size());                   // first rising sample after the dip
     for (int k = 1; k <= 30; ++k) x.push_back(k == 30 ? 1.2f : 0.6f + 0.02f * float(k));
     for (int k = 1; k <= 11; ++k) x.push_back(1.2f - 0.1f * float(k));
     const int64_t close2 = int64_t(x.size());  // the crossing

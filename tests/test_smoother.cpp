@@ -39,8 +39,8 @@ bool copied(const StageChannel& c, int32_t first, const std::vector<float>& gain
 TEST_CASE("engine.smoother", "curves without plateaus below 1.0 are copied unchanged") {
     const std::vector<std::vector<float>> curves = {
         curve({{1.0f, 300}}),
-        curve({{0.8f, 4}, {0.6f, 4}, {0.7f, 4}, {0.5f, 4}, {0.9f, 1}}),         // runs of four: no plateau
-        curve({{0.8f, 10}, {1.0f, 1}, {0.6f, 10}, {0.7f, 1}}),                   // 1.0 between: no line
+        curve({{0.8f, 4}, {0.6f, 4}, {0.7f, 4}, {0.5f, 4}, {0.9f, 1}}),  // runs of four: no plateau
+        curve({{0.8f, 10}, {1.0f, 1}, {0.6f, 10}, {0.7f, 1}}),           // 1.0 between: no line
         curve({{0.5f, 1}, {0.6f, 1}, {0.55f, 1}, {0.9f, 1}, {0.3f, 2}, {1.0f, 3}}),
     };
     for (const std::vector<float>& gains : curves) {
@@ -54,31 +54,49 @@ TEST_CASE("engine.smoother", "curves without plateaus below 1.0 are copied uncha
     for (int32_t s = 0; s < 4000; ++s) c.ch.limitGain[s] = 0.25f + 0.5f * float(s % 7) / 7.0f;
     smoothBlock(c.ch, 3000);
     bool same = true;
-    for (int32_t i = 0; i < 3000; ++i) same = same && at(c, kSmootherLead, i) == c.ch.limitGain[c.slot(kSmootherLead, i)];
+    for (int32_t i = 0; i < 3000; ++i)
+        same = same && at(c, kSmootherLead, i) == c.ch.limitGain[c.slot(kSmootherLead, i)];
     CHECK(same);
     CHECK_EQ(c.ch.smoothPos, c.slot(kSmootherLead, 3000));
 }
 
 TEST_CASE("engine.smoother", "a fall becomes a line from the first plateau's start to where the second begins") {
-    // Plateaus next to each other, and with a three-sample ramp between them.
-    for (int gap : {0, 3}) {
+    // Plateaus next to each other, with a ramp between them, and with a dip
+    // below both that the line must not lift (only lower values are written).
+    const std::vector<std::vector<float>> gaps = {{}, {0.75f, 0.7f, 0.65f}, {0.5f}};
+    for (const std::vector<float>& gap : gaps) {
         std::vector<float> gains = curve({{1.0f, 3}, {0.8f, 10}});
-        for (int j = 1; j <= gap; ++j) gains.push_back(0.8f - 0.05f * float(j));
+        gains.insert(gains.end(), gap.begin(), gap.end());
         const std::vector<float> tail = curve({{0.6f, 10}, {0.7f, 3}});
         gains.insert(gains.end(), tail.begin(), tail.end());
         StageChannel c(4000);
         const int32_t first = smooth(c, gains);
-        const int64_t p1 = 3, p2 = 13 + gap;  // plateau starts
+        const int64_t p1 = 3, p2 = 13 + int64_t(gap.size());  // plateau starts
         const double step = 0.2 / double(p2 - p1);
         double worst = 0.0;
-        for (int64_t i = p1; i <= p2; ++i) worst = std::fmax(worst, std::fabs(at(c, first, i) - (0.8 - step * double(i - p1))));
+        for (int64_t i = p1; i <= p2; ++i) {
+            const double expected = std::fmin(0.8 - step * double(i - p1), gains[i]);
+            worst = std::fmax(worst, std::fabs(at(c, first, i) - expected));
+        }
         CHECK(worst < 1e-6);
-        CHECK_NEAR(at(c, first, p1), 0.8, 1e-6);
+        CHECK(at(c, first, p1 + 1) < 0.8f);
         CHECK_EQ(at(c, first, p2), 0.6f);
         for (int64_t i = p2; i < p2 + 10; ++i) CHECK_EQ(at(c, first, i), 0.6f);
         CHECK_EQ(at(c, first, p2 + 10), 0.7f);
         CHECK_EQ(at(c, first, p1 - 1), 1.0f);
     }
+}
+
+TEST_CASE("engine.smoother", "five equal values make a plateau, four do not") {
+    StageChannel c(4000);
+    const int32_t first = smooth(c, curve({{0.8f, 5}, {0.6f, 5}, {0.7f, 1}}));
+    double worst = 0.0;
+    for (int64_t j = 0; j <= 5; ++j)
+        worst = std::fmax(worst, std::fabs(at(c, first, 5 - j) - (0.6 + 0.04 * double(j))));
+    CHECK(worst < 1e-6);
+    const std::vector<float> four = curve({{0.8f, 4}, {0.6f, 5}, {0.7f, 1}});
+    StageChannel d(4000);
+    CHECK(copied(d, smooth(d, four), four));
 }
 
 TEST_CASE("engine.smoother", "a rise becomes a line from the first plateau's end to the second one's end") {
@@ -87,7 +105,8 @@ TEST_CASE("engine.smoother", "a rise becomes a line from the first plateau's end
     const int32_t first = smooth(c, gains);
     for (int64_t i = 0; i < 10; ++i) CHECK_EQ(at(c, first, i), 0.6f);
     double worst = 0.0;
-    for (int64_t i = 10; i <= 19; ++i) worst = std::fmax(worst, std::fabs(at(c, first, i) - (0.6 + 0.2 / 9.0 * double(i - 10))));
+    for (int64_t i = 10; i <= 19; ++i)
+        worst = std::fmax(worst, std::fabs(at(c, first, i) - (0.6 + 0.2 / 9.0 * double(i - 10))));
     CHECK(worst < 1e-6);
     CHECK_EQ(at(c, first, 19), 0.8f);
     CHECK(at(c, first, 15) < 0.8f);
@@ -100,7 +119,8 @@ TEST_CASE("engine.smoother", "the second plateau serves as the first of the next
     const int32_t first = smooth(c, gains);
     // 0.6 -> 0.5: the line runs back from the 0.5 plateau's start over the 0.6 plateau.
     double worst = 0.0;
-    for (int64_t j = 0; j <= 10; ++j) worst = std::fmax(worst, std::fabs(at(c, first, 20 - j) - (0.5 + 0.01 * double(j))));
+    for (int64_t j = 0; j <= 10; ++j)
+        worst = std::fmax(worst, std::fabs(at(c, first, 20 - j) - (0.5 + 0.01 * double(j))));
     CHECK(worst < 1e-6);
     CHECK_NEAR(at(c, first, 0), 0.8, 1e-6);
     CHECK(at(c, first, 5) < 0.8f && at(c, first, 5) > 0.6f);
@@ -133,6 +153,7 @@ TEST_CASE("engine.smoother", "a line longer than the ring keeps the slots neares
     CHECK_EQ(at(c, first, s), 0.7f);
     CHECK_EQ(at(c, first, s - 1), 0.8f);
     double worst = 0.0;
-    for (int64_t d = 1; d < 64; ++d) worst = std::fmax(worst, std::fabs(at(c, first, s - d) - (0.8 - 0.2 / 99.0 * double(d - 1))));
+    for (int64_t d = 1; d < 64; ++d)
+        worst = std::fmax(worst, std::fabs(at(c, first, s - d) - (0.8 - 0.2 / 99.0 * double(d - 1))));
     CHECK(worst < 1e-5);
 }

@@ -47,10 +47,10 @@ TEST_CASE("engine.knee", "one sample of magnitude 7 attacks by 0.05 x (1 - targe
         int32_t speed;
         double gain;
     } cases[] = {
-        {0, 1.0 - 0.05 * (1.0 - 0.008)},                       // "Slow": 0.9504
+        {0, 1.0 - 0.05 * (1.0 - 0.008)},                                       // "Slow": 0.9504
         {1, 1.0 - 0.05 * (1.0 - (4.5 / 10.5) * (4.5 / 10.5) * (4.5 / 10.5))},  // "Medium"
         {2, 1.0 - 0.05 * (1.0 - (7.5 / 13.5) * (7.5 / 13.5) * (7.5 / 13.5))},  // "Fast"
-        {256, 1.0 - 0.05 * (1.0 - 0.008)},                     // only the low byte counts
+        {256, 1.0 - 0.05 * (1.0 - 0.008)},                                     // only the low byte counts
     };
     for (const auto& t : cases) {
         for (float x : {7.0f, -7.0f, 50.0f}) {
