@@ -286,7 +286,7 @@ TEST_CASE("tools.render", "--editor-png paints the editor; a failed picture leav
 TEST_CASE("tools.render", "settings by name in display units read back through the display") {
     Run r = render({"--list", "--set", "limiter gain=+4.5", "--set", "Algorithm=smooth sk", "--set",
                     "Mid Freq=1200", "--set", "Bass Boost=-3dB", "--set", "Hi Boost=41%", "--set", "Out Gain=-6",
-                    "--set", "softknee=Slow", "--set", "Dull-Sharp=50"});
+                    "--set", "softknee=Slow", "--set", "Dull-Sharp=50", "--set", "Mid Boost=-42"});
     CHECK_EQ(r.status, 0);
     CHECK_NEAR(number(listed(r.out, "Limiter Gain")), 4.5, 0.1);
     CHECK_STR(listed(r.out, "Algorithm"), "Smooth SK");
@@ -297,6 +297,7 @@ TEST_CASE("tools.render", "settings by name in display units read back through t
     CHECK_STR(listed(r.out, "Out Gain"), "-6:0");
     CHECK_STR(listed(r.out, "SoftKnee       S/M/H"), "Slow");
     CHECK_NEAR(number(listed(r.out, "Dull-Sharp")), 50.0, 0.7);
+    CHECK_STR(listed(r.out, "Mid  Boost"), "-42:db");  // the deepest cut the display shows
 }
 
 TEST_CASE("tools.render", "--list prints every parameter with its default display") {

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <map>
 #include <set>
 
 #include "tools/render/PluginHost.h"
@@ -42,7 +43,7 @@ bool parseNumber(std::string s, double& out) {
 
 std::string showNumber(double v) {
     char buf[32];
-    std::snprintf(buf, sizeof buf, "%g", v);
+    std::snprintf(buf, sizeof buf, "%g", v == 0.0 ? 0.0 : v);
     return buf;
 }
 
@@ -86,30 +87,58 @@ bool smallestWith(const std::vector<GridPoint>& grid, const std::function<bool(f
     return false;
 }
 
-std::string acceptedText(const std::vector<GridPoint>& grid) {
-    std::vector<std::string> words;
-    std::set<std::string> units;
+// Where a unit's readings lie: the first and last normalised values showing
+// that unit, found to the float, and the numbers shown there.
+struct UnitRange {
+    float first = -1.0f, last = -1.0f;
     double lo = INFINITY, hi = -INFINITY;
-    std::string msg;
-    for (const GridPoint& g : grid) {
-        if (g.reading.numeric) {
-            units.insert(g.reading.unit);
-            continue;
+};
+
+std::map<std::string, UnitRange> unitRanges(Probe& probe, const std::vector<GridPoint>& grid) {
+    std::map<std::string, UnitRange> ranges;
+    for (size_t j = 0; j < grid.size(); j++) {
+        const DisplayReading& r = grid[j].reading;
+        if (!r.numeric) continue;
+        UnitRange& u = ranges[r.unit];
+        if (u.first < 0.0f) {
+            u.first = grid[j].value;
+            if (j > 0)
+                u.first = bisect(grid[j - 1].value, grid[j].value, [&](float v) {
+                    DisplayReading x = probe.at(v);
+                    return x.numeric && x.unit == r.unit;
+                });
         }
-        if (g.reading.word.empty()) continue;
+        u.last = grid[j].value;
+        if (j + 1 < grid.size() && !(grid[j + 1].reading.numeric && grid[j + 1].reading.unit == r.unit)) {
+            float past = bisect(grid[j].value, grid[j + 1].value, [&](float v) {
+                DisplayReading x = probe.at(v);
+                return !(x.numeric && x.unit == r.unit);
+            });
+            u.last = std::nextafter(past, -1.0f);
+        }
+        u.lo = std::fmin(u.lo, r.number);
+        u.hi = std::fmax(u.hi, r.number);
+    }
+    for (auto& [unit, u] : ranges)
+        for (float v : {u.first, u.last}) {
+            DisplayReading x = probe.at(v);
+            if (x.numeric && x.unit == unit) u.lo = std::fmin(u.lo, x.number), u.hi = std::fmax(u.hi, x.number);
+        }
+    return ranges;
+}
+
+std::string acceptedText(const std::vector<GridPoint>& grid, const std::map<std::string, UnitRange>& ranges) {
+    std::string msg;
+    for (const auto& [unit, u] : ranges) {
+        if (!msg.empty()) msg += ", or ";
+        msg += "a number from " + showNumber(u.lo) + " to " + showNumber(u.hi) + (unit.empty() ? "" : " " + unit);
+    }
+    std::vector<std::string> words;
+    for (const GridPoint& g : grid) {
+        if (g.reading.numeric || g.reading.word.empty()) continue;
         bool seen = false;
         for (const std::string& w : words) seen = seen || w == trim(g.text);
         if (!seen) words.push_back(trim(g.text));
-    }
-    for (const std::string& unit : units) {
-        lo = INFINITY, hi = -INFINITY;
-        for (const GridPoint& g : grid)
-            if (g.reading.numeric && g.reading.unit == unit) {
-                lo = std::fmin(lo, g.reading.number);
-                hi = std::fmax(hi, g.reading.number);
-            }
-        if (!msg.empty()) msg += ", or ";
-        msg += "a number from " + showNumber(lo) + " to " + showNumber(hi) + (unit.empty() ? "" : " " + unit);
     }
     for (size_t i = 0; i < words.size(); i++) {
         if (!msg.empty()) msg += i == 0 ? ", or " : ", ";
@@ -219,6 +248,7 @@ bool findValue(PluginInstance& plugin, int index, const std::string& request, fl
     }
     std::string name = plugin.name(index);
     bool found = false;
+    const std::map<std::string, UnitRange> ranges = unitRanges(probe, grid);
 
     // A word of the display ("Smooth SK", "Linked", "inf").
     std::string word = normaliseWords(request);
@@ -228,54 +258,44 @@ bool findValue(PluginInstance& plugin, int index, const std::string& request, fl
     } else {
         double number = 0.0;
         std::string unit;
-        std::set<std::string> units;
-        for (const GridPoint& g : grid)
-            if (g.reading.numeric) units.insert(g.reading.unit);
-        if (parseRequest(request, number, unit) && !units.empty()) {
-            if (unit.empty() || !units.count(unit)) {
-                if (units.size() == 1 && (unit.empty() || units.count("")))
-                    unit = *units.begin();
-                else if (unit.empty() && units.count("db") && units.count("%"))
+        if (parseRequest(request, number, unit) && !ranges.empty()) {
+            if (unit.empty() || !ranges.count(unit)) {
+                if (ranges.size() == 1 && (unit.empty() || ranges.count("")))
+                    unit = ranges.begin()->first;
+                else if (unit.empty() && ranges.count("db") && ranges.count("%"))
                     unit = number < 0.0 ? "db" : "%";  // cuts in dB, boosts in percent
             }
-            if (units.count(unit)) {
-                float first = -1.0f, last = -1.0f;
-                double lo = INFINITY, hi = -INFINITY;
-                for (const GridPoint& g : grid)
-                    if (g.reading.numeric && g.reading.unit == unit) {
-                        if (first < 0.0f) first = g.value;
-                        last = g.value;
-                        lo = std::fmin(lo, g.reading.number);
-                        hi = std::fmax(hi, g.reading.number);
-                    }
-                if (number >= lo - kRangeTolerance && number <= hi + kRangeTolerance) {
-                    // "At or past" the target, in display order across the unit's region.
-                    auto reached = [&](double target) {
-                        return [&, target](float v) {
-                            DisplayReading r = probe.at(v);
-                            if (r.numeric && r.unit == unit) return r.number >= target;
-                            return v > last;
-                        };
+            auto range = ranges.find(unit);
+            if (range != ranges.end() && number >= range->second.lo - kRangeTolerance &&
+                number <= range->second.hi + kRangeTolerance) {
+                const float first = range->second.first, last = range->second.last;
+                // "At or past" the target, in display order across the unit's region.
+                auto reached = [&](double target) {
+                    return [&, target](float v) {
+                        DisplayReading r = probe.at(v);
+                        if (r.numeric && r.unit == unit) return r.number >= target;
+                        return v > last;
                     };
-                    float above = 1.0f;
-                    if (!smallestWith(grid, reached(number), above)) above = last;
-                    // The nearer of the two neighbouring steps; the lower one on a tie goes up.
-                    DisplayReading up = probe.at(above);
-                    float below = std::nextafter(above, -1.0f);
-                    DisplayReading down = probe.at(below);
-                    bool useDown = above > first && down.numeric && down.unit == unit &&
-                                   std::fabs(down.number - number) < std::fabs(up.number - number);
-                    if (!(up.numeric && up.unit == unit)) useDown = down.numeric && down.unit == unit;
-                    normalised = above;
-                    if (useDown) smallestWith(grid, reached(down.number), normalised);
-                    found = true;
+                };
+                float above = last;
+                if (!smallestWith(grid, reached(number), above) || above > last) above = last;
+                // The nearer of the two neighbouring steps.
+                DisplayReading up = probe.at(above);
+                bool useDown = false;
+                if (above > first) {
+                    DisplayReading down = probe.at(std::nextafter(above, -1.0f));
+                    useDown = down.numeric && down.unit == unit &&
+                              std::fabs(down.number - number) < std::fabs(up.number - number);
+                    if (useDown) smallestWith(grid, reached(down.number), above);
                 }
+                normalised = above < first ? first : above;
+                found = true;
             }
         }
     }
     plugin.set(index, saved);
     if (!found)
-        error = "value '" + request + "' is not accepted for \"" + name + "\"; it takes " + acceptedText(grid);
+        error = "value '" + request + "' is not accepted for \"" + name + "\"; it takes " + acceptedText(grid, ranges);
     return found;
 }
 
