@@ -64,7 +64,7 @@ constexpr int kLidKnobX = 6, kLidKnobY = 6;
 constexpr int kLampX[4] = {43, 99, 152, 195};
 constexpr int kLampY = 13;
 constexpr Rect kIndicator{250, 11, 57, 11};
-constexpr Rect kMeterBox{28, 22, 403, 75};
+constexpr Rect kMeterBox{28, 22, 406, 75};  // 3 px past 430 so the limiter caps at the top of the range stay on glass
 constexpr int kMeterZeroX = 243;
 constexpr int kTrackX = 34;
 constexpr int kTrackLY = 44, kTrackRY = 70;
