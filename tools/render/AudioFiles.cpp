@@ -3,13 +3,37 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
 
 namespace {
+
+// The temporary file being written, removed if the program is interrupted.
+char gPendingTemp[4096];
+
+void removePendingAndExit(int sig) {
+    if (gPendingTemp[0]) unlink(gPendingTemp);
+    signal(sig, SIG_DFL);
+    raise(sig);
+}
+
+void setPending(const std::string& path) {
+    static bool handlersInstalled = false;
+    if (!handlersInstalled) {
+        for (int sig : {SIGINT, SIGTERM, SIGHUP}) signal(sig, removePendingAndExit);
+        handlersInstalled = true;
+    }
+    size_t n = std::min(path.size(), sizeof gPendingTemp - 1);
+    gPendingTemp[0] = 0;
+    std::memcpy(gPendingTemp + 1, path.c_str() + (n ? 1 : 0), n ? n - 1 : 0);
+    gPendingTemp[n] = 0;
+    gPendingTemp[0] = n ? path[0] : 0;  // the first byte last: the handler sees a whole path or none
+}
 
 std::string lowerExtension(const std::string& path) {
     size_t slash = path.find_last_of('/');
@@ -151,6 +175,7 @@ bool OutputFile::open(const std::string& path, int format, int channels, int sam
         return false;
     }
     temp_ = name.data();
+    setPending(temp_);
     SF_INFO info{};
     info.samplerate = sampleRate;
     info.channels = channels;
@@ -207,6 +232,7 @@ bool OutputFile::commit(std::string& error) {
         return false;
     }
     temp_.clear();
+    setPending("");
     return true;
 }
 
@@ -218,5 +244,6 @@ void OutputFile::abandon() {
     if (!temp_.empty()) {
         unlink(temp_.c_str());
         temp_.clear();
+        setPending("");
     }
 }
