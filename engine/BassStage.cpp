@@ -1,8 +1,8 @@
 // Bass stage: a high-pass at Bass Freq splits off the low band D = x - B;
 // c below 0.5 scales the band down to silence, above 0.5 it is blended with
 // its saturating boost.
-#include "engine/Flush.h"
 #include "engine/SaturatingBoost.h"
+#include "engine/Settle.h"
 #include "engine/Stages.h"
 
 void bassStage(ChannelState& ch, float* samples, float c, int32_t n) {
@@ -15,16 +15,16 @@ void bassStage(ChannelState& ch, float* samples, float c, int32_t n) {
     float x = s.x, y = s.y;
     for (int32_t i = 0; i < n; ++i) {
         x = samples[i];
-        y = flush(static_cast<float>(b0 * x + b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2));
+        y = settle(static_cast<float>(b0 * x + b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2));
         x2 = x1;
         x1 = x;
         y2 = y1;
         y1 = y;
         const double low = static_cast<double>(x) - y;
         if (!boost)
-            samples[i] = static_cast<float>(y + cut * low);
+            samples[i] = finiteOrZero(static_cast<float>(y + cut * low));
         else
-            samples[i] = flush(static_cast<float>(y + d * saturatingBoost(low, d, 1.0) + (1.0 - d) * low));
+            samples[i] = settle(static_cast<float>(y + d * saturatingBoost(low, d, 1.0) + (1.0 - d) * low));
     }
     s.x2 = x2;
     s.x1 = x1;

@@ -1,7 +1,7 @@
 // Body stage: a level-dependent enhancer on the whole signal, dry signal
 // blended with the saturating boost of itself. No state.
-#include "engine/Flush.h"
 #include "engine/SaturatingBoost.h"
+#include "engine/Settle.h"
 #include "engine/Stages.h"
 
 void bodyStage(float* samples, float amount, int32_t n) {
@@ -10,6 +10,6 @@ void bodyStage(float* samples, float amount, int32_t n) {
     const double wet = 1.1f * e;
     for (int32_t i = 0; i < n; ++i) {
         const double x = samples[i];
-        samples[i] = flush(static_cast<float>(dry * x + wet * saturatingBoost(x, e, 1.08f)));
+        samples[i] = settle(static_cast<float>(dry * x + wet * saturatingBoost(x, e, 1.08f)));
     }
 }

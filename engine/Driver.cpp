@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "engine/Flush.h"
+#include "engine/Settle.h"
 #include "engine/MaximizerEffect.h"
 #include "engine/Stages.h"
 #include "engine/Truncate.h"
@@ -44,23 +45,22 @@ struct BlockSettings {
     bool linked;
 };
 
-// Non-finite input counts as silence, so one bad sample cannot poison the
-// filter and limiter state; then the usual flush.
-inline float inputSample(float v) { return std::isfinite(v) ? flush(v) : 0.0f; }
-
 inline int32_t wrapAdvance(int32_t pos, int32_t n, int32_t length) { return (pos + n % length) % length; }
 
+// Non-finite input counts as silence, so one bad sample cannot poison the
+// filter and limiter state; then the usual flush.
 void copyInput(float* work, const float* in, int32_t n) {
-    for (int32_t i = 0; i < n; ++i) work[i] = inputSample(in[i]);
+    for (int32_t i = 0; i < n; ++i) work[i] = settle(in[i]);
 }
 
-// Drive gain, then raise the peak meter on the signed sample (negative
-// samples never raise it; an unordered meter is replaced).
+// Drive gain (a product that overflows counts as silence), then raise the
+// peak meter on the signed sample (negative samples never raise it; an
+// unordered meter is replaced).
 void driveAndMeter(float* work, int32_t n, float gain, Relaxed<float>& meter, Relaxed<float>& fallSpeed) {
     float peak = meter;
     bool raised = false;
     for (int32_t i = 0; i < n; ++i) {
-        const float v = work[i] * gain;
+        const float v = finiteOrZero(work[i] * gain);
         work[i] = v;
         if (!(v <= peak)) {
             peak = std::min(v, kPeakCap);

@@ -3,7 +3,7 @@
 // notch output is clamped to full scale for the split but kept whole as state.
 #include <algorithm>
 
-#include "engine/Flush.h"
+#include "engine/Settle.h"
 #include "engine/Stages.h"
 
 void midStage(ChannelState& ch, float* samples, float c, int32_t n) {
@@ -14,7 +14,8 @@ void midStage(ChannelState& ch, float* samples, float c, int32_t n) {
     float x = s.x;
     for (int32_t i = 0; i < n; ++i) {
         x = samples[i];
-        const float o = static_cast<float>(b0 * (static_cast<double>(x) + x2) + b1 * x1 - a1 * y1 - a2 * y2 + 1e-25);
+        const double notch = b0 * (static_cast<double>(x) + x2) + b1 * x1 - a1 * y1 - a2 * y2 + 1e-25;
+        const float o = finiteOrZero(static_cast<float>(notch));
         x2 = x1;
         x1 = x;
         y2 = y1;
@@ -22,7 +23,7 @@ void midStage(ChannelState& ch, float* samples, float c, int32_t n) {
         const float oc = std::clamp(o, -1.0f, 1.0f);
         const float r = static_cast<float>(static_cast<double>(x) - oc);
         const double p = static_cast<double>(x) - r;
-        samples[i] = flush(static_cast<float>(static_cast<double>(flush(r)) * g + p));
+        samples[i] = settle(static_cast<float>(static_cast<double>(flush(r)) * g + p));
     }
     s.x2 = x2;
     s.x1 = x1;

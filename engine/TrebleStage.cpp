@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "engine/Flush.h"
 #include "engine/MaximizerEffect.h"
+#include "engine/Settle.h"
 #include "engine/Stages.h"
 
 void trebleStage(HighPassSection& s, float& follow, float* samples, float hiBoost, float trebleMix, int32_t n) {
@@ -19,7 +19,7 @@ void trebleStage(HighPassSection& s, float& follow, float* samples, float hiBoos
     float f = follow;
     for (int32_t i = 0; i < n; ++i) {
         x = samples[i];
-        d = flush(static_cast<float>(b0 * x + b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2));
+        d = settle(static_cast<float>(b0 * x + b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2));
         x2 = x1;
         x1 = x;
         y2 = y1;
@@ -27,7 +27,7 @@ void trebleStage(HighPassSection& s, float& follow, float* samples, float hiBoos
         const double e = static_cast<double>(x) - d;
         const double t = std::clamp(d, -1.0f, 1.0f);
         if (!boost) {
-            samples[i] = static_cast<float>(e + cut * t);
+            samples[i] = finiteOrZero(static_cast<float>(e + cut * t));
             continue;
         }
         const double tracked = std::clamp(1e-10 - f, -1.0, 1.0);
@@ -39,7 +39,7 @@ void trebleStage(HighPassSection& s, float& follow, float* samples, float hiBoos
             const double moved = diff > 0.0 ? f - step : f + step;
             f = static_cast<float>(std::clamp(moved, -1.0, 1.0));
         }
-        samples[i] = flush(static_cast<float>(e + tracked * m + t * (1.0 - m)));
+        samples[i] = settle(static_cast<float>(e + tracked * m + t * (1.0 - m)));
     }
     s.x2 = x2;
     s.x1 = x1;

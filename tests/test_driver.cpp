@@ -344,6 +344,26 @@ TEST_CASE("engine.driver", "NaN and infinite input samples count as silence and 
     CHECK(finite);
 }
 
+TEST_CASE("engine.driver", "absurdly large finite samples never give non-finite output or a dead state") {
+    // Overflows inside a stage count as silence instead of staying in a filter state.
+    for (int stage : {kBodyBoost, kBassBoost, kMidBoost, kHiBoost}) {
+        for (float big : {1e8f, 3e38f}) {
+            Rig rig;
+            rig.set(kAlgorithm, 1.0f);
+            rig.set(stage, stage == kBodyBoost ? 300.0f : 250.0f);
+            auto in = signals::sineWave(40000, 100.0, 0.5);
+            in[1000] = in[1001] = big;
+            in[1002] = -big;
+            const auto out = rig.run(in, in, {512});
+            bool finite = true;
+            for (float v : out.left) finite &= std::isfinite(v) && std::fabs(v) <= 1.0001f;
+            CHECK(finite);
+            CHECK(signals::peak(out.left, 38000, 40000) > 0.3f);
+            if (!finite) std::printf("    stage %d, input %g\n", stage, double(big));
+        }
+    }
+}
+
 TEST_CASE("engine.driver", "output is the same for every block size (each algorithm, EQ on, link on and off)") {
     // Left: short half-waves; right: a plain tone with 900-sample half-waves.
     const auto left = signals::program(20000, 1.8, 23);
