@@ -7,8 +7,10 @@ namespace platform {
 namespace {
 Platform* replacementPlatform = nullptr;
 
+// Windows builds use the Win32 layer once it is in the tree (its header marks
+// it); before that, and on every other system, the headless one.
 Platform& buildPlatform() {
-#ifdef _WIN32
+#if defined(_WIN32) && __has_include("platform/win32/Win32Platform.h")
     return win32Platform();
 #else
     return headlessPlatform();

@@ -135,8 +135,9 @@ Platform& currentPlatform();
 // Replaces the current platform (tests); null restores the build's own.
 void setCurrentPlatform(Platform* replacement);
 
-// The build's own platform object, one per process. Windows builds define
-// win32Platform(); headlessPlatform() exists in every build.
+// The build's own platform object, one per process. headlessPlatform()
+// exists in every build. The Win32 layer defines win32Platform() and ships
+// platform/win32/Win32Platform.h; Windows builds use it when that header exists.
 Platform& win32Platform();
 Platform& headlessPlatform();
 
