@@ -69,21 +69,3 @@ TEST_CASE("host.flags", "each setter sets and clears its own bit only") {
     CHECK_EQ(e.flags, 0x18);
     delete editor;
 }
-
-TEST_CASE("host.flags", "record setters write their fields") {
-    SpyEffect fx;
-    AEffect& e = fx.record();
-    fx.setUniqueID(fourCharCode('Q', 'M', 'Z', 'E'));
-    fx.setNumInputs(2);
-    fx.setNumOutputs(3);
-    fx.setInitialDelay(2400);
-    fx.setRealtimeQualities(5);
-    fx.setOfflineQualities(6);
-    CHECK_EQ(e.uniqueID, 0x514D5A45);
-    CHECK_EQ(e.numInputs, 2);
-    CHECK_EQ(e.numOutputs, 3);
-    CHECK_EQ(e.initialDelay, 2400);
-    CHECK_EQ(e.realQualities, 5);
-    CHECK_EQ(e.offQualities, 6);
-    CHECK(fx.getAeffect() == &e);
-}
