@@ -350,6 +350,11 @@ TEST_CASE("tools.render", "bad files: missing, unreadable, too many channels, un
     FILE* text = std::fopen((dir / "text.wav").c_str(), "w");
     std::fputs("not audio at all\n", text);
     std::fclose(text);
+    // A FLAC file cut in the middle of its frames.
+    CHECK(writeAudio(dir / "cut.flac", quietSignal(2, 30000, SF_FORMAT_FLAC | SF_FORMAT_PCM_16)));
+    struct stat st {};
+    stat((dir / "cut.flac").c_str(), &st);
+    CHECK(truncate((dir / "cut.flac").c_str(), st.st_size / 2) == 0);
     mkdir((dir / "locked").c_str(), 0500);
     mkdir((dir / "folder.wav").c_str(), 0700);
 
@@ -358,6 +363,7 @@ TEST_CASE("tools.render", "bad files: missing, unreadable, too many channels, un
     } cases[] = {
         {dir / "missing.wav", dir / "out.wav", "cannot read"},
         {dir / "text.wav", dir / "out.wav", "cannot read"},
+        {dir / "cut.flac", dir / "out.wav", "cannot read"},
         {dir / "six.wav", dir / "out.wav", "has 6 channels"},
         {dir / "in.wav", dir / "nowhere/out.wav", "cannot write"},
         {dir / "in.wav", dir / "out.mp3", "use a .wav, .aiff or .flac name"},
@@ -370,7 +376,7 @@ TEST_CASE("tools.render", "bad files: missing, unreadable, too many channels, un
         CHECK(r.status != 0);
         if (!contains(r.err, c.says)) CHECK_STR(r.err, c.says);
     }
-    CHECK_EQ(dir.entries().size(), (size_t)5);  // six.wav, in.wav, text.wav, locked, folder.wav
+    CHECK_EQ(dir.entries().size(), (size_t)6);  // six.wav, in.wav, text.wav, cut.flac, locked, folder.wav
     CHECK(access((dir / "locked/out.wav").c_str(), F_OK) != 0);
     rmdir((dir / "locked").c_str());
     rmdir((dir / "folder.wav").c_str());

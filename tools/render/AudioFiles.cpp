@@ -90,6 +90,13 @@ bool InputFile::open(const std::string& p, std::string& error) {
 
 long InputFile::read(float* interleaved, long frames) { return (long)sf_readf_float(file, interleaved, frames); }
 
+bool InputFile::endedCleanly(std::string& error) {
+    int code = sf_error(file);
+    if (code == SF_ERR_NO_ERROR) return true;
+    error = "cannot read '" + path + "': " + sf_error_number(code);
+    return false;
+}
+
 std::string containerOf(const std::string& path) {
     std::string ext = lowerExtension(path);
     if (ext == "wav" || ext == "wave") return "wav";

@@ -11,6 +11,8 @@ struct InputFile {
     bool open(const std::string& path, std::string& error);
     // Interleaved frames; returns the number read (0 at the end).
     long read(float* interleaved, long frames);
+    // After a short read: false with a message when it was an error, not the end.
+    bool endedCleanly(std::string& error);
 
     SNDFILE* file = nullptr;
     SF_INFO info{};

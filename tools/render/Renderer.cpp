@@ -286,6 +286,10 @@ int runRenderer(const std::vector<std::string>& args, FILE* out, FILE* err) {
             n = input.read(interIn.data(), block);
             inFrames += n;
             eof = n < block;
+            if (eof && !input.endedCleanly(error)) {
+                progress.finish();
+                return fail(error);
+            }
         }
         long m = n;
         if (eof) {
