@@ -9,7 +9,8 @@
 void midStage(ChannelState& ch, float* samples, float c, int32_t n) {
     NotchSection& s = ch.midNotch;
     const double b0 = s.b0, b1 = s.b1, a1 = s.a1, a2 = s.a2;
-    const float g = c > 0.5f ? (c - 0.5f) * 2.0f + 1.0f : 2.0f * c;
+    // The factors 2c and (c - 0.5) * 2 are floats; the + 1 is carried in double.
+    const double g = c > 0.5f ? double((c - 0.5f) * 2.0f) + 1.0 : double(2.0f * c);
     float x1 = s.x1, x2 = s.x2, y1 = s.y1, y2 = s.y2;
     float x = s.x;
     for (int32_t i = 0; i < n; ++i) {
