@@ -2,6 +2,7 @@
 // sends, answers the version question and the pin questions, and runs an
 // instance block by block.
 #pragma once
+#include <algorithm>
 #include <cstdint>
 #include <deque>
 #include <memory>
