@@ -52,17 +52,29 @@ int32_t behind(int32_t pos, int64_t distance, int32_t ringLength) {
     return int32_t(s < 0 ? s + ringLength : s);
 }
 
-// One S-shaped ramp of R + 1 slots from r towards the release target, walking
-// backwards (attack) or forwards (release) from `slot`; at most `count` slots.
-template <int32_t (*Move)(int32_t, int32_t)>
-void writeRamp(const ChannelState& ch, int32_t slot, float r, int32_t R, int64_t count) {
-    const float step = float((double(ch.releaseTarget) - double(r)) / double(R));
-    for (int32_t j = R; j >= 0 && count > 0; --j, --count) {
-        writeMin(ch.limitGain, slot, r);
-        r = float(double(r) + double(step) * double(triangleWindow[j][R]));
-        slot = Move(slot, ch.ringLength);
-    }
+// The step of an S-shaped ramp of R + 1 slots from r to the release target.
+float rampStep(const ChannelState& ch, float r, int32_t R) {
+    return float((double(ch.releaseTarget) - double(r)) / double(R));
 }
+
+inline float rampNext(float r, float step, int32_t j, int32_t R) {
+    return float(double(r) + double(step) * double(triangleWindow[j][R]));
+}
+
+// Where a closed segment's gain goes: the limiter's ring and, for slots the
+// smoother has already copied (from `copiedFrom` slots behind writePos on),
+// the smoothed ring too, so that a late write still lowers what the smoothed
+// output plays.
+struct SegmentWriter {
+    float* limit;
+    float* smooth;
+    int64_t copiedFrom;
+
+    void put(int32_t slot, int64_t distance, float r) const {
+        writeMin(limit, slot, r);
+        if (distance >= copiedFrom) writeMin(smooth, slot, r);
+    }
+};
 
 // Writes a closed segment of N samples ending at writePos: the running gain
 // `r` over the N + 1 slots back from writePos (sinking in falling mode), the
@@ -74,15 +86,36 @@ void writeRamp(const ChannelState& ch, int32_t slot, float r, int32_t R, int64_t
 float writeSegment(const ChannelState& ch, float r, float g, int32_t N, int32_t R, bool falling, int64_t reach) {
     const int32_t L = ch.ringLength;
     const int32_t p = ch.writePos;
+    const int64_t smootherBehind = (int64_t(p) - ch.smoothPos + L) % L;
+    const SegmentWriter out{ch.limitGain, ch.smoothGain, smootherBehind + 1};
+
     const int64_t last = std::min<int64_t>(N, reach);
     int32_t slot = p;
     for (int64_t k = 0; k <= last; ++k) {
-        writeMin(ch.limitGain, slot, r);
+        out.put(slot, k, r);
         if (falling && r < 1.0f) r = sink(r, triangleWeight(N - k, N));
         slot = back(slot, L);
     }
-    if (reach > N) writeRamp<back>(ch, behind(p, int64_t(N) + 1, L), r, R, reach - N);
-    writeRamp<ahead>(ch, p, g, R, std::min<int64_t>(int64_t(R) + 1, L));
+
+    // Attack, backwards in front of the segment.
+    float a = r;
+    const float attackStep = rampStep(ch, a, R);
+    slot = behind(p, int64_t(N) + 1, L);
+    for (int32_t j = R; j >= 0 && int64_t(N) + 1 + (R - j) <= reach; --j) {
+        out.put(slot, int64_t(N) + 1 + (R - j), a);
+        a = rampNext(a, attackStep, j, R);
+        slot = back(slot, L);
+    }
+
+    // Release, forwards from the current slot.
+    float e = g;
+    const float releaseStep = rampStep(ch, e, R);
+    slot = p;
+    for (int32_t j = R; j >= 0 && R - j < L; --j) {
+        writeMin(ch.limitGain, slot, e);
+        e = rampNext(e, releaseStep, j, R);
+        slot = ahead(slot, L);
+    }
     return r;
 }
 

@@ -284,3 +284,27 @@ TEST_CASE("engine.limiter", "a segment longer than the look-ahead leaves slots a
     CHECK_EQ(gainAt(d, p - kLimiterLead - 500), 0.5f);
     CHECK_EQ(gainAt(d, p - kLimiterLead - 501), 1.0f);
 }
+
+TEST_CASE("engine.limiter", "a segment closing after the smoother has passed its start still lowers the smoothed ring") {
+    // Limiter then smoother per block, as the driver runs them: the smoother
+    // copies gains 1200 slots behind the limiter, before a 1600-sample
+    // half-wave has closed.
+    const int32_t N = 1600;
+    std::vector<float> x = singleHalfWave(N, 2.0f);
+    x.insert(x.end(), 1500, 0.0f);
+    StageChannel c(8000);
+    for (size_t at = 0; at + 100 <= x.size(); at += 100) {
+        limitBlock(c.ch, x.data() + at, kRamp20, 100, false);
+        smoothBlock(c.ch, 100);
+    }
+    const int64_t p = kLeadZeros + N;
+    float highest = 0.0f, outPeak = 0.0f;
+    for (int64_t i = kLeadZeros; i <= p; ++i) {
+        const int32_t s = c.slot(kLimiterLead, i);
+        highest = std::max(highest, c.ch.smoothGain[s]);
+        outPeak = std::max(outPeak, c.ch.delayLine[s] * c.ch.smoothGain[s]);
+    }
+    CHECK_EQ(highest, 0.5f);
+    CHECK_NEAR(outPeak, 1.0, 1e-6);
+    CHECK_EQ(c.ch.smoothGain[c.slot(kLimiterLead, kLeadZeros)], 0.5f);
+}
