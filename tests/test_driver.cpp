@@ -402,4 +402,17 @@ TEST_CASE("engine.driver", "stereo link applies the smaller gain to both sides, 
     CHECK_EQ(l.right[6025], 0.25f);   // 0.5 peak at the 0.5 gain of the hot side
     CHECK_EQ(u.right[6025], 0.5f);
     CHECK_EQ(l.left[6025], 1.0f);
+
+    // Cool left, hot right, then left only: the right ring still holds the hot
+    // side's pending gains, which a link would apply to the left; a mono mode
+    // runs unlinked.
+    Rig switched;
+    switched.set(kAlgorithm, 0.0f);
+    switched.run(cool, hot, {512});
+    switched.set(kAutoSelectChannels, 0.0f);
+    switched.set(kForceChannels, 1.0f);
+    const auto mono = switched.run(cool, hot, {512});
+    bool untouched = true;
+    for (size_t i = 0; i < 2400; ++i) untouched &= mono.left[i] == flush(cool[8000 - 2400 + i]);
+    CHECK(untouched);
 }
