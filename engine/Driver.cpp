@@ -5,8 +5,8 @@
 #include <cmath>
 
 #include "engine/Flush.h"
-#include "engine/Settle.h"
 #include "engine/MaximizerEffect.h"
+#include "engine/Settle.h"
 #include "engine/Stages.h"
 #include "engine/Truncate.h"
 
