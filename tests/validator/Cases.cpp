@@ -341,3 +341,59 @@ TEST_CASE("validator.realtime", "no heap allocation inside processing") {
     CHECK_EQ(allocationsCounted() - before, 0L);
     closePlugin(e);
 }
+
+namespace {
+
+// A host frame for the editor: a real window on Windows; elsewhere the
+// library's headless windows are out of reach, so a null parent exercises
+// the refusal path.
+struct HostFrame {
+#ifdef _WIN32
+    HWND window = CreateWindowExA(0, "STATIC", "host frame", WS_OVERLAPPEDWINDOW, 0, 0, 600, 300, nullptr, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+    ~HostFrame() {
+        if (window) DestroyWindow(window);
+    }
+    void pump() {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    }
+#else
+    void* window = nullptr;
+    void pump() {}
+#endif
+};
+
+}  // namespace
+
+TEST_CASE("validator.editor", "the editor opened and closed repeatedly while audio runs, closed by effClose") {
+    if (!library().ok()) return;
+    HostFrame frame;
+    AEffect* e = make();
+    if (!e) return;
+    startPlugin(e, 44100, 512);
+    std::vector<float> inL(512), inR(512), outL(512), outR(512);
+    for (int round = 0; round < 20; ++round) {
+        ERect* rect = nullptr;
+        CHECK_EQ(dispatch(e, effEditGetRect, 0, 0, &rect), VstIntPtr(1));
+        CHECK(rect != nullptr);
+        if (rect) CHECK_EQ(rect->right - rect->left, 512);
+        dispatch(e, effEditOpen, 0, 0, frame.window);
+        for (int b = 0; b < 5; ++b) {
+            music(inL.data(), inR.data(), long(round * 5 + b) * 512, 512, 44100);
+            float* inputs[2] = {inL.data(), inR.data()};
+            float* outputs[2] = {outL.data(), outR.data()};
+            e->processReplacing(e, inputs, outputs, 512);
+            dispatch(e, effEditIdle);
+            frame.pump();
+        }
+        if (round % 4 == 3) e->setParameter(e, 16, round % 8 == 3 ? 1.0f : 0.0f);  // EQ section in and out
+        if (round < 19) dispatch(e, effEditClose);
+    }
+    closePlugin(e);  // editor still open
+    frame.pump();    // no timer may fire into the freed editor
+#ifdef _WIN32
+    Sleep(120);
+    frame.pump();
+#endif
+}
