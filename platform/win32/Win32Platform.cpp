@@ -9,12 +9,13 @@
 namespace platform {
 
 // The loaded skin, selected into a memory context compatible with the window's.
+// The window's own context is only needed to make the memory context and is
+// released right away: a common context held across the window's destruction
+// could be handed to another window before it is released.
 struct Sheet {
-    HDC windowDC = nullptr;
     HDC memoryDC = nullptr;
     HBITMAP bitmap = nullptr;
     HGDIOBJ savedBitmap = nullptr;
-    HWND window = nullptr;
 };
 
 void* win32ModuleHandle() { return hInstance ? hInstance : static_cast<void*>(GetModuleHandleA(nullptr)); }
@@ -58,7 +59,7 @@ public:
         wc.lpfnWndProc = windowProc;
         wc.hInstance = module();
         wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
-        wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);  // the system button-face colour
         wc.lpszClassName = className;
         return RegisterClassA(&wc) != 0;
     }
@@ -105,13 +106,15 @@ public:
     int32_t dialogFrameHeight() override { return GetSystemMetrics(SM_CYDLGFRAME); }
 
     Sheet* loadSheet(WindowHandle window, int32_t resourceId) override {
+        if (!window) return nullptr;
         Sheet* s = new (std::nothrow) Sheet;
         if (!s) return nullptr;
-        s->window = hwnd(window);
-        s->windowDC = GetDC(s->window);
-        s->memoryDC = s->windowDC ? CreateCompatibleDC(s->windowDC) : nullptr;
+        if (HDC windowDC = GetDC(hwnd(window))) {
+            s->memoryDC = CreateCompatibleDC(windowDC);
+            ReleaseDC(hwnd(window), windowDC);
+        }
         s->bitmap = LoadBitmapA(module(), MAKEINTRESOURCEA(resourceId));
-        if (!s->windowDC || !s->memoryDC || !s->bitmap) {
+        if (!s->memoryDC || !s->bitmap) {
             releaseSheet(s);
             return nullptr;
         }
@@ -120,7 +123,6 @@ public:
     }
     void releaseSheet(Sheet* s) override {
         if (!s) return;
-        if (s->windowDC) ReleaseDC(s->window, s->windowDC);
         if (s->memoryDC) {
             if (s->savedBitmap) SelectObject(s->memoryDC, s->savedBitmap);
             DeleteDC(s->memoryDC);
