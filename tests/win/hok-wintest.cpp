@@ -395,6 +395,28 @@ int main(int argc, char** argv) {
     }
     endCase();
 
+    beginCase("a right-button drag on the meter goes below the left button's floor");
+    if (editorA) {
+        size_t from = requests.size();
+        PostMessageA(editorA, WM_RBUTTONDOWN, MK_RBUTTON, packed(250, 64));
+        pump(30);
+        EXPECT(GetCapture() == editorA);
+        PostMessageA(editorA, WM_MOUSEMOVE, MK_RBUTTON, packed(100, 64));
+        pumpTicks(editorA, 3);
+        EXPECT(automated(0, from).size() >= 2);
+        EXPECT(std::fabs(a.param(0) * 393.0f - 65.0f) < 1e-3f);
+        // Either button's release ends the gesture.
+        PostMessageA(editorA, WM_LBUTTONUP, 0, packed(100, 64));
+        pump(30);
+        EXPECT(GetCapture() == nullptr);
+        size_t afterRelease = requests.size();
+        pumpTicks(editorA, 3);
+        EXPECT_EQ(automated(0, afterRelease).size(), 0);
+        PostMessageA(editorA, WM_RBUTTONUP, 0, packed(100, 64));
+        pump(30);
+    }
+    endCase();
+
     beginCase("the EQ tab shows the EQ rows and fits the frame around them, and back");
     if (editorA) {
         const SIZE frameBefore = windowSize(frame);
@@ -470,6 +492,46 @@ int main(int argc, char** argv) {
         }
     }
     endCase();
+
+    // ---- a borderless host panel inside a much larger host window
+    Plugin c;
+    c.effect = mainProc(hostCallback);
+    c.call(effOpen);
+    HWND big = CreateWindowExA(0, kFrameClass, "Hok big host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 420, 900, 500,
+                               nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    HWND panel = CreateWindowExA(0, kFrameClass, nullptr, WS_CHILD | WS_VISIBLE, 30, 40, 512, 133, big, nullptr,
+                                 GetModuleHandleA(nullptr), nullptr);
+    beginCase("a panel without a frame is fitted; the large window around it is not");
+    EXPECT(big && panel);
+    if (panel && c.effect) {
+        EXPECT_EQ(c.call(effEditOpen, 0, 0, panel), 1);
+        HWND editorC = editorWindowIn(panel);
+        EXPECT(editorC != nullptr);
+        const SIZE bigBefore = windowSize(big);
+        if (editorC) {
+            PostMessageA(editorC, WM_LBUTTONDOWN, MK_LBUTTON, packed(12, 125));
+            PostMessageA(editorC, WM_LBUTTONUP, 0, packed(12, 125));
+            pumpTicks(editorC, 2);
+            EXPECT_EQ(clientSize(editorC).cy, 218);
+            EXPECT_EQ(windowSize(panel).cx, 512);
+            EXPECT_EQ(windowSize(panel).cy, 218);
+            EXPECT_EQ(windowSize(big).cx, bigBefore.cx);
+            EXPECT_EQ(windowSize(big).cy, bigBefore.cy);
+            // The panel kept its place in the host window.
+            RECT r;
+            GetWindowRect(panel, &r);
+            POINT at = {r.left, r.top};
+            ScreenToClient(big, &at);
+            EXPECT_EQ(at.x, 30);
+            EXPECT_EQ(at.y, 40);
+        }
+        c.call(effEditClose);
+        EXPECT(editorC && !IsWindow(editorC));
+        EXPECT(classRegistered(dll));  // the other two editors are still open
+    }
+    endCase();
+    if (c.effect) c.call(effClose);
+    if (big) DestroyWindow(big);
 
     if (screenshotPath && editorA) {
         beginCase("screenshot of the open editor written");
