@@ -365,6 +365,31 @@ int main(int argc, char** argv) {
     }
     endCase();
 
+    beginCase("a window of the class without an editor attached gets default handling only");
+    if (editorA) {
+        HWND bare = CreateWindowExA(0, "Hokclass", "bare", WS_CHILD | WS_VISIBLE, 0, 0, 64, 32, frame, nullptr, dll,
+                                    nullptr);
+        EXPECT(bare != nullptr);
+        if (bare) {
+            size_t from = requests.size();
+            SendMessageA(bare, WM_LBUTTONDOWN, MK_LBUTTON, packed(12, 125));
+            SendMessageA(bare, WM_LBUTTONUP, 0, packed(12, 125));
+            SendMessageA(bare, WM_TIMER, 1, 0);
+            SendMessageA(bare, WM_RBUTTONDOWN, MK_RBUTTON, packed(250, 64));
+            SendMessageA(bare, WM_RBUTTONUP, 0, packed(250, 64));
+            HDC dc = GetDC(bare);
+            EXPECT(SendMessageA(bare, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0) != 0);
+            ReleaseDC(bare, dc);
+            // Erased with the class brush, nothing of the panel drawn.
+            std::vector<uint32_t> shown = grabWindow(bare, 64, 32);
+            EXPECT_EQ(countColour(shown, rgbOf(GetSysColor(COLOR_BTNFACE))), 64 * 32);
+            EXPECT_EQ(requests.size(), from);
+            EXPECT(GetCapture() == nullptr);
+            DestroyWindow(bare);
+        }
+    }
+    endCase();
+
     beginCase("dragging the Limiter Gain marker automates parameter 0 until release");
     if (editorA) {
         const int gain = int(std::lround(a.param(0) * 393.0f));
