@@ -2,6 +2,8 @@
 // the EQ amounts, as functions and as the effect holds them.
 #include <cmath>
 #include <complex>
+#include <cstdio>
+#include <cstring>
 #include <limits>
 #include <memory>
 
@@ -130,6 +132,36 @@ TEST_CASE("engine.settings.coefficients", "the effect's derived values at defaul
     fx->setParameter(kBassFreq, 1.0f);
     CHECK_EQ(fx->channels[0].bassHighPass.y1, 0.25f);
     CHECK_EQ(fx->trebleHighPass[1].x2, -0.5f);
+}
+
+TEST_CASE("engine.settings.coefficients", "a sweep of every derived value stays finite (digest printed for cross-build comparison)") {
+    buildTables();
+    uint32_t h = 2166136261u;
+    auto mix = [&h](float v) {
+        uint32_t bits;
+        std::memcpy(&bits, &v, sizeof bits);
+        for (int k = 0; k < 4; ++k) h = (h ^ ((bits >> (8 * k)) & 0xffu)) * 16777619u;
+    };
+    int nonFinite = 0;
+    for (float fs : {8000.0f, 22050.0f, 44100.0f, 48000.0f, 96000.0f, 192000.0f}) {
+        for (int k = 0; k <= 400; ++k) {
+            const HighPassCoefficients hp = butterworthHighPass(80.0f + 50.0f * float(k), fs);
+            const NotchCoefficients n = midNotch(500.0f + 6.25f * float(k), fs);
+            for (float v : {hp.b0, hp.b1, hp.b2, hp.a1, hp.a2, n.b0, n.b1, n.a1, n.a2}) {
+                mix(v);
+                nonFinite += !std::isfinite(v);
+            }
+        }
+    }
+    for (int k = 0; k <= 1000; ++k) {
+        const float v = float(k) * 0.4f;
+        for (float g : {limiterGainFor(v), rampFactorFor(v), outputGainFor(v), bodyAmountFor(v), trebleMixFor(v)}) {
+            mix(g);
+            nonFinite += !std::isfinite(g);
+        }
+    }
+    std::printf("    derived values digest %08x\n", unsigned(h));
+    CHECK_EQ(nonFinite, 0);
 }
 
 TEST_CASE("engine.settings.coefficients", "truncation helper: toward zero, saturating, NaN reads 0") {

@@ -28,6 +28,20 @@ struct Snapshot {
     }
 };
 
+// FNV-1a over the tables' bytes: printed so builds can be compared bit for bit.
+uint32_t tablesDigest() {
+    uint32_t h = 2166136261u;
+    auto mix = [&h](const void* data, size_t size) {
+        const unsigned char* p = static_cast<const unsigned char*>(data);
+        for (size_t i = 0; i < size; ++i) h = (h ^ p[i]) * 16777619u;
+    };
+    mix(pixelAmplitude, sizeof pixelAmplitude);
+    mix(levelPixels, sizeof levelPixels);
+    mix(overPixels, sizeof overPixels);
+    mix(triangleWindow, sizeof triangleWindow);
+    return h;
+}
+
 }  // namespace
 
 TEST_CASE("engine.settings.tables", "the level scale: anchors, monotonic, and positions map back to amplitudes") {
@@ -96,7 +110,7 @@ TEST_CASE("engine.settings.tables", "built by the first instance of a generation
     const auto t0 = std::chrono::steady_clock::now();
     buildTables();
     const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
-    std::printf("    buildTables: %.2f ms\n", ms);
+    std::printf("    buildTables: %.2f ms, digest %08x\n", ms, unsigned(tablesDigest()));
     CHECK(ms < 50.0);
     CHECK(Snapshot() == reference);
 
