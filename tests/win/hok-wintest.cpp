@@ -16,43 +16,13 @@
 
 #include "host/AEffect.h"
 #include "tests/win/PngWriter.h"
+#include "tests/win/Pixels.h"
+#include "tests/win/PlatformChecks.h"
+#include "tests/win/Tally.h"
 
 namespace {
+using namespace hoktest;
 
-// ---------------------------------------------------------------- tally
-
-int casesPassed = 0, casesFailed = 0, failuresInCase = 0;
-const char* currentCase = "";
-
-void expect(bool ok, const char* what, int line) {
-    if (ok) return;
-    ++failuresInCase;
-    std::printf("    FAIL line %d (%s): %s\n", line, currentCase, what);
-}
-#define EXPECT(c) expect((c), #c, __LINE__)
-#define EXPECT_EQ(a, b)                                                                               \
-    do {                                                                                              \
-        long long ea_ = (long long)(a), eb_ = (long long)(b);                                         \
-        if (ea_ != eb_) {                                                                             \
-            char t_[256];                                                                             \
-            std::snprintf(t_, sizeof t_, "%s == %s: %lld vs %lld", #a, #b, ea_, eb_);                 \
-            expect(false, t_, __LINE__);                                                              \
-        }                                                                                             \
-    } while (0)
-
-void beginCase(const char* name) {
-    currentCase = name;
-    failuresInCase = 0;
-}
-void endCase() {
-    if (failuresInCase == 0) {
-        ++casesPassed;
-    } else {
-        ++casesFailed;
-        std::printf("  failed: %s\n", currentCase);
-    }
-    std::fflush(stdout);
-}
 
 // ---------------------------------------------------------------- the host side
 
@@ -175,74 +145,6 @@ HWND makeFrame(int x, int y, const ERect& r) {
                            want.bottom - want.top, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
 }
 
-// ---------------------------------------------------------------- pixels
-
-// Top-down 32-bit pixels of a device-context area, as 0x00RRGGBB.
-std::vector<uint32_t> grab(HDC source, int width, int height) {
-    std::vector<uint32_t> pixels(size_t(width) * height);
-    HDC mem = CreateCompatibleDC(source);
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = width;
-    bi.bmiHeader.biHeight = -height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(mem, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (dib && bits) {
-        HGDIOBJ old = SelectObject(mem, dib);
-        BitBlt(mem, 0, 0, width, height, source, 0, 0, SRCCOPY);
-        GdiFlush();
-        std::memcpy(pixels.data(), bits, pixels.size() * 4);
-        SelectObject(mem, old);
-    }
-    if (dib) DeleteObject(dib);
-    DeleteDC(mem);
-    for (uint32_t& p : pixels) p &= 0xFFFFFF;
-    return pixels;
-}
-
-std::vector<uint32_t> grabWindow(HWND w, int width, int height) {
-    HDC dc = GetDC(w);
-    std::vector<uint32_t> p = grab(dc, width, height);
-    ReleaseDC(w, dc);
-    return p;
-}
-
-// The sprite sheet as the library holds it (512 wide, 883 rows).
-std::vector<uint32_t> sheetPixels(HMODULE module) {
-    HBITMAP bmp = static_cast<HBITMAP>(
-        LoadImageA(module, MAKEINTRESOURCEA(157), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-    if (!bmp) return {};
-    HDC screen = GetDC(nullptr);
-    HDC mem = CreateCompatibleDC(screen);
-    HGDIOBJ old = SelectObject(mem, bmp);
-    std::vector<uint32_t> p = grab(mem, 512, 883);
-    SelectObject(mem, old);
-    DeleteDC(mem);
-    ReleaseDC(nullptr, screen);
-    DeleteObject(bmp);
-    return p;
-}
-
-// Pixels of the window block that differ from the sheet block at (sx, sy).
-int mismatches(const std::vector<uint32_t>& window, int windowWidth, const std::vector<uint32_t>& sheet, int x0,
-               int y0, int x1, int y1, int sheetRowOffset) {
-    int bad = 0;
-    for (int y = y0; y <= y1; ++y)
-        for (int x = x0; x <= x1; ++x)
-            if (window[size_t(y) * windowWidth + x] != sheet[size_t(y + sheetRowOffset) * 512 + x]) ++bad;
-    return bad;
-}
-
-int countColour(const std::vector<uint32_t>& p, uint32_t colour) {
-    int n = 0;
-    for (uint32_t v : p) n += v == colour;
-    return n;
-}
-
-uint32_t rgbOf(COLORREF c) { return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c); }
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -252,6 +154,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     const char* screenshotPath = argc > 2 ? argv[2] : nullptr;
+    runPlatformChecks();
     registerClass(kFrameClass, frameProc);
     registerClass(kMdiFrameClass, mdiFrameProc);
     registerClass(kMdiChildClass, mdiChildProc);
@@ -274,7 +177,7 @@ int main(int argc, char** argv) {
     }
     endCase();
     if (!a.effect || !b.effect) {
-        std::printf("%s: %d passed, %d failed\n", label, casesPassed, casesFailed + 1);
+        std::printf("%s: %d passed, %d failed\n", label, hoktest::tally.passed, hoktest::tally.failed + 1);
         return 1;
     }
     a.call(effOpen);
@@ -614,6 +517,6 @@ int main(int argc, char** argv) {
     pump(50);
     FreeLibrary(dll);
 
-    std::printf("%s: %d passed, %d failed\n", label, casesPassed, casesFailed);
-    return casesFailed == 0 ? 0 : 1;
+    std::printf("%s: %d passed, %d failed\n", label, hoktest::tally.passed, hoktest::tally.failed);
+    return hoktest::tally.failed == 0 ? 0 : 1;
 }
