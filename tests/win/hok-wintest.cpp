@@ -196,6 +196,13 @@ int main(int argc, char** argv) {
     EXPECT_EQ(asked.right, 512);
     endCase();
 
+    beginCase("an open without a parent window leaves no class and no timer behind");
+    a.call(effEditOpen, 0, 0, nullptr);  // a child window cannot be made without a parent
+    EXPECT(!classRegistered(dll));
+    a.call(effEditClose);
+    EXPECT(!classRegistered(dll));
+    endCase();
+
     HWND frame = makeFrame(20, 20, asked);
     beginCase("effEditOpen makes a visible 512 x 133 child \"Hok\" of class \"Hokclass\"");
     EXPECT(frame != nullptr);
