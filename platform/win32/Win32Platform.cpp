@@ -118,7 +118,12 @@ public:
             releaseSheet(s);
             return nullptr;
         }
-        s->savedBitmap = SelectObject(s->memoryDC, s->bitmap);
+        HGDIOBJ saved = SelectObject(s->memoryDC, s->bitmap);
+        if (!saved || saved == HGDI_ERROR) {  // a bitmap the context cannot hold
+            releaseSheet(s);
+            return nullptr;
+        }
+        s->savedBitmap = saved;
         return s;
     }
     void releaseSheet(Sheet* s) override {
