@@ -208,20 +208,3 @@ TEST_CASE("engine.settings.parameters", "EQ Display changes reach the editor sta
     fx->setParameter(kEqDisplay, 300.0f);  // any open code is "open", whatever its size
     CHECK_EQ(int(fx->eqDisplayShown), 1);
 }
-
-TEST_CASE("engine.settings.parameters", "stored values round-trip through getParameter bit for bit") {
-    // Hosts without chunks save getParameter and later restore with setParameter.
-    auto fx = makeEffect();
-    uint32_t seed = 12345;
-    for (int k = 0; k < 2000; ++k) {
-        seed = seed * 1664525u + 1013904223u;
-        const int i = int(seed % kNumParams);
-        const float u = float(seed >> 8) / 16777216.0f;
-        fx->setParameter(i, u);
-        const float saved = fx->getParameter(i);
-        fx->setParameter(i, saved);
-        const float once = fx->getParameter(i);
-        fx->setParameter(i, once);
-        CHECK_EQ(fx->getParameter(i), once);
-    }
-}
