@@ -214,8 +214,12 @@ void MaximizerEffect::runBlock(float** inputs, float** outputs, VstInt32 sampleF
         for (int c = 0; c < 2; ++c)
             if (active[c]) driveAndMeter(workBuffer[c], m, s.limiterGain, peakMeter[c], peakFallSpeed[c]);
 
-        for (int c = 0; c < 2; ++c)
-            if (active[c]) kneeBlock(ch[c], workBuffer[c], ch[c].kneeGain, s.kneeSpeed, s.algorithm.softKnee, m);
+        if (active[0] && active[1]) {
+            kneeBlockPair(ch[0], ch[1], workBuffer[0], workBuffer[1], s.kneeSpeed, s.algorithm.softKnee, m);
+        } else {
+            for (int c = 0; c < 2; ++c)
+                if (active[c]) kneeBlock(ch[c], workBuffer[c], ch[c].kneeGain, s.kneeSpeed, s.algorithm.softKnee, m);
+        }
         if (s.linked) {
             linkKneeGains(ch[0].kneeGain, ch[1].kneeGain, m);
             currentGain[0] = currentGain[1] = ch[0].kneeGain[m - 1];

@@ -17,6 +17,9 @@ void channelStart(ChannelState& ch, int32_t ringLength);
 
 // Soft knee: one gain per sample into kneeGain.
 void kneeBlock(ChannelState& ch, const float* samples, float* kneeGain, int32_t speed, int32_t enabled, int32_t n);
+// The same for both channels at once, into each channel's kneeGain.
+void kneeBlockPair(ChannelState& left, ChannelState& right, const float* samplesLeft, const float* samplesRight,
+                   int32_t speed, int32_t enabled, int32_t n);
 
 // Half-wave look-ahead limiter: writes delayLine and limitGain.
 void limitBlock(ChannelState& ch, const float* samples, float rampFactor, int32_t n, bool falling);
