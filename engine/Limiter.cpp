@@ -179,36 +179,65 @@ void limitBlock(ChannelState& ch, const float* samples, float rampFactor, int32_
     // Backward writes stay on slots the output tap has still to read, and
     // clear of the release ramp's slots ahead of writePos.
     const int64_t ringReach = std::max<int64_t>(0, int64_t(L) - R - 1);
+    float* const delay = ch.delayLine;
+    const float* const knee = ch.kneeGain;
+    // The fields every sample touches live in locals; the rare events (a
+    // half-wave starts or ends, a turning point) work on the record itself.
+    float prev = ch.prevSample, peak = ch.segmentPeak, slope = ch.lastSlope;
+    int32_t length = ch.segmentLength, pos = ch.writePos, sign = ch.halfWaveSign;
     for (int32_t i = 0; i < n; ++i) {
-        const int64_t reach = std::min<int64_t>(int64_t(kLimiterLead) + i, ringReach);
         Sample x;
-        x.u = samples[i] * ch.kneeGain[i];
+        x.u = samples[i] * knee[i];
         x.v = std::fabs(x.u);
-        ch.delayLine[ch.writePos] = x.u;
-        x.d = x.u - ch.prevSample;
+        delay[pos] = x.u;
+        x.d = x.u - prev;
 
-        if (ch.prevSample == 0.0f && x.u == 0.0f) {
-            ch.segmentLength = 0;
+        if (prev == 0.0f && x.u == 0.0f) {
+            length = 0;
             ch.humpCount = 0;
-        } else if (ch.prevSample == 0.0f && ch.halfWaveSign == -1) {
-            startHalfWave(ch, x);
-        } else if (ch.prevSample != 0.0f && endsHalfWave(x.u, ch.halfWaveSign)) {
-            if (ch.humpCount > 0) {
-                ch.closeAtCrossing = 1;
-                closeHump(ch, x, R, falling, reach);
-                ch.closeAtCrossing = 0;
-            } else {
-                closeHalfWave(ch, R, falling, reach);
-            }
-            startHalfWave(ch, x);
         } else {
-            testTurningPoint(ch, x, R, falling, reach);
+            const bool start = prev == 0.0f && sign == -1;
+            const bool crossing = !start && prev != 0.0f && endsHalfWave(x.u, sign);
+            const bool turn = (x.d > 0.0f && slope < 0.0f) || (x.d < 0.0f && slope > 0.0f);
+            if (start || crossing || turn) {
+                ch.prevSample = prev;
+                ch.segmentPeak = peak;
+                ch.lastSlope = slope;
+                ch.segmentLength = length;
+                ch.writePos = pos;
+                ch.halfWaveSign = sign;
+                const int64_t reach = std::min<int64_t>(int64_t(kLimiterLead) + i, ringReach);
+                if (start) {
+                    startHalfWave(ch, x);
+                } else if (crossing) {
+                    if (ch.humpCount > 0) {
+                        ch.closeAtCrossing = 1;
+                        closeHump(ch, x, R, falling, reach);
+                        ch.closeAtCrossing = 0;
+                    } else {
+                        closeHalfWave(ch, R, falling, reach);
+                    }
+                    startHalfWave(ch, x);
+                } else {
+                    testTurningPoint(ch, x, R, falling, reach);
+                }
+                peak = ch.segmentPeak;
+                slope = ch.lastSlope;
+                length = ch.segmentLength;
+                sign = ch.halfWaveSign;
+            }
         }
 
-        if (x.v >= ch.segmentPeak) ch.segmentPeak = x.v;
-        ch.prevSample = x.u;
+        if (x.v >= peak) peak = x.v;
+        prev = x.u;
         // Saturates instead of overflowing on a signal that never closes a segment.
-        ch.segmentLength += ch.segmentLength != std::numeric_limits<int32_t>::max();
-        ch.writePos = ahead(ch.writePos, L);
+        length += length != std::numeric_limits<int32_t>::max();
+        pos = ahead(pos, L);
     }
+    ch.prevSample = prev;
+    ch.segmentPeak = peak;
+    ch.lastSlope = slope;
+    ch.segmentLength = length;
+    ch.writePos = pos;
+    ch.halfWaveSign = sign;
 }

@@ -9,16 +9,10 @@
 namespace {
 
 // All tables in one zero-filled block. The first build writes 2.2 MB that no
-// page of the process has held yet; on Linux the block sits on 2 MiB
-// boundaries and is marked for huge pages, so that first build takes two page
-// faults instead of some 540.
-#if defined(__linux__)
-constexpr size_t kHugePage = size_t(2) << 20;
-#define HOK_TABLE_ALIGN alignas(kHugePage)
-#else
-#define HOK_TABLE_ALIGN
-#endif
-
+// page of the process has held yet; on Linux the block starts on a 2 MiB
+// boundary inside a larger reserve and is marked for huge pages, so that first
+// build takes a few page faults instead of some 540. Untouched reserve costs
+// nothing.
 struct TableBlock {
     int16_t level[kLevelSteps];
     int16_t over[kOverSteps];
@@ -27,24 +21,30 @@ struct TableBlock {
 };
 
 #if defined(__linux__)
+constexpr uintptr_t kHugePage = uintptr_t(2) << 20;
 constexpr size_t kBlockBytes = (sizeof(TableBlock) + kHugePage - 1) / kHugePage * kHugePage;
+alignas(64) unsigned char reserve[kBlockBytes + kHugePage];
+
+// Marked at load, before anything reads the block: a read would map small
+// zero pages and rule huge pages out for their range.
+TableBlock& tableBlock() {
+    const uintptr_t start = (reinterpret_cast<uintptr_t>(reserve) + kHugePage - 1) & ~(kHugePage - 1);
+    madvise(reinterpret_cast<void*>(start), kBlockBytes, MADV_HUGEPAGE);  // advice only: may be refused
+    return *reinterpret_cast<TableBlock*>(start);
+}
 #else
-constexpr size_t kBlockBytes = sizeof(TableBlock);
+TableBlock block;
+TableBlock& tableBlock() { return block; }
 #endif
 
-union HOK_TABLE_ALIGN TableStorage {
-    TableBlock tables;
-    unsigned char bytes[kBlockBytes];
-};
-
-TableStorage storage;
+TableBlock& storage = tableBlock();
 
 }  // namespace
 
-float (&pixelAmplitude)[kLevelPositions] = storage.tables.amplitude;
-int16_t (&levelPixels)[kLevelSteps] = storage.tables.level;
-int16_t (&overPixels)[kOverSteps] = storage.tables.over;
-float (&triangleWindow)[kWindowSize][kWindowSize] = storage.tables.window;
+float (&pixelAmplitude)[kLevelPositions] = storage.amplitude;
+int16_t (&levelPixels)[kLevelSteps] = storage.level;
+int16_t (&overPixels)[kOverSteps] = storage.over;
+float (&triangleWindow)[kWindowSize][kWindowSize] = storage.window;
 int32_t instanceCount = 0;
 
 namespace {
@@ -110,11 +110,6 @@ void walkPiece(const Breakpoint (&corners)[N], float firstSlope, Amplitude ampli
 }  // namespace
 
 void buildTables() {
-#if defined(__linux__)
-    // Advice only: without huge pages the block faults in page by page.
-    static const bool advised = (madvise(storage.bytes, sizeof storage.bytes, MADV_HUGEPAGE), true);
-    (void)advised;
-#endif
     walkPiece(kBelowFullScale, 0.6875f, [](int32_t s) { return float(double(s) * double(0.000001f)); },
               levelPixels, kLevelSteps - 1);
     walkPiece(kAboveFullScale, 0.08130081f, [](int32_t s) { return float(double(s + 1000) * double(0.001f)); },
