@@ -207,8 +207,12 @@ void MaximizerEffect::runBlock(float** inputs, float** outputs, VstInt32 sampleF
                 if (active[c] && s.bassOn) bassStage(ch[c], workBuffer[c], s.bass, m);
             for (int c = 0; c < 2; ++c)
                 if (active[c] && s.midOn) midStage(ch[c], workBuffer[c], s.mid, m);
-            for (int c = 0; c < 2; ++c)
-                if (active[c] && s.trebleOn) trebleStage(c);
+            if (active[0] && active[1] && s.trebleOn) {
+                trebleStagePair();
+            } else {
+                for (int c = 0; c < 2; ++c)
+                    if (active[c] && s.trebleOn) trebleStage(c);
+            }
         }
 
         for (int c = 0; c < 2; ++c)

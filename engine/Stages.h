@@ -35,3 +35,6 @@ void midStage(ChannelState& ch, float* samples, float c, int32_t n);
 // Treble stage over one channel's high-pass section and follower.
 void trebleStage(HighPassSection& highPass, float& follow, float* samples, float hiBoost, float trebleMix,
                  int32_t n);
+// The same for both channels at once.
+void trebleStagePair(HighPassSection (&highPass)[2], float (&follow)[2], float* left, float* right, float hiBoost,
+                     float trebleMix, int32_t n);
