@@ -47,33 +47,49 @@ if ((!HAVE_VSTBENCH)); then
 fi
 
 echo
-echo "== peers, same host and signal (vstbench, 44100 Hz, block 512)"
-# run_peer <name> <library>: prints the line and remembers the realtime factor.
-declare -A RTF=()
-run_peer() {
-    local name=$1 lib=$2 line
-    if [[ ! -f $lib ]]; then
-        printf '%-20s not installed (%s)\n' "$name" "$lib"
-        return
-    fi
-    line=$("$BUILD/vstbench" "$lib" "$SECONDS_OF_AUDIO" 512 44100 | tail -n 1)
+echo "== peers, same host and signal (vstbench), realtime factors and the targets"
+# Every stage on: EQ on with the four boosts off neutral, Falling SK, linked
+# (normalised values, as vstbench sets them).
+EVERY_STAGE=(15=1 6=0.13 7=0.65 8=0.4 9=0.65 3=1 5=1)
+# vstbench_rtf <library> <rate> <block> [index=value ...]: the realtime factor.
+vstbench_rtf() {
+    local lib=$1 rate=$2 block=$3 line
+    shift 3
+    line=$("$BUILD/vstbench" "$lib" "$SECONDS_OF_AUDIO" "$block" "$rate" "$@" | tail -n 1)
     local rtf=${line##*rtf=}
-    rtf=${rtf%% *}
-    local ns=${line##*ns_per_frame=}
-    RTF[$name]=$rtf
-    printf '%-20s realtime x%-8s %8s ns/frame   (%s)\n' "$name" "$rtf" "$ns" "$line"
+    echo "${rtf%% *}"
 }
-run_peer "Hok Maximizer" "$PLUGIN"
-for peer in "${PEERS[@]}"; do
-    IFS='|' read -r name lib _ <<<"$peer"
-    run_peer "$name" "$lib"
-done
-
-echo
-echo "== ratios (CPU of Hok Maximizer relative to each peer; above 1 means Hok is slower)"
+# One line per configuration: ours, each installed peer, and our factor over
+# the LSP limiter's against the target ratio.
+printf '%-16s %6s %5s %10s' "configuration" "rate" "block" "Hok"
 for peer in "${PEERS[@]}"; do
     IFS='|' read -r name _ _ <<<"$peer"
-    [[ -n ${RTF[$name]:-} && -n ${RTF["Hok Maximizer"]:-} ]] || continue
-    awk -v peer="${RTF[$name]}" -v hok="${RTF["Hok Maximizer"]}" -v n="$name" \
-        'BEGIN { printf "%-20s %.3g\n", n, peer / hok }'
+    printf ' %20s' "$name"
+done
+printf ' %10s %7s\n' "Hok/LSP" "target"
+status=0
+for config in "default|44100|512|2.0" "every stage on|44100|512|1.2" "default|96000|64|2.0" "every stage on|96000|64|1.2"; do
+    IFS='|' read -r cname rate block target <<<"$config"
+    settings=()
+    [[ $cname == "every stage on" ]] && settings=("${EVERY_STAGE[@]}")
+    hok=$(vstbench_rtf "$PLUGIN" "$rate" "$block" "${settings[@]}")
+    printf '%-16s %6s %5s %10s' "$cname" "$rate" "$block" "x$hok"
+    lsp=""
+    for peer in "${PEERS[@]}"; do
+        IFS='|' read -r name lib _ <<<"$peer"
+        if [[ ! -f $lib ]]; then
+            printf ' %20s' "not installed"
+            continue
+        fi
+        rtf=$(vstbench_rtf "$lib" "$rate" "$block")
+        [[ $name == LSP* ]] && lsp=$rtf
+        printf ' %20s' "x$rtf"
+    done
+    if [[ -n $lsp ]]; then
+        verdict=$(awk -v h="$hok" -v l="$lsp" -v t="$target" \
+            'BEGIN { r = h / l; printf "%10.2f %7s %s", r, t, (r >= t ? "met" : "NOT MET") }')
+        printf ' %s\n' "$verdict"
+    else
+        printf '\n'
+    fi
 done

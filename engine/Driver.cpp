@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "engine/BlockOps.h"
 #include "engine/Flush.h"
 #include "engine/MaximizerEffect.h"
 #include "engine/Settle.h"
@@ -49,19 +50,18 @@ inline int32_t wrapAdvance(int32_t pos, int32_t n, int32_t length) { return (pos
 
 // Non-finite input counts as silence, so one bad sample cannot poison the
 // filter and limiter state; then the usual flush.
-void copyInput(float* work, const float* in, int32_t n) {
-    for (int32_t i = 0; i < n; ++i) work[i] = settle(in[i]);
-}
+void copyInput(float* work, const float* in, int32_t n) { blockops::copySettled(work, in, n); }
 
 // Drive gain (a product that overflows counts as silence), then raise the
 // peak meter on the signed sample (negative samples never raise it; an
 // unordered meter is replaced).
 void driveAndMeter(float* work, int32_t n, float gain, Relaxed<float>& meter, Relaxed<float>& fallSpeed) {
+    const float top = blockops::driveInPlace(work, n, gain);
     float peak = meter;
+    if (top <= peak) return;  // no sample rises above the meter (an unordered meter goes on)
     bool raised = false;
     for (int32_t i = 0; i < n; ++i) {
-        const float v = finiteOrZero(work[i] * gain);
-        work[i] = v;
+        const float v = work[i];
         if (!(v <= peak)) {
             peak = std::min(v, kPeakCap);
             raised = true;
@@ -207,15 +207,23 @@ void MaximizerEffect::runBlock(float** inputs, float** outputs, VstInt32 sampleF
                 if (active[c] && s.bassOn) bassStage(ch[c], workBuffer[c], s.bass, m);
             for (int c = 0; c < 2; ++c)
                 if (active[c] && s.midOn) midStage(ch[c], workBuffer[c], s.mid, m);
-            for (int c = 0; c < 2; ++c)
-                if (active[c] && s.trebleOn) trebleStage(c);
+            if (active[0] && active[1] && s.trebleOn) {
+                trebleStagePair();
+            } else {
+                for (int c = 0; c < 2; ++c)
+                    if (active[c] && s.trebleOn) trebleStage(c);
+            }
         }
 
         for (int c = 0; c < 2; ++c)
             if (active[c]) driveAndMeter(workBuffer[c], m, s.limiterGain, peakMeter[c], peakFallSpeed[c]);
 
-        for (int c = 0; c < 2; ++c)
-            if (active[c]) kneeBlock(ch[c], workBuffer[c], ch[c].kneeGain, s.kneeSpeed, s.algorithm.softKnee, m);
+        if (active[0] && active[1]) {
+            kneeBlockPair(ch[0], ch[1], workBuffer[0], workBuffer[1], s.kneeSpeed, s.algorithm.softKnee, m);
+        } else {
+            for (int c = 0; c < 2; ++c)
+                if (active[c]) kneeBlock(ch[c], workBuffer[c], ch[c].kneeGain, s.kneeSpeed, s.algorithm.softKnee, m);
+        }
         if (s.linked) {
             linkKneeGains(ch[0].kneeGain, ch[1].kneeGain, m);
             currentGain[0] = currentGain[1] = ch[0].kneeGain[m - 1];
@@ -230,37 +238,58 @@ void MaximizerEffect::runBlock(float** inputs, float** outputs, VstInt32 sampleF
             smoothBlock(ch[c], m);
         }
 
-        // Output tap, 2400 slots behind the limiter.
+        // Output tap, 2400 slots behind the limiter, in runs that do not wrap.
         const int32_t length = ringLength;
         const float* ringL = s.algorithm.smoothed ? ch[0].smoothGain : ch[0].limitGain;
         const float* ringR = s.algorithm.smoothed ? ch[1].smoothGain : ch[1].limitGain;
         float reduction[2] = {reductionMeter[0], reductionMeter[1]};
         const float before[2] = {reduction[0], reduction[1]};
+        float low[2] = {reduction[0], reduction[1]};
         int32_t read = readPos, clear = clearPos;
-        for (int32_t i = 0; i < m; ++i) {
-            float g[2] = {ringL[read], ringR[read]};
-            if (s.linked) g[0] = g[1] = std::min(g[0], g[1]);
+        for (int32_t i = 0; i < m;) {
+            // The start value of clear points one past the wrap: a slot nothing reads.
+            const bool clearOutside = clear >= length;
+            int32_t k = std::min(m - i, length - read);
+            if (clearOutside) k = 1;
+            else k = std::min(k, length - clear);
+            float scratch[2];
+            blockops::TapRun run;
             for (int c = 0; c < 2; ++c) {
-                if (!active[c]) continue;
-                workBuffer[c][i] = ch[c].delayLine[read] * g[c];
-                if (g[c] < reduction[c]) reduction[c] = g[c];
-                if (reduction[c] < kReductionFloor) reduction[c] = kReductionFloor;
-                // The start value points one past the wrap: a slot nothing reads.
-                if (clear < length) ch[c].limitGain[clear] = 1.0f;
+                run.delay[c] = ch[c].delayLine + read;
+                run.cleared[c] = clearOutside ? scratch + c : ch[c].limitGain + clear;
+                run.out[c] = workBuffer[c] + i;
+                run.active[c] = active[c] != 0;
             }
-            if (++read >= length) read = 0;
-            if (++clear >= length) clear = 0;
+            run.ring[0] = ringL + read;
+            run.ring[1] = ringR + read;
+            run.linked = s.linked;
+            blockops::tapRun(run, k, low);
+            i += k;
+            read += k;
+            if (read >= length) read = 0;
+            clear = clearOutside ? 0 : clear + k;
+            if (clear >= length) clear = 0;
         }
         readPos = read;
         clearPos = clear;
-        for (int c = 0; c < 2; ++c)
-            if (active[c] && reduction[c] != before[c]) reductionMeter[c] = reduction[c];
+        // The meter follows the lowest gain, never below its floor.
+        for (int c = 0; c < 2; ++c) {
+            if (!active[c] || m == 0) continue;
+            reduction[c] = std::max(low[c], kReductionFloor);
+            if (reduction[c] != before[c]) reductionMeter[c] = reduction[c];
+        }
 
         // Output gain, mono copy, then write or add.
         float* out0 = outputs[0] + offset;
         float* out1 = outputs[1] + offset;
         const float* w0 = workBuffer[0];
         const float* w1 = workBuffer[1];
+        if (mode == 0 && writeLeft && writeRight && m > 0) {
+            blockops::outputStereo(out0, out1, w0, w1, m, s.outputGain, accumulate);
+            outL = flush(s.outputGain * w0[m - 1]);
+            outR = flush(s.outputGain * w1[m - 1]);
+            continue;
+        }
         for (int32_t i = 0; i < m; ++i) {
             if (computeLeft) outL = flush(s.outputGain * w0[i]);
             if (computeRight) outR = flush(s.outputGain * w1[i]);

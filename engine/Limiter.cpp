@@ -39,8 +39,11 @@ float sink(float r, float weight) {
     return s < 0.0f ? 0.0f : s;
 }
 
+// Strictly smaller values replace (branch-free: an equal or larger value
+// stores the slot's own value back).
 inline void writeMin(float* gain, int32_t slot, float r) {
-    if (r < gain[slot]) gain[slot] = r;
+    const float old = gain[slot];
+    gain[slot] = r < old ? r : old;
 }
 
 inline int32_t back(int32_t slot, int32_t ringLength) { return slot == 0 ? ringLength - 1 : slot - 1; }
@@ -97,23 +100,29 @@ float writeSegment(const ChannelState& ch, float r, float g, int32_t N, int32_t 
         slot = back(slot, L);
     }
 
-    // Attack, backwards in front of the segment.
-    float a = r;
-    const float attackStep = rampStep(ch, a, R);
-    slot = behind(p, int64_t(N) + 1, L);
-    for (int32_t j = R; j >= 0 && int64_t(N) + 1 + (R - j) <= reach; --j) {
-        out.put(slot, int64_t(N) + 1 + (R - j), a);
+    // The two ramps' values first, side by side: each is a chain of roundings
+    // through float, and two chains in one loop overlap in the processor.
+    float attack[kWindowSize], release[kWindowSize];
+    float a = r, e = g;
+    const float attackStep = rampStep(ch, a, R), releaseStep = rampStep(ch, e, R);
+    for (int32_t j = R, i = 0; j >= 0; --j, ++i) {
+        attack[i] = a;
+        release[i] = e;
         a = rampNext(a, attackStep, j, R);
+        e = rampNext(e, releaseStep, j, R);
+    }
+
+    // Attack, backwards in front of the segment.
+    slot = behind(p, int64_t(N) + 1, L);
+    for (int32_t i = 0; i <= R && int64_t(N) + 1 + i <= reach; ++i) {
+        out.put(slot, int64_t(N) + 1 + i, attack[i]);
         slot = back(slot, L);
     }
 
     // Release, forwards from the current slot.
-    float e = g;
-    const float releaseStep = rampStep(ch, e, R);
     slot = p;
-    for (int32_t j = R; j >= 0 && R - j < L; --j) {
-        writeMin(ch.limitGain, slot, e);
-        e = rampNext(e, releaseStep, j, R);
+    for (int32_t i = 0; i <= R && i < L; ++i) {
+        writeMin(ch.limitGain, slot, release[i]);
         slot = ahead(slot, L);
     }
     return r;
@@ -146,29 +155,8 @@ void closeHump(ChannelState& ch, const Sample& x, int32_t R, bool falling, int64
     ch.segmentLength = 0;
 }
 
-void startHalfWave(ChannelState& ch, const Sample& x) {
-    ch.turnLevel = 0.0f;
-    ch.lastSlope = x.d;
-    ch.segmentLength = 0;
-    ch.humpCount = 0;
-    ch.segmentPeak = 0.0f;
-    ch.halfWaveSign = x.u > 0.0f ? 1 : 0;
-}
-
 bool endsHalfWave(float u, int32_t sign) {
     return (u > 0.0f && sign == 0) || (u < 0.0f && sign == 1) || (u == 0.0f && (sign == 0 || sign == 1));
-}
-
-// A turning point: the slope changes sign against the slope of the last event.
-void testTurningPoint(ChannelState& ch, const Sample& x, int32_t R, bool falling, int64_t reach) {
-    const bool turn = (x.d > 0.0f && ch.lastSlope < 0.0f) || (x.d < 0.0f && ch.lastSlope > 0.0f);
-    if (!turn) return;
-    if (x.v < ch.turnLevel) {  // the dip after a hump
-        ch.closeAtCrossing = 0;
-        closeHump(ch, x, R, falling, reach);
-    }
-    ch.turnLevel = x.v;
-    ch.lastSlope = x.d;
 }
 
 }  // namespace
@@ -179,36 +167,77 @@ void limitBlock(ChannelState& ch, const float* samples, float rampFactor, int32_
     // Backward writes stay on slots the output tap has still to read, and
     // clear of the release ramp's slots ahead of writePos.
     const int64_t ringReach = std::max<int64_t>(0, int64_t(L) - R - 1);
+    float* const delay = ch.delayLine;
+    const float* const knee = ch.kneeGain;
+    // The state every sample touches lives in locals; closing a segment works
+    // on the record, which is brought up to date around it.
+    float prev = ch.prevSample, peak = ch.segmentPeak, slope = ch.lastSlope, turnLevel = ch.turnLevel;
+    int32_t length = ch.segmentLength, pos = ch.writePos, sign = ch.halfWaveSign, humps = ch.humpCount;
+    auto toRecord = [&] {
+        ch.segmentPeak = peak;
+        ch.segmentLength = length;
+        ch.writePos = pos;
+        ch.humpCount = humps;
+    };
+    auto fromRecord = [&] {
+        peak = ch.segmentPeak;
+        length = ch.segmentLength;
+        humps = ch.humpCount;
+    };
     for (int32_t i = 0; i < n; ++i) {
-        const int64_t reach = std::min<int64_t>(int64_t(kLimiterLead) + i, ringReach);
         Sample x;
-        x.u = samples[i] * ch.kneeGain[i];
+        x.u = samples[i] * knee[i];
         x.v = std::fabs(x.u);
-        ch.delayLine[ch.writePos] = x.u;
-        x.d = x.u - ch.prevSample;
+        delay[pos] = x.u;
+        x.d = x.u - prev;
 
-        if (ch.prevSample == 0.0f && x.u == 0.0f) {
-            ch.segmentLength = 0;
-            ch.humpCount = 0;
-        } else if (ch.prevSample == 0.0f && ch.halfWaveSign == -1) {
-            startHalfWave(ch, x);
-        } else if (ch.prevSample != 0.0f && endsHalfWave(x.u, ch.halfWaveSign)) {
-            if (ch.humpCount > 0) {
+        bool start = false;
+        if (prev == 0.0f && x.u == 0.0f) {
+            length = 0;
+            humps = 0;
+        } else if (prev == 0.0f && sign == -1) {
+            start = true;
+        } else if (prev != 0.0f && endsHalfWave(x.u, sign)) {
+            const int64_t reach = std::min<int64_t>(int64_t(kLimiterLead) + i, ringReach);
+            toRecord();
+            if (humps > 0) {
                 ch.closeAtCrossing = 1;
                 closeHump(ch, x, R, falling, reach);
                 ch.closeAtCrossing = 0;
             } else {
                 closeHalfWave(ch, R, falling, reach);
             }
-            startHalfWave(ch, x);
-        } else {
-            testTurningPoint(ch, x, R, falling, reach);
+            fromRecord();
+            start = true;
+        } else if ((x.d > 0.0f && slope < 0.0f) || (x.d < 0.0f && slope > 0.0f)) {  // a turning point
+            if (x.v < turnLevel) {  // the dip after a hump
+                const int64_t reach = std::min<int64_t>(int64_t(kLimiterLead) + i, ringReach);
+                toRecord();
+                ch.closeAtCrossing = 0;
+                closeHump(ch, x, R, falling, reach);
+                fromRecord();
+            }
+            turnLevel = x.v;
+            slope = x.d;
+        }
+        if (start) {  // a half-wave starts
+            turnLevel = 0.0f;
+            slope = x.d;
+            length = 0;
+            humps = 0;
+            peak = 0.0f;
+            sign = x.u > 0.0f ? 1 : 0;
         }
 
-        if (x.v >= ch.segmentPeak) ch.segmentPeak = x.v;
-        ch.prevSample = x.u;
+        if (x.v >= peak) peak = x.v;
+        prev = x.u;
         // Saturates instead of overflowing on a signal that never closes a segment.
-        ch.segmentLength += ch.segmentLength != std::numeric_limits<int32_t>::max();
-        ch.writePos = ahead(ch.writePos, L);
+        length += length != std::numeric_limits<int32_t>::max();
+        pos = ahead(pos, L);
     }
+    toRecord();
+    ch.prevSample = prev;
+    ch.lastSlope = slope;
+    ch.turnLevel = turnLevel;
+    ch.halfWaveSign = sign;
 }

@@ -109,6 +109,7 @@ public:
 protected:
     void runBlock(float** inputs, float** outputs, VstInt32 sampleFrames);
     void trebleStage(int c);
+    void trebleStagePair();
     void releaseBuffers();
 };
 

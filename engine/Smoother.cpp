@@ -52,16 +52,6 @@ void drawLine(ChannelState& ch, int32_t s) {
     ch.gapCount = 0;
 }
 
-// A value equal to the previous one: the run grows; five in a row make a plateau.
-void extendRun(ChannelState& ch, float g) {
-    ch.plateauRun = float(double(ch.plateauRun) + 1.0);
-    if (ch.smoothState >= kAfterFirst) countGap(ch);
-    if (ch.plateauRun > kPlateauRuns) {
-        if (ch.smoothState == kNoPlateau) ch.plateauLevel = g;
-        if (ch.smoothState == kNoPlateau || ch.smoothState == kAfterFirst) ch.smoothState += 1;
-    }
-}
-
 // A change of value below 1.0: ends the first plateau, counts a gap sample, or
 // ends the second plateau and draws the line between the two.
 void changeLevel(ChannelState& ch, int32_t s) {
@@ -87,20 +77,43 @@ void changeLevel(ChannelState& ch, int32_t s) {
 
 void smoothBlock(ChannelState& ch, int32_t n) {
     const int32_t L = ch.ringLength;
+    const float* const limit = ch.limitGain;
+    float* const smooth = ch.smoothGain;
+    // The state every position touches lives in locals; a change of level
+    // works on the record, which is brought up to date around it.
+    int32_t pos = ch.smoothPos, gap = ch.gapCount;
+    float prev = ch.smoothPrev, run = ch.plateauRun;
+    uint8_t state = ch.smoothState;
     for (int32_t i = 0; i < n; ++i) {
-        const int32_t s = ch.smoothPos;
-        const float g = ch.limitGain[s];
-        ch.smoothGain[s] = g;
+        const float g = limit[pos];
+        smooth[pos] = g;
         if (g >= 1.0f) {
-            ch.plateauRun = 0.0f;
-            ch.gapCount = 0;
-            ch.smoothState = kNoPlateau;
-        } else if (g == ch.smoothPrev) {
-            extendRun(ch, g);
+            run = 0.0f;
+            gap = 0;
+            state = kNoPlateau;
+        } else if (g == prev) {  // the run grows; five equal values make a plateau
+            run = float(double(run) + 1.0);
+            if (state >= kAfterFirst) gap += gap != std::numeric_limits<int32_t>::max();
+            if (run > kPlateauRuns) {
+                if (state == kNoPlateau) ch.plateauLevel = g;
+                if (state == kNoPlateau || state == kAfterFirst) state += 1;
+            }
         } else {
-            changeLevel(ch, s);
+            ch.smoothPrev = prev;
+            ch.plateauRun = run;
+            ch.gapCount = gap;
+            ch.smoothState = state;
+            changeLevel(ch, pos);
+            run = ch.plateauRun;
+            gap = ch.gapCount;
+            state = ch.smoothState;
         }
-        ch.smoothPrev = g;
-        ch.smoothPos = s + 1 == L ? 0 : s + 1;
+        prev = g;
+        pos = pos + 1 == L ? 0 : pos + 1;
     }
+    ch.smoothPos = pos;
+    ch.gapCount = gap;
+    ch.smoothPrev = prev;
+    ch.plateauRun = run;
+    ch.smoothState = state;
 }

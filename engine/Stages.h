@@ -17,6 +17,9 @@ void channelStart(ChannelState& ch, int32_t ringLength);
 
 // Soft knee: one gain per sample into kneeGain.
 void kneeBlock(ChannelState& ch, const float* samples, float* kneeGain, int32_t speed, int32_t enabled, int32_t n);
+// The same for both channels at once, into each channel's kneeGain.
+void kneeBlockPair(ChannelState& left, ChannelState& right, const float* samplesLeft, const float* samplesRight,
+                   int32_t speed, int32_t enabled, int32_t n);
 
 // Half-wave look-ahead limiter: writes delayLine and limitGain.
 void limitBlock(ChannelState& ch, const float* samples, float rampFactor, int32_t n, bool falling);
@@ -32,3 +35,6 @@ void midStage(ChannelState& ch, float* samples, float c, int32_t n);
 // Treble stage over one channel's high-pass section and follower.
 void trebleStage(HighPassSection& highPass, float& follow, float* samples, float hiBoost, float trebleMix,
                  int32_t n);
+// The same for both channels at once.
+void trebleStagePair(HighPassSection (&highPass)[2], float (&follow)[2], float* left, float* right, float hiBoost,
+                     float trebleMix, int32_t n);

@@ -8,10 +8,12 @@ constexpr int kLevelSteps = 1000001;   // amplitude s × 0.000001, s = 0..100000
 constexpr int kOverSteps = 6001;       // amplitude 1 + s / 1000, s = 0..6000
 constexpr int kWindowSize = 211;       // ramp and segment lengths 0..210
 
-extern float pixelAmplitude[kLevelPositions];
-extern int16_t levelPixels[kLevelSteps];
-extern int16_t overPixels[kOverSteps];
-extern float triangleWindow[kWindowSize][kWindowSize];  // [row j][column R]
+// The arrays live in one block of storage (see Tables.cpp), so they are
+// reached through references of the array types.
+extern float (&pixelAmplitude)[kLevelPositions];
+extern int16_t (&levelPixels)[kLevelSteps];
+extern int16_t (&overPixels)[kOverSteps];
+extern float (&triangleWindow)[kWindowSize][kWindowSize];  // [row j][column R]
 
 // Number of live MaximizerEffect objects.
 extern int32_t instanceCount;
