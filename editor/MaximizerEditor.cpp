@@ -72,6 +72,8 @@ VstInt32 MaximizerEditor::open(void* parent) {
         releaseWindowResources();
         return 0;
     }
+    uiThread = std::this_thread::get_id();
+    fitPending = false;
     isOpen = 1;
     return 1;
 }
@@ -107,6 +109,7 @@ void MaximizerEditor::setParameterNotice(VstInt32, float) {}
 
 void MaximizerEditor::timerTick() {
     if (isOpen != 1) return;
+    if (fitPending) fitHostWindow();
     applyDrag();
     paint();
 }
@@ -117,6 +120,11 @@ void MaximizerEditor::timerTick() {
 // an MDI client area.
 void MaximizerEditor::fitHostWindow() {
     if (isOpen != 1) return;  // the window handle is stale while closed
+    if (std::this_thread::get_id() != uiThread) {
+        fitPending = true;  // windows are resized only on their own thread
+        return;
+    }
+    fitPending = false;
     platform::Platform& p = *host;
     const int32_t width = skin::kWidth;
     const int32_t height = heightFor(plugin->paramValue[kEqDisplay]);

@@ -2,8 +2,10 @@
 // painting, mouse handling and platform layer live beside it.
 #pragma once
 #include <cstdint>
+#include <thread>
 
 #include "editor/AEffEditor.h"
+#include "engine/Relaxed.h"
 #include "platform/Platform.h"
 
 class MaximizerEffect;
@@ -74,6 +76,10 @@ public:
     int32_t dragAnchorX = 0;
     float dragAnchorValue = 0.0f;
     int32_t isOpen = 0;
+    // The thread that opened the window; a refit asked for on another thread
+    // (host automation, program changes) waits for the next timer tick there.
+    std::thread::id uiThread;
+    Relaxed<bool> fitPending = false;
 
 private:
     void recordPosition(int32_t packedPosition);

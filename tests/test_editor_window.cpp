@@ -2,6 +2,8 @@
 // registration, opening and closing, failures, the timer and message
 // routing, and fitting the host's frames.
 #include "check.h"
+#include <thread>
+
 #include "tests/editor_support.h"
 
 using namespace editortest;
@@ -275,4 +277,18 @@ TEST_CASE("editor.fit", "fitHostWindow while closed is ignored") {
     rig.editor->fitHostWindow();
     CHECK_EQ(rig.inner->resizeCount, 0);
     CHECK_EQ(w->resizeCount, 0);
+}
+
+TEST_CASE("editor.fit", "a refit asked for on another thread waits for the window's own timer tick") {
+    FitRig rig(6, 25, "HostFrame", 3);
+    std::thread automation([&] { rig.plugin->setParameter(kEqDisplay, 1.0f); });
+    automation.join();
+    CHECK_EQ(rig.inner->resizeCount, 0);  // not touched from the other thread
+    CHECK_EQ(rig.window->rect.height(), 133);
+    rig.tick();
+    CHECK_EQ(rig.window->rect.height(), 218);
+    CHECK_EQ(rig.inner->rect.height(), 218 + 25);
+    int resizes = rig.inner->resizeCount;
+    rig.tick();  // done once only
+    CHECK_EQ(rig.inner->resizeCount, resizes);
 }
