@@ -17,7 +17,7 @@ namespace {
 bool sameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 bool sameBits(const std::vector<float>& a, const std::vector<float>& b) {
-    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) == 0;
+    return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) == 0);
 }
 
 // A hot signal: noise and bursts up to ±9, with runs of silence, exact full
