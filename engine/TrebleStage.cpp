@@ -8,25 +8,20 @@
 #include <cmath>
 
 #include "engine/BlockOps.h"
+#include "engine/HighPassRun.h"
 #include "engine/MaximizerEffect.h"
 #include "engine/Settle.h"
 #include "engine/Stages.h"
 
 void trebleStage(HighPassSection& s, float& follow, float* samples, float hiBoost, float trebleMix, int32_t n) {
-    const double b0 = s.b0, b1 = s.b1, b2 = s.b2, a1 = s.a1, a2 = s.a2;
+    HighPassRun highPass(s);
     const bool boost = hiBoost > 141.0f;
     const float cut = hiBoost * (1.0f / 141.0f);
     const double m = trebleMix;
-    float x1 = s.x1, x2 = s.x2, y1 = s.y1, y2 = s.y2;
-    float x = s.x, d = s.y;
     float f = follow;
     for (int32_t i = 0; i < n; ++i) {
-        x = samples[i];
-        d = settle(static_cast<float>(b0 * x + b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2));
-        x2 = x1;
-        x1 = x;
-        y2 = y1;
-        y1 = d;
+        const float x = samples[i];
+        const float d = highPass.step(x);
         const double e = static_cast<double>(x) - d;
         const double t = std::clamp(d, -1.0f, 1.0f);
         if (!boost) {
@@ -44,12 +39,6 @@ void trebleStage(HighPassSection& s, float& follow, float* samples, float hiBoos
         }
         samples[i] = settle(static_cast<float>(e + tracked * m + t * (1.0 - m)));
     }
-    s.x2 = x2;
-    s.x1 = x1;
-    s.x = x;
-    s.y2 = y2;
-    s.y1 = y1;
-    s.y = d;
     follow = f;
 }
 
