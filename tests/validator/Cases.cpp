@@ -318,30 +318,6 @@ TEST_CASE("validator.signals", "after hostile audio and one second of music the 
     }
 }
 
-TEST_CASE("validator.realtime", "no heap allocation inside processing") {
-    if (!library().ok()) return;
-    if (allocationsCounted() < 0) return;  // counting not available in this build
-    AEffect* e = make();
-    if (!e) return;
-    e->setParameter(e, 3, 1.0f);
-    e->setParameter(e, 5, 1.0f);
-    e->setParameter(e, 7, 0.8f);
-    startPlugin(e, 44100, 512);
-    std::vector<float> inL(512), inR(512), outL(512), outR(512);
-    long before = allocationsCounted();
-    for (int b = 0; b < 200; ++b) {
-        music(inL.data(), inR.data(), long(b) * 512, 512, 44100);
-        float* inputs[2] = {inL.data(), inR.data()};
-        float* outputs[2] = {outL.data(), outR.data()};
-        countAllocations = true;
-        if (b % 2) e->processReplacing(e, inputs, outputs, 512);
-        else e->process(e, inputs, outputs, 512);
-        countAllocations = false;
-    }
-    CHECK_EQ(allocationsCounted() - before, 0L);
-    closePlugin(e);
-}
-
 namespace {
 
 // A host frame for the editor: a real window on Windows; elsewhere the

@@ -12,7 +12,6 @@
 namespace validator {
 
 int automateRequests = 0;
-volatile bool countAllocations = false;
 
 static std::string defaultLibraryPath() {
 #ifdef _WIN32
@@ -95,45 +94,3 @@ Level level(const StreamResult& r, size_t from) {
 }
 
 }  // namespace validator
-
-// Allocation counting: replaces the C allocator for the whole process (the
-// dlopen'ed plug-in included), forwarding to glibc's own functions.
-#if !defined(_WIN32) && !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__) && defined(__GLIBC__)
-static long allocations = 0;
-extern "C" {
-void* __libc_malloc(size_t);
-void* __libc_calloc(size_t, size_t);
-void* __libc_realloc(void*, size_t);
-void* __libc_memalign(size_t, size_t);
-void __libc_free(void*);
-void* malloc(size_t n) {
-    if (validator::countAllocations) ++allocations;
-    return __libc_malloc(n);
-}
-void* calloc(size_t a, size_t b) {
-    if (validator::countAllocations) ++allocations;
-    return __libc_calloc(a, b);
-}
-void* realloc(void* p, size_t n) {
-    if (validator::countAllocations) ++allocations;
-    return __libc_realloc(p, n);
-}
-void* memalign(size_t a, size_t n) {
-    if (validator::countAllocations) ++allocations;
-    return __libc_memalign(a, n);
-}
-int posix_memalign(void** p, size_t a, size_t n) {
-    if (validator::countAllocations) ++allocations;
-    *p = __libc_memalign(a, n);
-    return *p ? 0 : 12;
-}
-void* aligned_alloc(size_t a, size_t n) {
-    if (validator::countAllocations) ++allocations;
-    return __libc_memalign(a, n);
-}
-void free(void* p) { __libc_free(p); }
-}
-long validator::allocationsCounted() { return allocations; }
-#else
-long validator::allocationsCounted() { return -1; }
-#endif

@@ -40,9 +40,4 @@ struct Level {
 };
 Level level(const StreamResult& r, size_t from);
 
-// Heap allocations counted while `countAllocations` is set (native builds
-// without sanitizers; elsewhere the counter stays at -1).
-extern volatile bool countAllocations;
-long allocationsCounted();
-
 }  // namespace validator
