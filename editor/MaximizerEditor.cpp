@@ -191,6 +191,10 @@ platform::MessageResult MaximizerEditor::handleMessage(platform::WindowMessage m
             onRightButtonUp();
             host->releaseMouse();
             break;
+        case WindowMessage::CaptureLost:
+            // Another window took the mouse: the button-up will not reach us.
+            onCaptureLost();
+            break;
         case WindowMessage::Other: break;
     }
     return {};

@@ -61,6 +61,7 @@ public:
     void onRightButtonDown(int32_t packedPosition);
     void onLeftButtonUp();
     void onRightButtonUp();
+    void onCaptureLost();
     void applyDrag();
 
     MaximizerEffect* plugin;

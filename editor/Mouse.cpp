@@ -207,6 +207,7 @@ void MaximizerEditor::onRightButtonDown(int32_t packed) {
 
 void MaximizerEditor::onLeftButtonUp() { dragMode = kDragNone; }
 void MaximizerEditor::onRightButtonUp() { dragMode = kDragNone; }
+void MaximizerEditor::onCaptureLost() { dragMode = kDragNone; }
 
 void MaximizerEditor::applyDrag() {
     if (dragMode == kDragNone || dragMode >= std::size(kGestures)) return;

@@ -40,6 +40,7 @@ enum class WindowMessage : uint8_t {
     LeftButtonUp,
     RightButtonDown,
     RightButtonUp,
+    CaptureLost,      // the mouse capture went to another window or was released
     Other,            // anything else
 };
 

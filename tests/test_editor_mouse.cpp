@@ -206,6 +206,25 @@ TEST_CASE("editor.mouse", "a gesture tells the host on every tick, moved or not,
     rig.release();
 }
 
+TEST_CASE("editor.mouse", "a gesture ends when another window takes the mouse, not when the editor takes it again") {
+    Rig rig;
+    rig.press(100, 115);  // Dull-Sharp
+    CHECK(rig.platform.captured == rig.window);
+    rig.press(440, 80, false);  // ignored during the gesture, but captures again
+    CHECK_EQ(int(rig.editor->dragMode), int(kDragDullSharp));
+    rig.platform.captureMouse(rig.frame);  // the host takes the mouse: no button-up will come
+    CHECK_EQ(int(rig.editor->dragMode), 0);
+    automations().clear();
+    rig.move(200, 115);
+    rig.tick();
+    CHECK(requestsFor(kDullSharp).empty());
+    // The next press starts afresh.
+    rig.press(100, 115);
+    CHECK_EQ(int(rig.editor->dragMode), int(kDragDullSharp));
+    rig.release();
+    CHECK(rig.platform.captured == nullptr);
+}
+
 TEST_CASE("editor.mouse", "presses during a gesture are ignored") {
     Rig rig;
     rig.press(100, 115);  // Dull-Sharp

@@ -87,8 +87,18 @@ void HeadlessPlatform::stopTimer(WindowHandle window, uintptr_t id) {
     if (HeadlessWindow* w = live(window)) w->timers.erase(std::remove(w->timers.begin(), w->timers.end(), id), w->timers.end());
 }
 
-void HeadlessPlatform::captureMouse(WindowHandle window) { captured = live(window); }
-void HeadlessPlatform::releaseMouse() { captured = nullptr; }
+// As on the real system, the window that loses the capture is told so.
+void HeadlessPlatform::captureMouse(WindowHandle window) {
+    HeadlessWindow* previous = captured;
+    captured = live(window);
+    if (previous && previous != captured) send(previous, WindowMessage::CaptureLost);
+}
+
+void HeadlessPlatform::releaseMouse() {
+    HeadlessWindow* previous = captured;
+    captured = nullptr;
+    if (previous) send(previous, WindowMessage::CaptureLost);
+}
 void HeadlessPlatform::setArrowCursor() { ++arrowCursorSets; }
 
 WindowHandle HeadlessPlatform::parentWindow(WindowHandle window) {

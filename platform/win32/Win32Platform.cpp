@@ -38,12 +38,15 @@ const MessageKind kMessages[] = {
     {WM_LBUTTONUP, WindowMessage::LeftButtonUp},
     {WM_RBUTTONDOWN, WindowMessage::RightButtonDown},
     {WM_RBUTTONUP, WindowMessage::RightButtonUp},
+    {WM_CAPTURECHANGED, WindowMessage::CaptureLost},
 };
 
 LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     WindowMessage kind = WindowMessage::Other;
     for (const MessageKind& m : kMessages)
         if (m.message == message) kind = m.kind;
+    // lParam names the window gaining the capture; taking it again is no loss.
+    if (kind == WindowMessage::CaptureLost && HWND(lParam) == window) kind = WindowMessage::Other;
     if (kind != WindowMessage::Other) {
         MessageResult r = editorWindowProc(window, kind, uintptr_t(wParam), int32_t(lParam));
         if (!r.useDefault) return LRESULT(r.result);

@@ -352,6 +352,28 @@ int main(int argc, char** argv) {
     }
     endCase();
 
+    beginCase("a drag ends when another window takes the mouse capture");
+    if (editorA) {
+        PostMessageA(editorA, WM_LBUTTONDOWN, MK_LBUTTON, packed(250, 64));
+        pump(30);
+        EXPECT(GetCapture() == editorA);
+        // A second button press in the editor captures again without ending the drag.
+        PostMessageA(editorA, WM_RBUTTONDOWN, MK_RBUTTON, packed(250, 64));
+        pump(30);
+        size_t from = requests.size();
+        pumpTicks(editorA, 2);
+        EXPECT(automated(0, from).size() >= 1);
+        // The host (or any window) takes the capture, so no button-up reaches the editor.
+        SetCapture(frame);
+        pump(30);
+        size_t afterLoss = requests.size();
+        pumpTicks(editorA, 3);
+        EXPECT_EQ(automated(0, afterLoss).size(), 0);
+        ReleaseCapture();
+        pump(30);
+    }
+    endCase();
+
     beginCase("the EQ tab shows the EQ rows and fits the frame around them, and back");
     if (editorA) {
         const SIZE frameBefore = windowSize(frame);
