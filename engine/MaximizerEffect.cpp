@@ -69,6 +69,10 @@ MaximizerEffect::MaximizerEffect(audioMasterCallback audioMaster)
     // The editor registers itself through setEditor; editorView is the same object.
     editorView = new (std::nothrow) MaximizerEditor(this);
 
+    // Counted in before any parameter store reads the shared tables: while
+    // this instance counts, no other thread's first instance rebuilds them.
+    attachInstance();
+
     // Parameter tables, names and the ten programs at their defaults.
     for (int i = 0; i < kNumParams; ++i) {
         paramMax[i] = kParameters[i].max;
@@ -86,8 +90,6 @@ MaximizerEffect::MaximizerEffect(audioMasterCallback audioMaster)
     channelPanelFrame = 0;
     eqDisplayShown = -1;
     curProgram = 0;
-    if (instanceCount == 0) buildTables();
-    ++instanceCount;
     updateCoefficients();
 
     setInitialDelay(kLatency);
@@ -101,7 +103,7 @@ MaximizerEffect::MaximizerEffect(audioMasterCallback audioMaster)
 }
 
 MaximizerEffect::~MaximizerEffect() {
-    --instanceCount;
+    detachInstance();
     if (buffersAllocated) releaseBuffers();
     delete[] programs;
     delete[] channels;

@@ -4,6 +4,8 @@
 #include <sys/mman.h>
 #endif
 
+#include <mutex>
+
 #include "engine/Truncate.h"
 
 namespace {
@@ -124,4 +126,19 @@ void buildTables() {
             triangleWindow[r][n] = float(m <= 0.5 ? 4.0 * m : 4.0 * (1.0 - m));
         }
     }
+}
+
+namespace {
+std::mutex instanceLock;
+}  // namespace
+
+void attachInstance() {
+    const std::lock_guard<std::mutex> hold(instanceLock);
+    if (instanceCount == 0) buildTables();
+    ++instanceCount;
+}
+
+void detachInstance() {
+    const std::lock_guard<std::mutex> hold(instanceLock);
+    --instanceCount;
 }

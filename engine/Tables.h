@@ -15,7 +15,14 @@ extern int16_t (&levelPixels)[kLevelSteps];
 extern int16_t (&overPixels)[kOverSteps];
 extern float (&triangleWindow)[kWindowSize][kWindowSize];  // [row j][column R]
 
-// Number of live MaximizerEffect objects.
+// Number of live MaximizerEffect objects, changed only by attachInstance and
+// detachInstance.
 extern int32_t instanceCount;
 
 void buildTables();
+
+// Counts an instance in; the first builds the tables. Hosts create and close
+// instances on several threads, so both take a lock: an instance counted in
+// while another thread builds waits until the tables are complete.
+void attachInstance();
+void detachInstance();
