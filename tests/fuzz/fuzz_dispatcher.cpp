@@ -4,15 +4,14 @@
 
 #include "engine/MaximizerEffect.h"
 #include "tests/fuzz/FuzzInput.h"
+#include "tests/fuzz/KeptInstance.h"
 
 static VstIntPtr VSTCALLBACK host(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
     return opcode == audioMasterVersion ? 2400 : 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    // One instance lives for the whole run, so the shared tables are built once.
-    static AEffect* keeper = createEffectInstance(host);
-    (void)keeper;
+    static const KeptInstance keeper(host);
     FuzzInput in(data, size);
     AEffect* e = createEffectInstance(host);
     if (!e) return 0;

@@ -6,6 +6,7 @@
 
 #include "engine/MaximizerEffect.h"
 #include "tests/fuzz/FuzzInput.h"
+#include "tests/fuzz/KeptInstance.h"
 
 static VstIntPtr VSTCALLBACK host(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void*, float) {
     if (opcode == audioMasterVersion) return 2400;
@@ -25,9 +26,7 @@ static float sampleFrom(FuzzInput& in) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    // One instance lives for the whole run, so the shared tables are built once.
-    static AEffect* keeper = createEffectInstance(host);
-    (void)keeper;
+    static const KeptInstance keeper(host);
     FuzzInput in(data, size);
     AEffect* e = createEffectInstance(host);
     if (!e) return 0;
