@@ -114,9 +114,13 @@ int main(int argc, char** argv) {
 
     // Creation: the first instance builds the process-wide tables; later ones
     // made while one lives do not.
+    // Wall time is what a host waits; on a busy machine it includes time the
+    // thread was not running, so the processor time is printed beside it.
     double t0 = wallSeconds();
+    const double cpu0 = cpuSeconds();
     AEffect* first = library.create();
     double firstTime = wallSeconds() - t0;
+    const double firstCpu = cpuSeconds() - cpu0;
     if (!first) {
         std::fprintf(stderr, "hok-bench: the plug-in gave no instance\n");
         return 1;
@@ -131,9 +135,9 @@ int main(int argc, char** argv) {
     }
     std::sort(later.begin(), later.end());
     const double laterTime = later[later.size() / 2];
-    std::printf("creation: first instance %.2f ms (target under 5 ms: %s), later instance %.1f us (median of %zu; "
-                "target under 100 us: %s)\n",
-                firstTime * 1e3, firstTime < 5e-3 ? "met" : "NOT MET", laterTime * 1e6, later.size(),
+    std::printf("creation: first instance %.2f ms, %.2f ms of processor time (target under 5 ms: %s), later "
+                "instance %.1f us (median of %zu; target under 100 us: %s)\n",
+                firstTime * 1e3, firstCpu * 1e3, firstTime < 5e-3 ? "met" : "NOT MET", laterTime * 1e6, later.size(),
                 laterTime < 100e-6 ? "met" : "NOT MET");
 
     std::vector<Config> configs = {
