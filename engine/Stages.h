@@ -27,10 +27,13 @@ void limitBlock(ChannelState& ch, const float* samples, float rampFactor, int32_
 // Gain smoother: derives smoothGain from limitGain, 1200 slots behind the limiter.
 void smoothBlock(ChannelState& ch, int32_t n);
 
-// Equaliser stages, in place.
+// Equaliser stages, in place, each also for both channels at once.
 void bodyStage(float* samples, float amount, int32_t n);
+void bodyStagePair(float* left, float* right, float amount, int32_t n);
 void bassStage(ChannelState& ch, float* samples, float c, int32_t n);
+void bassStagePair(ChannelState& left, ChannelState& right, float* l, float* r, float c, int32_t n);
 void midStage(ChannelState& ch, float* samples, float c, int32_t n);
+void midStagePair(ChannelState& left, ChannelState& right, float* l, float* r, float c, int32_t n);
 
 // Treble stage over one channel's high-pass section and follower.
 void trebleStage(HighPassSection& highPass, float& follow, float* samples, float hiBoost, float trebleMix,
