@@ -200,19 +200,22 @@ void MaximizerEffect::runBlock(float** inputs, float** outputs, VstInt32 sampleF
         for (int c = 0; c < 2; ++c)
             if (active[c]) copyInput(workBuffer[c], inputs[c] + offset, m);
 
-        if (s.eqOn) {
+        if (s.eqOn && active[0] && active[1]) {
+            float* const l = workBuffer[0];
+            float* const r = workBuffer[1];
+            if (s.bodyOn) bodyStagePair(l, r, s.bodyAmount, m);
+            if (s.bassOn) bassStagePair(ch[0], ch[1], l, r, s.bass, m);
+            if (s.midOn) midStagePair(ch[0], ch[1], l, r, s.mid, m);
+            if (s.trebleOn) trebleStagePair();
+        } else if (s.eqOn) {
             for (int c = 0; c < 2; ++c)
                 if (active[c] && s.bodyOn) bodyStage(workBuffer[c], s.bodyAmount, m);
             for (int c = 0; c < 2; ++c)
                 if (active[c] && s.bassOn) bassStage(ch[c], workBuffer[c], s.bass, m);
             for (int c = 0; c < 2; ++c)
                 if (active[c] && s.midOn) midStage(ch[c], workBuffer[c], s.mid, m);
-            if (active[0] && active[1] && s.trebleOn) {
-                trebleStagePair();
-            } else {
-                for (int c = 0; c < 2; ++c)
-                    if (active[c] && s.trebleOn) trebleStage(c);
-            }
+            for (int c = 0; c < 2; ++c)
+                if (active[c] && s.trebleOn) trebleStage(c);
         }
 
         for (int c = 0; c < 2; ++c)
