@@ -18,7 +18,7 @@ class BassRun {
 public:
     BassRun(HighPassSection& s, float c) : highPass(s), f(c) {}
 
-    float step(float x) {
+    [[gnu::always_inline]] float step(float x) {
         const float y = highPass.step(x);
         const double low = static_cast<double>(x) - y;
         if (!f.boost) return finiteOrZero(static_cast<float>(y + f.cut * low));
@@ -35,13 +35,14 @@ class BassPair {
 public:
     BassPair(HighPassSection& l, HighPassSection& r, float c) : BassPair(l, r, BassFactors(c)) {}
 
-    __m128 step(__m128 in) {
+    [[gnu::always_inline]] __m128 step(__m128 in) {
         const __m128d x = lanes::widen(in);
         const __m128d y = highPass.step(x);
         const __m128d low = _mm_sub_pd(x, y);
         if (!boost) return lanes::finiteOrZero(lanes::narrow(_mm_add_pd(y, _mm_mul_pd(cut, low))));
         const __m128d boosted = _mm_mul_pd(d, saturatingBoost(low, d, one));
-        return blockops::settle4(lanes::narrow(_mm_add_pd(_mm_add_pd(y, boosted), _mm_mul_pd(_mm_sub_pd(one, d), low))));
+        const __m128d sum = _mm_add_pd(_mm_add_pd(y, boosted), _mm_mul_pd(_mm_sub_pd(one, d), low));
+        return blockops::settle4(lanes::narrow(sum));
     }
 
 private:

@@ -15,7 +15,7 @@ class BodyRun {
 public:
     explicit BodyRun(float amount) : f(amount) {}
 
-    float step(float in) const {
+    [[gnu::always_inline]] float step(float in) const {
         const double x = in;
         return settle(static_cast<float>(f.dry * x + f.wet * saturatingBoost(x, f.e, f.fold)));
     }
@@ -29,7 +29,7 @@ class BodyPair {
 public:
     explicit BodyPair(float amount) : BodyPair(BodyFactors(amount)) {}
 
-    __m128 step(__m128 in) const {
+    [[gnu::always_inline]] __m128 step(__m128 in) const {
         const __m128d x = lanes::widen(in);
         const __m128d boosted = saturatingBoost(x, e, fold);
         return blockops::settle4(lanes::narrow(_mm_add_pd(_mm_mul_pd(dry, x), _mm_mul_pd(wet, boosted))));

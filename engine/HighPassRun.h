@@ -22,7 +22,7 @@ public:
     HighPassRun& operator=(const HighPassRun&) = delete;
 
     // y = b0·x + b1·x1 + b2·x2 − a1·y1 − a2·y2, carried in double, guarded.
-    float step(float in) {
+    [[gnu::always_inline]] float step(float in) {
         x = in;
         y = settle(static_cast<float>(b0 * x + b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2));
         x2 = x1;
@@ -60,7 +60,7 @@ public:
     HighPassPair& operator=(const HighPassPair&) = delete;
 
     // Takes and returns float values widened to double.
-    __m128d step(__m128d in) {
+    [[gnu::always_inline]] __m128d step(__m128d in) {
         x = in;
         const __m128d sum = _mm_sub_pd(
             _mm_sub_pd(_mm_add_pd(_mm_add_pd(_mm_mul_pd(b0, x), _mm_mul_pd(b1, x1)), _mm_mul_pd(b2, x2)),

@@ -29,7 +29,7 @@ public:
     MidRun(const MidRun&) = delete;
     MidRun& operator=(const MidRun&) = delete;
 
-    float step(float in) {
+    [[gnu::always_inline]] float step(float in) {
         x = in;
         const double notch = b0 * (static_cast<double>(x) + x2) + b1 * x1 - a1 * y1 - a2 * y2 + 1e-25;
         const float o = finiteOrZero(static_cast<float>(notch));
@@ -69,7 +69,7 @@ public:
     MidPair(const MidPair&) = delete;
     MidPair& operator=(const MidPair&) = delete;
 
-    __m128 step(__m128 in) {
+    [[gnu::always_inline]] __m128 step(__m128 in) {
         x = lanes::widen(in);
         const __m128d notch = _mm_add_pd(
             _mm_sub_pd(_mm_sub_pd(_mm_add_pd(_mm_mul_pd(b0, _mm_add_pd(x, x2)), _mm_mul_pd(b1, x1)),

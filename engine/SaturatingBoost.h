@@ -18,7 +18,7 @@ inline double saturatingBoost(double v, double k, double fold) {
 
 // The same law on two lanes; both guards are evaluated and each lane takes
 // its own (at most one of them holds for a lane).
-inline __m128d saturatingBoost(__m128d v, __m128d k, __m128d fold) {
+[[gnu::always_inline]] inline __m128d saturatingBoost(__m128d v, __m128d k, __m128d fold) {
     const __m128d one = _mm_set1_pd(1.0), zero = _mm_setzero_pd();
     const __m128d a = lanes::abs(v);
     const __m128d oneLessA = _mm_sub_pd(one, a);

@@ -28,7 +28,7 @@ public:
     TrebleRun(const TrebleRun&) = delete;
     TrebleRun& operator=(const TrebleRun&) = delete;
 
-    float step(float x) {
+    [[gnu::always_inline]] float step(float x) {
         const float d = highPass.step(x);
         const double e = static_cast<double>(x) - d;
         const double t = std::clamp(d, -1.0f, 1.0f);
@@ -63,7 +63,7 @@ public:
     TreblePair(const TreblePair&) = delete;
     TreblePair& operator=(const TreblePair&) = delete;
 
-    __m128 step(__m128 in) {
+    [[gnu::always_inline]] __m128 step(__m128 in) {
         const __m128d x = lanes::widen(in);
         const __m128d d = highPass.step(x);
         const __m128d e = _mm_sub_pd(x, d);
