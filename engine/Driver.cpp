@@ -201,12 +201,9 @@ void MaximizerEffect::runBlock(float** inputs, float** outputs, VstInt32 sampleF
             if (active[c]) copyInput(workBuffer[c], inputs[c] + offset, m);
 
         if (s.eqOn && active[0] && active[1]) {
-            float* const l = workBuffer[0];
-            float* const r = workBuffer[1];
-            if (s.bodyOn) bodyStagePair(l, r, s.bodyAmount, m);
-            if (s.bassOn) bassStagePair(ch[0], ch[1], l, r, s.bass, m);
-            if (s.midOn) midStagePair(ch[0], ch[1], l, r, s.mid, m);
-            if (s.trebleOn) trebleStagePair();
+            const EqualiserSettings eq{s.bodyOn, s.bassOn, s.midOn, s.trebleOn,
+                                       s.bodyAmount, s.bass, s.mid, paramValue[kHiBoost], trebleMix};
+            equaliserPair(ch[0], ch[1], trebleHighPass, trebleFollow, workBuffer[0], workBuffer[1], eq, m);
         } else if (s.eqOn) {
             for (int c = 0; c < 2; ++c)
                 if (active[c] && s.bodyOn) bodyStage(workBuffer[c], s.bodyAmount, m);

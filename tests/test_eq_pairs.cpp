@@ -127,7 +127,7 @@ TEST_CASE("engine.eqpairs", "body for both channels at once equals the body stag
     }
 }
 
-TEST_CASE("engine.eqpairs", "bass for both channels at once equals the bass stage on each channel, cut, neutral and boost") {
+TEST_CASE("engine.eqpairs", "bass for both channels at once equals the bass stage per channel: cut, neutral, boost") {
     for (float c : {0.0f, 0.25f, 0.5f, 0.75f, 1.0f}) {
         Signals a, b;
         EqPair pa, pb;
@@ -144,7 +144,7 @@ TEST_CASE("engine.eqpairs", "bass for both channels at once equals the bass stag
     }
 }
 
-TEST_CASE("engine.eqpairs", "mid for both channels at once equals the mid stage on each channel, cut, neutral and boost") {
+TEST_CASE("engine.eqpairs", "mid for both channels at once equals the mid stage per channel: cut, neutral, boost") {
     for (float c : {0.0f, 0.25f, 0.5f, 0.75f, 1.0f}) {
         Signals a, b;
         EqPair pa, pb;
@@ -161,7 +161,7 @@ TEST_CASE("engine.eqpairs", "mid for both channels at once equals the mid stage 
     }
 }
 
-TEST_CASE("engine.eqpairs", "treble for both channels at once equals the treble stage on each channel on hostile signals") {
+TEST_CASE("engine.eqpairs", "treble for both channels at once equals the treble stage on each channel") {
     for (float hiBoost : {0.0f, 70.0f, 141.0f, 200.0f, 282.0f}) {
         const float mix = trebleMixFor(hiBoost);
         Signals a, b;
@@ -176,5 +176,40 @@ TEST_CASE("engine.eqpairs", "treble for both channels at once equals the treble 
         CHECK(sameBits(a.l, b.l));
         CHECK(sameBits(a.r, b.r));
         CHECK(sameState);
+    }
+}
+
+TEST_CASE("engine.eqpairs", "the whole equaliser in one pass equals the stages one after the other on each channel") {
+    // Every combination of stages on, with boosts and cuts (and neutral
+    // values, which the stages must also pass through unchanged in bits).
+    const float bodyAmounts[] = {0.0025f, 0.705f};
+    const float bands[][3] = {{0.75f, 0.25f, 282.0f}, {0.25f, 1.0f, 20.0f}, {0.5f, 0.5f, 141.0f}, {1.0f, 0.0f, 200.0f}};
+    for (int on = 0; on < 16; ++on) {
+        for (int v = 0; v < 4; ++v) {
+            EqualiserSettings eq{};
+            eq.bodyOn = on & 1, eq.bassOn = on & 2, eq.midOn = on & 4, eq.trebleOn = on & 8;
+            eq.bodyAmount = bodyAmounts[v % 2];
+            eq.bass = bands[v][0];
+            eq.mid = bands[v][1];
+            eq.hiBoost = bands[v][2];
+            eq.trebleMix = trebleMixFor(eq.hiBoost);
+            Signals a, b;
+            EqPair pa, pb;
+            bool sameState = true;
+            inBlocks(a.l.size(), [&](size_t at, int32_t n) {
+                equaliserPair(pa.ch[0], pa.ch[1], pa.treble, pa.follow, a.l.data() + at, a.r.data() + at, eq, n);
+                for (int c = 0; c < 2; ++c) {
+                    float* x = (c == 0 ? b.l.data() : b.r.data()) + at;
+                    if (eq.bodyOn) bodyStage(x, eq.bodyAmount, n);
+                    if (eq.bassOn) bassStage(pb.ch[c], x, eq.bass, n);
+                    if (eq.midOn) midStage(pb.ch[c], x, eq.mid, n);
+                    if (eq.trebleOn) trebleStage(pb.treble[c], pb.follow[c], x, eq.hiBoost, eq.trebleMix, n);
+                }
+                sameState = sameState && pa.sameStateAs(pb);
+            });
+            CHECK(sameBits(a.l, b.l));
+            CHECK(sameBits(a.r, b.r));
+            CHECK(sameState);
+        }
     }
 }
