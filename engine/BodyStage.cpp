@@ -1,15 +1,14 @@
-// Body stage: a level-dependent enhancer on the whole signal, dry signal
-// blended with the saturating boost of itself. No state.
-#include "engine/SaturatingBoost.h"
-#include "engine/Settle.h"
+// Body stage blocks, built from the per-sample steps.
+#include "engine/BodyStep.h"
 #include "engine/Stages.h"
+#include "engine/StepLoop.h"
 
 void bodyStage(float* samples, float amount, int32_t n) {
-    const double e = amount;
-    const double dry = 1.0 - e;
-    const double wet = 1.1f * e;
-    for (int32_t i = 0; i < n; ++i) {
-        const double x = samples[i];
-        samples[i] = settle(static_cast<float>(dry * x + wet * saturatingBoost(x, e, 1.08f)));
-    }
+    const BodyRun body(amount);
+    runSteps(samples, n, body);
+}
+
+void bodyStagePair(float* left, float* right, float amount, int32_t n) {
+    const BodyPair body(amount);
+    runStepsPair(left, right, n, body);
 }

@@ -200,19 +200,19 @@ void MaximizerEffect::runBlock(float** inputs, float** outputs, VstInt32 sampleF
         for (int c = 0; c < 2; ++c)
             if (active[c]) copyInput(workBuffer[c], inputs[c] + offset, m);
 
-        if (s.eqOn) {
+        if (s.eqOn && active[0] && active[1]) {
+            const EqualiserSettings eq{s.bodyOn, s.bassOn, s.midOn, s.trebleOn,
+                                       s.bodyAmount, s.bass, s.mid, paramValue[kHiBoost], trebleMix};
+            equaliserPair(ch[0], ch[1], trebleHighPass, trebleFollow, workBuffer[0], workBuffer[1], eq, m);
+        } else if (s.eqOn) {
             for (int c = 0; c < 2; ++c)
                 if (active[c] && s.bodyOn) bodyStage(workBuffer[c], s.bodyAmount, m);
             for (int c = 0; c < 2; ++c)
                 if (active[c] && s.bassOn) bassStage(ch[c], workBuffer[c], s.bass, m);
             for (int c = 0; c < 2; ++c)
                 if (active[c] && s.midOn) midStage(ch[c], workBuffer[c], s.mid, m);
-            if (active[0] && active[1] && s.trebleOn) {
-                trebleStagePair();
-            } else {
-                for (int c = 0; c < 2; ++c)
-                    if (active[c] && s.trebleOn) trebleStage(c);
-            }
+            for (int c = 0; c < 2; ++c)
+                if (active[c] && s.trebleOn) trebleStage(c);
         }
 
         for (int c = 0; c < 2; ++c)

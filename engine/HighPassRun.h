@@ -2,6 +2,7 @@
 // in locals, one step per sample, written back at the end of the block.
 #pragma once
 #include "engine/ChannelState.h"
+#include "engine/PairLanes.h"
 #include "engine/Settle.h"
 
 class HighPassRun {
@@ -21,7 +22,7 @@ public:
     HighPassRun& operator=(const HighPassRun&) = delete;
 
     // y = b0·x + b1·x1 + b2·x2 − a1·y1 − a2·y2, carried in double, guarded.
-    float step(float in) {
+    [[gnu::always_inline]] float step(float in) {
         x = in;
         y = settle(static_cast<float>(b0 * x + b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2));
         x2 = x1;
@@ -35,4 +36,47 @@ private:
     HighPassSection& s_;
     const double b0, b1, b2, a1, a2;
     float x2, x1, x, y2, y1, y;
+};
+
+// Two sections at once, one per double lane: the step of HighPassRun. The
+// history holds float values widened to double, so writing it back is exact.
+class HighPassPair {
+public:
+    HighPassPair(HighPassSection& l, HighPassSection& r)
+        : l_(l), r_(r),
+          b0(lanes::pair(l.b0, r.b0)), b1(lanes::pair(l.b1, r.b1)), b2(lanes::pair(l.b2, r.b2)),
+          a1(lanes::pair(l.a1, r.a1)), a2(lanes::pair(l.a2, r.a2)),
+          x2(lanes::pair(l.x2, r.x2)), x1(lanes::pair(l.x1, r.x1)), x(lanes::pair(l.x, r.x)),
+          y2(lanes::pair(l.y2, r.y2)), y1(lanes::pair(l.y1, r.y1)), y(lanes::pair(l.y, r.y)) {}
+    ~HighPassPair() {
+        lanes::split(x2, l_.x2, r_.x2);
+        lanes::split(x1, l_.x1, r_.x1);
+        lanes::split(x, l_.x, r_.x);
+        lanes::split(y2, l_.y2, r_.y2);
+        lanes::split(y1, l_.y1, r_.y1);
+        lanes::split(y, l_.y, r_.y);
+    }
+    HighPassPair(const HighPassPair&) = delete;
+    HighPassPair& operator=(const HighPassPair&) = delete;
+
+    // Takes and returns float values widened to double.
+    [[gnu::always_inline]] __m128d step(__m128d in) {
+        x = in;
+        const __m128d sum = _mm_sub_pd(
+            _mm_sub_pd(_mm_add_pd(_mm_add_pd(_mm_mul_pd(b0, x), _mm_mul_pd(b1, x1)), _mm_mul_pd(b2, x2)),
+                       _mm_mul_pd(a1, y1)),
+            _mm_mul_pd(a2, y2));
+        y = lanes::widen(blockops::settle4(lanes::narrow(sum)));
+        x2 = x1;
+        x1 = x;
+        y2 = y1;
+        y1 = y;
+        return y;
+    }
+
+private:
+    HighPassSection& l_;
+    HighPassSection& r_;
+    const __m128d b0, b1, b2, a1, a2;
+    __m128d x2, x1, x, y2, y1, y;
 };

@@ -109,7 +109,6 @@ public:
 protected:
     void runBlock(float** inputs, float** outputs, VstInt32 sampleFrames);
     void trebleStage(int c);
-    void trebleStagePair();
     void releaseBuffers();
 };
 

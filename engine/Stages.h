@@ -27,10 +27,13 @@ void limitBlock(ChannelState& ch, const float* samples, float rampFactor, int32_
 // Gain smoother: derives smoothGain from limitGain, 1200 slots behind the limiter.
 void smoothBlock(ChannelState& ch, int32_t n);
 
-// Equaliser stages, in place.
+// Equaliser stages, in place, each also for both channels at once.
 void bodyStage(float* samples, float amount, int32_t n);
+void bodyStagePair(float* left, float* right, float amount, int32_t n);
 void bassStage(ChannelState& ch, float* samples, float c, int32_t n);
+void bassStagePair(ChannelState& left, ChannelState& right, float* l, float* r, float c, int32_t n);
 void midStage(ChannelState& ch, float* samples, float c, int32_t n);
+void midStagePair(ChannelState& left, ChannelState& right, float* l, float* r, float c, int32_t n);
 
 // Treble stage over one channel's high-pass section and follower.
 void trebleStage(HighPassSection& highPass, float& follow, float* samples, float hiBoost, float trebleMix,
@@ -38,3 +41,15 @@ void trebleStage(HighPassSection& highPass, float& follow, float* samples, float
 // The same for both channels at once.
 void trebleStagePair(HighPassSection (&highPass)[2], float (&follow)[2], float* left, float* right, float hiBoost,
                      float trebleMix, int32_t n);
+
+// Which equaliser stages are on and their block factors: Body Boost as an
+// amount, Bass and Mid as c = boost / 282, Hi Boost with its treble mix.
+struct EqualiserSettings {
+    bool bodyOn, bassOn, midOn, trebleOn;
+    float bodyAmount, bass, mid, hiBoost, trebleMix;
+};
+
+// Body, bass, mid and treble, each only if on, for both channels in one pass:
+// the same results as the stages run one after the other on each channel.
+void equaliserPair(ChannelState& left, ChannelState& right, HighPassSection (&treble)[2], float (&follow)[2],
+                   float* l, float* r, const EqualiserSettings& s, int32_t n);
