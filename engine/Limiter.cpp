@@ -2,6 +2,8 @@
 // between zero crossings, or humps between dips); when a segment closes, one
 // gain 1/peak is written over it in the gain ring, with S-shaped attack and
 // release ramps around it. All ring writes keep the minimum already there.
+#include <emmintrin.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -44,6 +46,39 @@ float sink(float r, float weight) {
 inline void writeMin(float* gain, int32_t slot, float r) {
     const float old = gain[slot];
     gain[slot] = r < old ? r : old;
+}
+
+// writeMin over n consecutive slots, four at a time: each slot keeps the
+// smaller of its value and values[i] (minps keeps the slot's own value unless
+// the new one is strictly smaller, as writeMin does).
+void lowerRun(float* gain, const float* values, int32_t n) {
+    int32_t i = 0;
+    for (; i + 4 <= n; i += 4) _mm_storeu_ps(gain + i, _mm_min_ps(_mm_loadu_ps(values + i), _mm_loadu_ps(gain + i)));
+    for (; i < n; ++i) writeMin(gain, i, values[i]);
+}
+
+// writeMin of one value over n consecutive slots.
+void lowerRun(float* gain, float r, int32_t n) {
+    const __m128 v = _mm_set1_ps(r);
+    int32_t i = 0;
+    for (; i + 4 <= n; i += 4) _mm_storeu_ps(gain + i, _mm_min_ps(v, _mm_loadu_ps(gain + i)));
+    for (; i < n; ++i) writeMin(gain, i, r);
+}
+
+// writeMin of r over the slots `from` to `to` positions behind pos (at most
+// a ring's length apart), in the one or two runs they make in the ring.
+void lowerBehind(float* gain, int32_t pos, int64_t from, int64_t to, int32_t ringLength, float r) {
+    if (from > to) return;
+    int64_t lo = int64_t(pos) - to, hi = int64_t(pos) - from;
+    if (hi < 0) {
+        lo += ringLength;
+        hi += ringLength;
+    }
+    if (lo < 0) {
+        lowerRun(gain + ringLength + lo, r, int32_t(-lo));
+        lo = 0;
+    }
+    lowerRun(gain + lo, r, int32_t(hi - lo + 1));
 }
 
 inline int32_t back(int32_t slot, int32_t ringLength) { return slot == 0 ? ringLength - 1 : slot - 1; }
@@ -94,10 +129,16 @@ float writeSegment(const ChannelState& ch, float r, float g, int32_t N, int32_t 
 
     const int64_t last = std::min<int64_t>(N, reach);
     int32_t slot = p;
-    for (int64_t k = 0; k <= last; ++k) {
-        out.put(slot, k, r);
-        if (falling && r < 1.0f) r = sink(r, triangleWeight(N - k, N));
-        slot = back(slot, L);
+    if (falling && r < 1.0f) {
+        for (int64_t k = 0; k <= last; ++k) {
+            out.put(slot, k, r);
+            if (r < 1.0f) r = sink(r, triangleWeight(N - k, N));
+            slot = back(slot, L);
+        }
+    } else {
+        // One gain over the whole segment: written run by run.
+        lowerBehind(out.limit, p, 0, last, L, r);
+        lowerBehind(out.smooth, p, out.copiedFrom, last, L, r);
     }
 
     // The two ramps' values first, side by side: each is a chain of roundings
@@ -119,12 +160,11 @@ float writeSegment(const ChannelState& ch, float r, float g, int32_t N, int32_t 
         slot = back(slot, L);
     }
 
-    // Release, forwards from the current slot.
-    slot = p;
-    for (int32_t i = 0; i <= R && i < L; ++i) {
-        writeMin(ch.limitGain, slot, release[i]);
-        slot = ahead(slot, L);
-    }
+    // Release, forwards from the current slot, in the one or two runs it makes.
+    const int32_t count = std::min(R + 1, L);
+    const int32_t first = std::min(count, L - p);
+    lowerRun(ch.limitGain + p, release, first);
+    lowerRun(ch.limitGain, release + first, count - first);
     return r;
 }
 
