@@ -283,6 +283,18 @@ TEST_CASE("engine.limiter", "a segment longer than the look-ahead leaves slots a
     feed(d, std::vector<float>(x.begin() + p - 500, x.end()), kRamp20, false, 1000);
     CHECK_EQ(gainAt(d, p - kLimiterLead - 500), 0.5f);
     CHECK_EQ(gainAt(d, p - kLimiterLead - 501), 1.0f);
+
+    // A segment just inside the look-ahead: its attack ramp is cut at the same slot.
+    const int32_t M = kLimiterLead - 10;
+    std::vector<float> y = singleHalfWave(M, 2.0f);
+    StageChannel e(8000);
+    const int64_t q = kLeadZeros + M;
+    feed(e, std::vector<float>(y.begin(), y.begin() + q), kRamp20, false, 1000);
+    feed(e, std::vector<float>(y.begin() + q, y.end()), kRamp20, false, 1000);
+    CHECK_EQ(gainAt(e, q - M), 0.5f);
+    CHECK(gainAt(e, q - M - 1) < 1.0f);  // the attack ramp, in front of the segment
+    CHECK(gainAt(e, q - kLimiterLead) < 1.0f);
+    CHECK_EQ(gainAt(e, q - kLimiterLead - 1), 1.0f);
 }
 
 TEST_CASE("engine.limiter", "a segment closing after the smoother has passed its start still lowers the smoothed ring") {
