@@ -34,11 +34,15 @@ fi
 # vstbench exists only where its source does (see bench/CMakeLists.txt).
 HAVE_VSTBENCH=0
 if ninja -C "$BUILD" -t targets all | grep -q '^vstbench:'; then HAVE_VSTBENCH=1; fi
-ninja -C "$BUILD" HokMaximizer hok-bench $( ((HAVE_VSTBENCH)) && echo vstbench) >/dev/null
+ninja -C "$BUILD" HokMaximizer hok-bench hok-stage-bench $( ((HAVE_VSTBENCH)) && echo vstbench) >/dev/null
 
 PLUGIN=$BUILD/HokMaximizer.so
 echo "== Hok Maximizer through its record (CPU time, $SECONDS_OF_AUDIO s of audio per line)"
 "$BUILD/hok-bench" --plugin "$PLUGIN" --seconds "$SECONDS_OF_AUDIO"
+
+echo
+echo "== the per-sample stages alone"
+"$BUILD/hok-stage-bench"
 
 if ((!HAVE_VSTBENCH)); then
     echo
