@@ -21,6 +21,6 @@ here=$(cd "$(dirname "$0")" && pwd)
 work=${TMPDIR:-/tmp}/hok-make-skin.$$
 mkdir -p "$work"
 trap 'rm -rf "$work"' EXIT
-g++ -std=c++20 -O2 -Wall -Wextra -Werror -o "$work/make_skin" "$here"/skin/*.cpp $(pkg-config --cflags --libs cairo)
+g++ -std=c++20 -O2 -Wall -Wextra -Werror -I "$here/.." -o "$work/make_skin" "$here"/skin/*.cpp $(pkg-config --cflags --libs cairo)
 "$work/make_skin" "$here/SkinBitmap.bmp" "$@"
 echo "wrote $here/SkinBitmap.bmp"

@@ -1,62 +1,66 @@
-// Where things sit on the sheet. The painting and hit-testing code copies and
-// tests these exact rectangles, so they are fixed; only the artwork is free.
+// Where things sit on the sheet. The sheet's size and its sprite and glyph
+// rectangles are the editor's own (editor/SkinLayout.h): the generator draws
+// exactly where the editor copies from. The panel's artwork positions below
+// them are the generator's; only the artwork itself is free.
 #pragma once
-
-constexpr int kSheetWidth = 512;
-constexpr int kSheetHeight = 883;
-constexpr int kPanelTop = 218;  // sheet row of window row 0
-constexpr int kPanelHeight = 218;
-constexpr int kCompactHeight = 133;  // window height without the EQ rows
-constexpr int kCreditsFullTop = 532;
-constexpr int kCreditsCompactTop = 750;
+#include "editor/SkinLayout.h"
 
 struct Rect {
     int x, y, w, h;
 };
 
+constexpr Rect sheetRect(skin::Rect r) { return {r.x, r.y, r.w, r.h}; }
+
+constexpr int kSheetWidth = skin::kSheetWidth;
+constexpr int kSheetHeight = skin::kSheetHeight;
+constexpr int kPanelTop = skin::kCleanPanel.y;  // sheet row of window row 0
+constexpr int kPanelHeight = skin::kCleanPanel.h;
+constexpr int kCompactHeight = skin::kCompactHeight;  // window height without the EQ rows
+constexpr int kCreditsFullTop = skin::kCreditsFull.y;
+constexpr int kCreditsCompactTop = skin::kCreditsCompact.y;
+
 // Sprite strip (sheet rectangles).
-constexpr Rect kDullSharpMarker{0, 436, 9, 6};
-constexpr Rect kLitTrackL{11, 439, 395, 14};
-constexpr Rect kLitTrackR{11, 457, 395, 14};
-constexpr Rect kGainLine{10, 454, 186, 1};
-constexpr Rect kKnobOff{409, 438, 19, 13};
-constexpr Rect kKnobCentre{409, 457, 19, 13};
-constexpr Rect kWarning{429, 439, 57, 11};
-constexpr Rect kEqOffTab{429, 455, 26, 14};
-constexpr Rect kLinkLit{466, 455, 18, 10};
-constexpr Rect kCapTop{500, 438, 11, 6};
-constexpr Rect kMarkerLine{504, 443, 3, 42};
-constexpr Rect kCapBottom{500, 486, 11, 6};
-constexpr Rect kLampLit{488, 488, 10, 7};
-constexpr Rect kLidCover{0, 477, 313, 20};
-constexpr int kLidFrames = 21;
-constexpr Rect lidFrame(int f) {
-    return f < 10 ? Rect{316 + 17 * f, 477, 17, 19} : f < 20 ? Rect{316 + 17 * (f - 10), 497, 17, 19} : Rect{486, 497, 17, 19};
-}
+constexpr Rect kDullSharpMarker = sheetRect(skin::kDullSharpMarker);
+constexpr Rect kLitTrackL = sheetRect(skin::kLevelTrackLeft);
+constexpr Rect kLitTrackR = sheetRect(skin::kLevelTrackRight);
+constexpr Rect kGainLine = sheetRect(skin::kGainLine);
+constexpr Rect kKnobOff = sheetRect(skin::kKnobOffCentre);
+constexpr Rect kKnobCentre = sheetRect(skin::kKnobAtCentre);
+constexpr Rect kWarning = sheetRect(skin::kWarning);
+constexpr Rect kEqOffTab = sheetRect(skin::kEqOffTab);
+constexpr Rect kLinkLit = sheetRect(skin::kLinkLit);
+constexpr Rect kCapTop = sheetRect(skin::kMarkerCapTop);
+constexpr Rect kMarkerLine = sheetRect(skin::kMarkerLine);
+constexpr Rect kCapBottom = sheetRect(skin::kMarkerCapBottom);
+constexpr Rect kLampLit = sheetRect(skin::kLampLit);
+constexpr Rect kLidCover = sheetRect(skin::kLidCover);
+constexpr int kLidFrames = skin::kLidOpenFrame + 1;
+constexpr Rect lidFrame(int f) { return sheetRect(skin::lidKnobFrame(f)); }
 
 // Glyph strip (sheet rectangles).
-constexpr int kDigitX[10] = {0, 6, 12, 19, 23, 31, 36, 43, 48, 54};
-constexpr int kDigitW[10] = {6, 6, 6, 5, 6, 5, 6, 5, 6, 6};
-constexpr int kDigitY = 521;
-constexpr int kDigitH = 10;
-constexpr Rect kGlyphMinus{61, 521, 5, 10};
-constexpr Rect kGlyphDb{66, 521, 12, 10};
-constexpr Rect kGlyphPoint{80, 521, 3, 10};
-constexpr Rect kGlyphFull{84, 519, 27, 9};
-constexpr Rect kGlyphSmooth{115, 519, 35, 9};
-constexpr Rect kGlyphFalling{157, 519, 46, 11};
-constexpr Rect kGlyphTransient{205, 519, 115, 11};  // "Transient Algorithm"
-constexpr Rect kGlyphAlgorithm{265, 519, 54, 11};   // its second word
-constexpr Rect kKneeBright{326, 519, 12, 9};
-constexpr Rect kKneeDim{338, 519, 12, 9};
-constexpr int kLetterBrightX[3] = {351, 356, 361};  // S, M, F
-constexpr int kLetterDimX[3] = {369, 374, 379};
-constexpr int kLetterW[3] = {4, 6, 6};
-constexpr int kLetterY = 519;
-constexpr int kLetterH = 9;
-constexpr Rect kGlyphPercent{392, 521, 6, 8};
-constexpr Rect kGlyphHz{404, 521, 12, 8};
-constexpr Rect kGlyphInf{420, 521, 22, 8};
+inline constexpr const auto& kDigitX = skin::kDigitX;
+inline constexpr const auto& kDigitW = skin::kDigitWidth;
+constexpr int kDigitY = skin::kDigitY;
+constexpr int kDigitH = skin::kDigitHeight;
+constexpr Rect kGlyphMinus = sheetRect(skin::kMinusGlyph);
+constexpr Rect kGlyphDb = sheetRect(skin::kDbGlyph);
+constexpr Rect kGlyphPoint = sheetRect(skin::kPointGlyph);
+constexpr Rect kGlyphFull = sheetRect(skin::kFullGlyph);
+constexpr Rect kGlyphSmooth = sheetRect(skin::kSmoothGlyph);
+constexpr Rect kGlyphFalling = sheetRect(skin::kFallingGlyph);
+constexpr Rect kGlyphTransient = sheetRect(skin::kTransientAlgorithmGlyph);  // "Transient Algorithm"
+constexpr Rect kGlyphAlgorithm = sheetRect(skin::kAlgorithmGlyph);           // its second word
+constexpr Rect kKneeBright = sheetRect(skin::kKneeBright);
+constexpr Rect kKneeDim = sheetRect(skin::kKneeDim);
+// "S", "M", "F": x of each letter, bright and dim, and their common row.
+constexpr int kLetterBrightX[3] = {skin::kSpeedBright[0].x, skin::kSpeedBright[1].x, skin::kSpeedBright[2].x};
+constexpr int kLetterDimX[3] = {skin::kSpeedDim[0].x, skin::kSpeedDim[1].x, skin::kSpeedDim[2].x};
+constexpr int kLetterW[3] = {skin::kSpeedBright[0].w, skin::kSpeedBright[1].w, skin::kSpeedBright[2].w};
+constexpr int kLetterY = skin::kSpeedBright[0].y;
+constexpr int kLetterH = skin::kSpeedBright[0].h;
+constexpr Rect kGlyphPercent = sheetRect(skin::kPercentGlyph);
+constexpr Rect kGlyphHz = sheetRect(skin::kHzGlyph);
+constexpr Rect kGlyphInf = sheetRect(skin::kInfGlyph);
 
 // Main panel, window coordinates.
 constexpr Rect kChannelBar{5, 5, 314, 21};
