@@ -112,6 +112,26 @@ struct Signals {
     std::vector<float> l = hostileSignal(11, 64), r = hostileSignal(23, 50);
 };
 
+// Runs `paired` over one copy of the signals and `perChannel` over each
+// channel of another, block by block, and checks that the outputs and every
+// history agree; the state is compared after every block, so a history the
+// signal later drowns still counts.
+template <typename Paired, typename PerChannel>
+void checkAgainstPerChannel(Paired paired, PerChannel perChannel) {
+    Signals a, b;
+    EqPair pa, pb;
+    bool sameState = true;
+    inBlocks(a.l.size(), [&](size_t at, int32_t n) {
+        paired(pa, a.l.data() + at, a.r.data() + at, n);
+        perChannel(pb, 0, b.l.data() + at, n);
+        perChannel(pb, 1, b.r.data() + at, n);
+        sameState = sameState && pa.sameStateAs(pb);
+    });
+    CHECK(sameBits(a.l, b.l));
+    CHECK(sameBits(a.r, b.r));
+    CHECK(sameState);
+}
+
 }  // namespace
 
 TEST_CASE("engine.eqpairs", "body for both channels at once equals the body stage on each channel") {
@@ -128,54 +148,29 @@ TEST_CASE("engine.eqpairs", "body for both channels at once equals the body stag
 }
 
 TEST_CASE("engine.eqpairs", "bass for both channels at once equals the bass stage per channel: cut, neutral, boost") {
-    for (float c : {0.0f, 0.25f, 0.5f, 0.75f, 1.0f}) {
-        Signals a, b;
-        EqPair pa, pb;
-        bool sameState = true;  // after every block, so a history the signal later drowns still counts
-        inBlocks(a.l.size(), [&](size_t at, int32_t n) {
-            bassStagePair(pa.ch[0], pa.ch[1], a.l.data() + at, a.r.data() + at, c, n);
-            bassStage(pb.ch[0], b.l.data() + at, c, n);
-            bassStage(pb.ch[1], b.r.data() + at, c, n);
-            sameState = sameState && pa.sameStateAs(pb);
-        });
-        CHECK(sameBits(a.l, b.l));
-        CHECK(sameBits(a.r, b.r));
-        CHECK(sameState);
-    }
+    for (float c : {0.0f, 0.25f, 0.5f, 0.75f, 1.0f})
+        checkAgainstPerChannel(
+            [&](EqPair& p, float* l, float* r, int32_t n) { bassStagePair(p.ch[0], p.ch[1], l, r, c, n); },
+            [&](EqPair& p, int k, float* x, int32_t n) { bassStage(p.ch[k], x, c, n); });
 }
 
 TEST_CASE("engine.eqpairs", "mid for both channels at once equals the mid stage per channel: cut, neutral, boost") {
-    for (float c : {0.0f, 0.25f, 0.5f, 0.75f, 1.0f}) {
-        Signals a, b;
-        EqPair pa, pb;
-        bool sameState = true;  // after every block, so a history the signal later drowns still counts
-        inBlocks(a.l.size(), [&](size_t at, int32_t n) {
-            midStagePair(pa.ch[0], pa.ch[1], a.l.data() + at, a.r.data() + at, c, n);
-            midStage(pb.ch[0], b.l.data() + at, c, n);
-            midStage(pb.ch[1], b.r.data() + at, c, n);
-            sameState = sameState && pa.sameStateAs(pb);
-        });
-        CHECK(sameBits(a.l, b.l));
-        CHECK(sameBits(a.r, b.r));
-        CHECK(sameState);
-    }
+    for (float c : {0.0f, 0.25f, 0.5f, 0.75f, 1.0f})
+        checkAgainstPerChannel(
+            [&](EqPair& p, float* l, float* r, int32_t n) { midStagePair(p.ch[0], p.ch[1], l, r, c, n); },
+            [&](EqPair& p, int k, float* x, int32_t n) { midStage(p.ch[k], x, c, n); });
 }
 
 TEST_CASE("engine.eqpairs", "treble for both channels at once equals the treble stage on each channel") {
     for (float hiBoost : {0.0f, 70.0f, 141.0f, 200.0f, 282.0f}) {
         const float mix = trebleMixFor(hiBoost);
-        Signals a, b;
-        EqPair pa, pb;
-        bool sameState = true;  // after every block, so a history the signal later drowns still counts
-        inBlocks(a.l.size(), [&](size_t at, int32_t n) {
-            trebleStagePair(pa.treble, pa.follow, a.l.data() + at, a.r.data() + at, hiBoost, mix, n);
-            trebleStage(pb.treble[0], pb.follow[0], b.l.data() + at, hiBoost, mix, n);
-            trebleStage(pb.treble[1], pb.follow[1], b.r.data() + at, hiBoost, mix, n);
-            sameState = sameState && pa.sameStateAs(pb);
-        });
-        CHECK(sameBits(a.l, b.l));
-        CHECK(sameBits(a.r, b.r));
-        CHECK(sameState);
+        checkAgainstPerChannel(
+            [&](EqPair& p, float* l, float* r, int32_t n) {
+                trebleStagePair(p.treble, p.follow, l, r, hiBoost, mix, n);
+            },
+            [&](EqPair& p, int k, float* x, int32_t n) {
+                trebleStage(p.treble[k], p.follow[k], x, hiBoost, mix, n);
+            });
     }
 }
 
@@ -193,23 +188,16 @@ TEST_CASE("engine.eqpairs", "the whole equaliser in one pass equals the stages o
             eq.mid = bands[v][1];
             eq.hiBoost = bands[v][2];
             eq.trebleMix = trebleMixFor(eq.hiBoost);
-            Signals a, b;
-            EqPair pa, pb;
-            bool sameState = true;
-            inBlocks(a.l.size(), [&](size_t at, int32_t n) {
-                equaliserPair(pa.ch[0], pa.ch[1], pa.treble, pa.follow, a.l.data() + at, a.r.data() + at, eq, n);
-                for (int c = 0; c < 2; ++c) {
-                    float* x = (c == 0 ? b.l.data() : b.r.data()) + at;
+            checkAgainstPerChannel(
+                [&](EqPair& p, float* l, float* r, int32_t n) {
+                    equaliserPair(p.ch[0], p.ch[1], p.treble, p.follow, l, r, eq, n);
+                },
+                [&](EqPair& p, int c, float* x, int32_t n) {
                     if (eq.bodyOn) bodyStage(x, eq.bodyAmount, n);
-                    if (eq.bassOn) bassStage(pb.ch[c], x, eq.bass, n);
-                    if (eq.midOn) midStage(pb.ch[c], x, eq.mid, n);
-                    if (eq.trebleOn) trebleStage(pb.treble[c], pb.follow[c], x, eq.hiBoost, eq.trebleMix, n);
-                }
-                sameState = sameState && pa.sameStateAs(pb);
-            });
-            CHECK(sameBits(a.l, b.l));
-            CHECK(sameBits(a.r, b.r));
-            CHECK(sameState);
+                    if (eq.bassOn) bassStage(p.ch[c], x, eq.bass, n);
+                    if (eq.midOn) midStage(p.ch[c], x, eq.mid, n);
+                    if (eq.trebleOn) trebleStage(p.treble[c], p.follow[c], x, eq.hiBoost, eq.trebleMix, n);
+                });
         }
     }
 }
