@@ -79,6 +79,12 @@ struct Rig {
         platform.send(window, left ? platform::WindowMessage::LeftButtonUp : platform::WindowMessage::RightButtonUp);
     }
     void move(int32_t x, int32_t y) { platform.send(window, platform::WindowMessage::MouseMove, x, y); }
+    // Moves a held gesture to (x, y), lets a tick apply it, and reads the parameter.
+    float afterMove(int32_t x, int32_t y, int param) {
+        move(x, y);
+        tick();
+        return value(param);
+    }
     float value(int i) const { return plugin->paramValue[i]; }
     void set(int i, float v) { plugin->paramValue[i] = v; }
 

@@ -65,43 +65,27 @@ TEST_CASE("editor.mouse", "anchors and the button that started a Limiter Gain ge
 TEST_CASE("editor.mouse", "Limiter Gain gestures: absolute with the button's floor, and fine") {
     Rig rig;
     rig.press(200, 60);
-    rig.move(100, 500);  // y plays no part
-    rig.tick();
-    CHECK_NEAR(rig.value(kLimiterGain), 208.0f, 1e-3);  // the left button's floor
-    rig.move(300, 60);
-    rig.tick();
-    CHECK_NEAR(rig.value(kLimiterGain), 265.0f, 1e-3);
-    rig.move(2000, 60);
-    rig.tick();
-    CHECK_NEAR(rig.value(kLimiterGain), 393.0f, 1e-3);
+    // y plays no part; 208 is the left button's floor.
+    CHECK_NEAR(rig.afterMove(100, 500, kLimiterGain), 208.0f, 1e-3);
+    CHECK_NEAR(rig.afterMove(300, 60, kLimiterGain), 265.0f, 1e-3);
+    CHECK_NEAR(rig.afterMove(2000, 60, kLimiterGain), 393.0f, 1e-3);
     rig.release();
 
     rig.press(200, 60, false);
-    rig.move(100, 60);
-    rig.tick();
-    CHECK_NEAR(rig.value(kLimiterGain), 65.0f, 1e-3);
-    rig.move(-50, 60);  // captured: positions outside the window keep coming
-    rig.tick();
-    CHECK_NEAR(rig.value(kLimiterGain), 8.0f, 1e-3);
+    CHECK_NEAR(rig.afterMove(100, 60, kLimiterGain), 65.0f, 1e-3);
+    // Captured: positions outside the window keep coming.
+    CHECK_NEAR(rig.afterMove(-50, 60, kLimiterGain), 8.0f, 1e-3);
     rig.release(false);
 
     rig.set(kLimiterGain, 250.0f);
     rig.press(450, 50);
-    rig.move(460, 50);
-    rig.tick();
-    CHECK_NEAR(rig.value(kLimiterGain), 254.149, 1e-4);  // 10 pixels × 0.4149
-    rig.move(-3000, 50);
-    rig.tick();
-    CHECK_NEAR(rig.value(kLimiterGain), 208.0f, 1e-3);
+    CHECK_NEAR(rig.afterMove(460, 50, kLimiterGain), 254.149, 1e-4);  // 10 pixels × 0.4149
+    CHECK_NEAR(rig.afterMove(-3000, 50, kLimiterGain), 208.0f, 1e-3);
     rig.release();
 
     rig.press(450, 50, false);  // right: no floor of its own; the setter keeps at least 8
-    rig.move(-3000, 50);
-    rig.tick();
-    CHECK_NEAR(rig.value(kLimiterGain), 8.0f, 1e-3);
-    rig.move(3000, 50);
-    rig.tick();
-    CHECK_NEAR(rig.value(kLimiterGain), 393.0f, 1e-3);
+    CHECK_NEAR(rig.afterMove(-3000, 50, kLimiterGain), 8.0f, 1e-3);
+    CHECK_NEAR(rig.afterMove(3000, 50, kLimiterGain), 393.0f, 1e-3);
     rig.release(false);
 }
 
@@ -123,9 +107,7 @@ TEST_CASE("editor.mouse", "slider and knob gestures follow x with their offsets 
     Rig rig;
     for (const Case& c : cases) {
         rig.press(c.pressX, c.pressY);
-        rig.move(c.x, c.pressY);
-        rig.tick();
-        CHECK_NEAR(rig.value(c.param), c.expected, 1e-3);
+        CHECK_NEAR(rig.afterMove(c.x, c.pressY, c.param), c.expected, 1e-3);
         rig.release();
     }
 }
@@ -133,52 +115,28 @@ TEST_CASE("editor.mouse", "slider and knob gestures follow x with their offsets 
 TEST_CASE("editor.mouse", "relative gestures: Out Gain and the frequency boxes from their anchors") {
     Rig rig;
     rig.press(440, 70);  // Out Gain 196
-    rig.move(430, 70);
-    rig.tick();
-    CHECK_NEAR(rig.value(kOutGain), 186.0f, 1e-3);
-    rig.move(2000, 70);
-    rig.tick();
-    CHECK_NEAR(rig.value(kOutGain), 196.0f, 1e-3);
-    rig.move(-2000, 70);
-    rig.tick();
-    CHECK_NEAR(rig.value(kOutGain), 0.0f, 1e-3);
+    CHECK_NEAR(rig.afterMove(430, 70, kOutGain), 186.0f, 1e-3);
+    CHECK_NEAR(rig.afterMove(2000, 70, kOutGain), 196.0f, 1e-3);
+    CHECK_NEAR(rig.afterMove(-2000, 70, kOutGain), 0.0f, 1e-3);
     rig.release();
 
     rig.set(kBassFreq, 100.7f);  // the anchor's fraction is dropped
     rig.press(450, 160);
-    rig.move(455, 160);
-    rig.tick();
-    CHECK_NEAR(rig.value(kBassFreq), 105.0f, 1e-3);
-    rig.move(1450, 160);
-    rig.tick();
-    CHECK_NEAR(rig.value(kBassFreq), 500.0f, 1e-3);
-    rig.move(-550, 160);
-    rig.tick();
-    CHECK_NEAR(rig.value(kBassFreq), 80.0f, 1e-3);
+    CHECK_NEAR(rig.afterMove(455, 160, kBassFreq), 105.0f, 1e-3);
+    CHECK_NEAR(rig.afterMove(1450, 160, kBassFreq), 500.0f, 1e-3);
+    CHECK_NEAR(rig.afterMove(-550, 160, kBassFreq), 80.0f, 1e-3);
     rig.release();
 
     rig.press(450, 177);  // Mid Freq 800, ten hertz per pixel
-    rig.move(460, 177);
-    rig.tick();
-    CHECK_NEAR(rig.value(kMidFreq), 900.0f, 1e-3);
-    rig.move(1450, 177);
-    rig.tick();
-    CHECK_NEAR(rig.value(kMidFreq), 3000.0f, 1e-3);
-    rig.move(-550, 177);
-    rig.tick();
-    CHECK_NEAR(rig.value(kMidFreq), 500.0f, 1e-3);
+    CHECK_NEAR(rig.afterMove(460, 177, kMidFreq), 900.0f, 1e-3);
+    CHECK_NEAR(rig.afterMove(1450, 177, kMidFreq), 3000.0f, 1e-3);
+    CHECK_NEAR(rig.afterMove(-550, 177, kMidFreq), 500.0f, 1e-3);
     rig.release();
 
     rig.press(450, 194);  // Treble Freq 3000
-    rig.move(455, 194);
-    rig.tick();
-    CHECK_NEAR(rig.value(kTrebleFreq), 3050.0f, 1e-3);
-    rig.move(2450, 194);
-    rig.tick();
-    CHECK_NEAR(rig.value(kTrebleFreq), 20000.0f, 1e-3);
-    rig.move(0, 194);
-    rig.tick();
-    CHECK_NEAR(rig.value(kTrebleFreq), 3000.0f, 1e-3);
+    CHECK_NEAR(rig.afterMove(455, 194, kTrebleFreq), 3050.0f, 1e-3);
+    CHECK_NEAR(rig.afterMove(2450, 194, kTrebleFreq), 20000.0f, 1e-3);
+    CHECK_NEAR(rig.afterMove(0, 194, kTrebleFreq), 3000.0f, 1e-3);
     rig.release();
 }
 
