@@ -129,6 +129,21 @@ void roundedRect(cairo_t* cr, double x, double y, double w, double h, double r) 
     cairo_close_path(cr);
 }
 
+void gradientFill(cairo_t* cr, double y0, double y1, std::initializer_list<GradientStop> stops, bool keepPath) {
+    cairo_pattern_t* g = cairo_pattern_create_linear(0, y0, 0, y1);
+    for (const GradientStop& s : stops) cairo_pattern_add_color_stop_rgb(g, s.offset, s.colour.r, s.colour.g, s.colour.b);
+    cairo_set_source(cr, g);
+    if (keepPath) cairo_fill_preserve(cr);
+    else cairo_fill(cr);
+    cairo_pattern_destroy(g);
+}
+
+void outline(cairo_t* cr, Rgb colour, double alpha) {
+    cairo_set_line_width(cr, 1);
+    setColour(cr, colour, alpha);
+    cairo_stroke(cr);
+}
+
 void screw(cairo_t* cr, double cx, double cy, double radius, double angle) {
     // Countersink shadow, head with a radial sheen, then the slot.
     cairo_arc(cr, cx + 0.4, cy + 0.6, radius + 1.0, 0, 2 * M_PI);

@@ -5,6 +5,7 @@
 #include <cairo.h>
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 
 struct Rgb {
@@ -61,6 +62,17 @@ void bevel(Canvas& c, int x, int y, int w, int h, Rgb light, Rgb dark, double st
 // (the interior is pure black so light-on-black glyphs sit in it seamlessly).
 void displayWell(Canvas& c, int x, int y, int w, int h);
 void roundedRect(cairo_t* cr, double x, double y, double w, double h, double r);
+
+// A stop of a vertical gradient: its offset, 0 at the top to 1 at the bottom.
+struct GradientStop {
+    double offset;
+    Rgb colour;
+};
+// Fills the current path with a vertical gradient from y0 down to y1; with
+// keepPath the path stays for a stroke.
+void gradientFill(cairo_t* cr, double y0, double y1, std::initializer_list<GradientStop> stops, bool keepPath);
+// Strokes the current path one pixel wide.
+void outline(cairo_t* cr, Rgb colour, double alpha = 1.0);
 // A slotted screw head centred at cx, cy.
 void screw(cairo_t* cr, double cx, double cy, double radius, double angle);
 

@@ -8,12 +8,7 @@ namespace {
 
 void emblem(cairo_t* cr, double x, double y, double size) {
     roundedRect(cr, x, y, size, size, size * 0.16);
-    cairo_pattern_t* g = cairo_pattern_create_linear(0, y, 0, y + size);
-    cairo_pattern_add_color_stop_rgb(g, 0, 0.82, 0.83, 0.85);
-    cairo_pattern_add_color_stop_rgb(g, 1, 0.42, 0.43, 0.46);
-    cairo_set_source(cr, g);
-    cairo_fill(cr);
-    cairo_pattern_destroy(g);
+    gradientFill(cr, y, y + size, {{0, {0.82, 0.83, 0.85}}, {1, {0.42, 0.43, 0.46}}}, false);
     double inset = size * 0.12;
     roundedRect(cr, x + inset, y + inset, size - 2 * inset, size - 2 * inset, size * 0.08);
     setColour(cr, {0.05, 0.05, 0.06});

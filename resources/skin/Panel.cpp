@@ -154,15 +154,8 @@ void logo(Canvas& c) {
     const Rect& l = kLogo;
     cairo_t* cr = c.cr;
     roundedRect(cr, l.x + 0.5, P + l.y + 0.5, l.w - 1, l.h - 1, 3);
-    cairo_pattern_t* g = cairo_pattern_create_linear(0, P + l.y, 0, P + l.y + l.h);
-    cairo_pattern_add_color_stop_rgb(g, 0, 0.80, 0.81, 0.83);
-    cairo_pattern_add_color_stop_rgb(g, 1, 0.46, 0.47, 0.50);
-    cairo_set_source(cr, g);
-    cairo_fill_preserve(cr);
-    cairo_pattern_destroy(g);
-    cairo_set_line_width(cr, 1);
-    setColour(cr, {0.08, 0.08, 0.09});
-    cairo_stroke(cr);
+    gradientFill(cr, P + l.y, P + l.y + l.h, {{0, {0.80, 0.81, 0.83}}, {1, {0.46, 0.47, 0.50}}}, true);
+    outline(cr, {0.08, 0.08, 0.09});
     roundedRect(cr, l.x + 3, P + l.y + 3, l.w - 6, l.h - 6, 2);
     setColour(cr, {0.07, 0.07, 0.08});
     cairo_fill(cr);
@@ -193,15 +186,8 @@ void eqTab(Canvas& c, PanelBackdrops& keep) {
     cairo_curve_to(cr, t.x + t.w - 2, P + t.y + 0.5, t.x + t.w - 0.5, P + t.y + 3, t.x + t.w - 0.5, P + t.y + 6);
     cairo_line_to(cr, t.x + t.w - 0.5, P + t.y + t.h);
     cairo_close_path(cr);
-    cairo_pattern_t* g = cairo_pattern_create_linear(0, P + t.y, 0, P + t.y + t.h);
-    cairo_pattern_add_color_stop_rgb(g, 0, 0.15, 0.155, 0.17);
-    cairo_pattern_add_color_stop_rgb(g, 1, 0.09, 0.095, 0.105);
-    cairo_set_source(cr, g);
-    cairo_fill_preserve(cr);
-    cairo_pattern_destroy(g);
-    cairo_set_line_width(cr, 1);
-    setColour(cr, {0, 0, 0}, 0.7);
-    cairo_stroke(cr);
+    gradientFill(cr, P + t.y, P + t.y + t.h, {{0, {0.15, 0.155, 0.17}}, {1, {0.09, 0.095, 0.105}}}, true);
+    outline(cr, {0, 0, 0}, 0.7);
     // Fold arrow right of the label.
     cairo_move_to(cr, 29, P + 123);
     cairo_line_to(cr, 35, P + 123);

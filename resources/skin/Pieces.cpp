@@ -83,16 +83,9 @@ void eqTrackInterior(Canvas& c, int x, int y, int width) {
 void sliderKnob(Canvas& c, int x, int y, bool atCentre) {
     vector(c, x, y, 19, 13, [&](cairo_t* cr) {
         roundedRect(cr, x + 0.5, y + 0.5, 18, 12, 2.2);
-        cairo_pattern_t* g = cairo_pattern_create_linear(0, y, 0, y + 13);
-        cairo_pattern_add_color_stop_rgb(g, 0, 0.93, 0.94, 0.95);
-        cairo_pattern_add_color_stop_rgb(g, 0.45, 0.70, 0.71, 0.74);
-        cairo_pattern_add_color_stop_rgb(g, 1, 0.38, 0.39, 0.42);
-        cairo_set_source(cr, g);
-        cairo_fill_preserve(cr);
-        cairo_pattern_destroy(g);
-        cairo_set_line_width(cr, 1);
-        setColour(cr, {0.05, 0.05, 0.06});
-        cairo_stroke(cr);
+        gradientFill(cr, y, y + 13, {{0, {0.93, 0.94, 0.95}}, {0.45, {0.70, 0.71, 0.74}}, {1, {0.38, 0.39, 0.42}}},
+                     true);
+        outline(cr, {0.05, 0.05, 0.06});
         // Grip grooves either side of the index line.
         for (double gx : {4.5, 6.5, 12.5, 14.5}) {
             cairo_move_to(cr, x + gx, y + 3);
