@@ -12,6 +12,8 @@ constexpr float kTwoPi = 6.2831855f;
 const double kSqrt2 = std::sqrt(2.0);
 const double kMaxHighPassAngle = 0.499 * 3.141592653589793;
 
+}  // namespace
+
 void store(HighPassSection& section, const HighPassCoefficients& c) {
     section.b0 = c.b0;
     section.b1 = c.b1;
@@ -26,7 +28,6 @@ void store(NotchSection& section, const NotchCoefficients& c) {
     section.a1 = c.a1;
     section.a2 = c.a2;
 }
-}  // namespace
 
 HighPassCoefficients butterworthHighPass(float freq, float sampleRate) {
     // Past Nyquist the tangent turns negative and the poles leave the unit

@@ -1,6 +1,7 @@
 // The derived values, as pure functions of the internal parameter values and
 // the sample rate. Intermediates are carried in double; results are floats.
 #pragma once
+#include "engine/ChannelState.h"
 
 struct HighPassCoefficients {
     float b0, b1, b2, a1, a2;
@@ -15,6 +16,10 @@ HighPassCoefficients butterworthHighPass(float freq, float sampleRate);
 
 // Notch with zeros on the unit circle at freq and poles at radius 0.945.
 NotchCoefficients midNotch(float freq, float sampleRate);
+
+// Coefficients into a filter section.
+void store(HighPassSection& section, const HighPassCoefficients& c);
+void store(NotchSection& section, const NotchCoefficients& c);
 
 // Drive gain: the level-scale amplitude three positions above Limiter Gain.
 float limiterGainFor(float limiterGain);

@@ -32,15 +32,6 @@ bool sameHistory(const NotchSection& a, const NotchSection& b) {
            sameBits(a.y1, b.y1);
 }
 
-void setHighPass(HighPassSection& s, float freq) {
-    const HighPassCoefficients c = butterworthHighPass(freq, kRate);
-    s.b0 = c.b0;
-    s.b1 = c.b1;
-    s.b2 = c.b2;
-    s.a1 = c.a1;
-    s.a2 = c.a2;
-}
-
 // The two channels get different corner frequencies and start histories,
 // so a lane that reads the other channel's state shows.
 struct EqPair {
@@ -51,13 +42,9 @@ struct EqPair {
     EqPair() {
         const float bassFreq[2] = {100.0f, 240.0f}, midFreq[2] = {800.0f, 2500.0f}, trebleFreq[2] = {3000.0f, 9000.0f};
         for (int c = 0; c < 2; ++c) {
-            setHighPass(ch[c].bassHighPass, bassFreq[c]);
-            const NotchCoefficients n = midNotch(midFreq[c], kRate);
-            ch[c].midNotch.b0 = n.b0;
-            ch[c].midNotch.b1 = n.b1;
-            ch[c].midNotch.a1 = n.a1;
-            ch[c].midNotch.a2 = n.a2;
-            setHighPass(treble[c], trebleFreq[c]);
+            store(ch[c].bassHighPass, butterworthHighPass(bassFreq[c], kRate));
+            store(ch[c].midNotch, midNotch(midFreq[c], kRate));
+            store(treble[c], butterworthHighPass(trebleFreq[c], kRate));
         }
         ch[1].bassHighPass.x1 = 0.5f;
         ch[1].bassHighPass.y1 = -0.25f;

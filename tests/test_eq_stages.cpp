@@ -15,28 +15,14 @@ constexpr float kRate = 44100.0f;
 
 ChannelState eqChannel(float bassFreq, float midFreq) {
     ChannelState ch{};
-    const HighPassCoefficients hp = butterworthHighPass(bassFreq, kRate);
-    ch.bassHighPass.b0 = hp.b0;
-    ch.bassHighPass.b1 = hp.b1;
-    ch.bassHighPass.b2 = hp.b2;
-    ch.bassHighPass.a1 = hp.a1;
-    ch.bassHighPass.a2 = hp.a2;
-    const NotchCoefficients nc = midNotch(midFreq, kRate);
-    ch.midNotch.b0 = nc.b0;
-    ch.midNotch.b1 = nc.b1;
-    ch.midNotch.a1 = nc.a1;
-    ch.midNotch.a2 = nc.a2;
+    store(ch.bassHighPass, butterworthHighPass(bassFreq, kRate));
+    store(ch.midNotch, midNotch(midFreq, kRate));
     return ch;
 }
 
 HighPassSection trebleSection(float freq) {
     HighPassSection s{};
-    const HighPassCoefficients hp = butterworthHighPass(freq, kRate);
-    s.b0 = hp.b0;
-    s.b1 = hp.b1;
-    s.b2 = hp.b2;
-    s.a1 = hp.a1;
-    s.a2 = hp.a2;
+    store(s, butterworthHighPass(freq, kRate));
     return s;
 }
 
