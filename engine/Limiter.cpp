@@ -27,12 +27,15 @@ int32_t rampLength(float rampFactor) {
 }
 
 // Triangular weight of step j in a window of N + 1 steps: 4 * min(m, 1 - m)
-// with m = j / N, and 1.0 for N = 0. The table covers N up to 210; longer
-// segments get the same weight computed directly.
+// with m = j / N, and 1.0 for N = 0. The table covers N up to 210. Longer
+// segments get the same triangle scaled by 210 / N, so that a segment sinks
+// in total no more than a 210-sample one: otherwise a bass half-wave (or any
+// half-wave at a high sample rate) would sink by 0.001 x N and fall silent.
 float triangleWeight(int64_t j, int64_t N) {
     if (N < kWindowSize) return triangleWindow[j][N];
     const double m = double(j) / double(N);
-    return float(m <= 0.5 ? 4.0 * m : 4.0 * (1.0 - m));
+    const double scale = double(kWindowSize - 1) / double(N);
+    return float((m <= 0.5 ? 4.0 * m : 4.0 * (1.0 - m)) * scale);
 }
 
 // Falling mode: the running gain sinks with the window weight, never below 0.

@@ -3,6 +3,7 @@
 // questions, meters, and the guards for long blocks and bad input.
 #include <cmath>
 #include <limits>
+#include <utility>
 #include <vector>
 
 #include "engine/Flush.h"
@@ -60,6 +61,25 @@ TEST_CASE("engine.driver", "Full limits a 2.0 sine to full scale per half-wave, 
             // With the soft knee in front the peak is still held at full scale.
             CHECK(signals::peak(out.left, 3000, in.size()) <= og);
         }
+    }
+}
+
+TEST_CASE("engine.driver", "falling modes keep long half-waves within a few dB of Full at any sample rate") {
+    // A bass sine driven +10 dB: half-waves of 441 (44.1 kHz) and 480 (96 kHz) samples.
+    const std::pair<float, double> cases[] = {{44100.0f, 882.0}, {96000.0f, 960.0}};
+    for (const auto& [rate, period] : cases) {
+        auto rms = [&](int alg) {
+            Rig rig(rate, 512);
+            rig.set(kAlgorithm, float(alg));
+            rig.set(kLimiterGain, 306.0f);
+            const auto in = signals::sineWave(30000, period, 0.9);
+            const auto out = rig.run(in, in, {512});
+            double sum = 0.0;
+            for (size_t i = 10000; i < out.left.size(); ++i) sum += double(out.left[i]) * out.left[i];
+            return 10.0 * std::log10(sum / double(out.left.size() - 10000));
+        };
+        const double full = rms(0);
+        for (int alg : {2, 5}) CHECK(std::fabs(rms(alg) - full) < 3.5);
     }
 }
 
