@@ -6,12 +6,9 @@
 #include <cstring>
 
 #include "editor/SkinLayout.h"
-#include "engine/MaximizerEffect.h"
-#include "engine/Truncate.h"
 
 int32_t editorClassUsers = 0;
 const int16_t editorHeights[2] = {skin::kCompactHeight, skin::kFullHeight};
-ERect editorRect = {0, 0, skin::kCompactHeight, skin::kWidth};
 const char* const kEditorClassName = "Hokclass";
 const char* const kEditorWindowTitle = "Hok";
 
@@ -19,19 +16,18 @@ namespace {
 constexpr uintptr_t kTimerId = 1;
 constexpr uint32_t kTimerPeriodMs = 50;
 
-// Start-up parameter values in internal units, indices 0 to 16.
-constexpr float kStartValues[kNumParams] = {207.0f, 150.0f, 196.0f, 3.0f,   2.0f,   1.0f,    0.0f, 141.0f, 141.0f,
-                                            141.0f, 100.0f, 800.0f, 3000.0f, 1.0f, 0.0f, 1.0f, 0.0f};
+int16_t heightFor(float eqDisplay) { return editorHeights[eqSectionOpen(eqDisplay) ? 1 : 0]; }
 
-int16_t heightFor(float eqDisplay) { return editorHeights[truncateToIndex(eqDisplay, 1)]; }
+// The platform hands every message of an editor window here.
+platform::MessageResult windowProc(platform::WindowHandle window, platform::WindowMessage message, uintptr_t timer,
+                                   int32_t packedPosition) {
+    auto* editor = static_cast<MaximizerEditor*>(platform::currentPlatform().userData(window));
+    if (!editor || !editor->host) return {};
+    return editor->handleMessage(message, timer, packedPosition);
+}
 }  // namespace
 
-MaximizerEditor::MaximizerEditor(MaximizerEffect* p) : AEffEditor(p), plugin(p) {
-    if (plugin) {
-        plugin->setEditor(this);
-        plugin->editorView = this;
-    }
-}
+MaximizerEditor::MaximizerEditor(MaximizerEngine& e, EditorLink& l) : engine(e), link(l) {}
 
 // Closing first keeps no window or timer pointing at a freed editor.
 MaximizerEditor::~MaximizerEditor() { close(); }
@@ -39,30 +35,22 @@ MaximizerEditor::~MaximizerEditor() { close(); }
 void MaximizerEditor::reset() {
     isOpen = 0;
     dragMode = kDragNone;
-    for (int i = 0; i < kNumParams; ++i) plugin->paramValue[i] = kStartValues[i];
-    plugin->channelPanelOpen = 0;
-    plugin->channelPanelFrame = 0;
-    for (int c = 0; c < 2; ++c) {
-        plugin->reductionMeter[c] = 1.0f;
-        plugin->peakMeter[c] = 0.0f;
-        plugin->peakFallSpeed[c] = 0.0f;
-    }
+    for (int i = 0; i < kNumParams; ++i) engine.setValue(i, kParameters[i].defaultValue);
+    channelPanelOpen = 0;
+    channelPanelFrame = 0;
+    for (MeterReading& m : meter) m = {0.0f, 0.0f, 1.0f};
+    meterEpoch = engine.meters().epoch();
 }
 
-VstInt32 MaximizerEditor::getRect(ERect** rect) {
-    editorRect.bottom = heightFor(plugin->paramValue[kEqDisplay]);
-    if (rect) *rect = &editorRect;
-    return 1;
-}
+int32_t MaximizerEditor::height() const { return heightFor(engine.value(kEqDisplay)); }
 
-VstInt32 MaximizerEditor::open(void* parent) {
+bool MaximizerEditor::open(void* parent) {
     close();  // a second open without a close moves the editor to the new parent
-    systemWindow = parent;
     host = &platform::currentPlatform();
 
+    platform::setEditorWindowProc(windowProc);
     if (++editorClassUsers == 1) host->registerWindowClass(kEditorClassName);
-    window = host->createChildWindow(kEditorClassName, kEditorWindowTitle, parent, skin::kWidth,
-                                     heightFor(plugin->paramValue[kEqDisplay]));
+    window = host->createChildWindow(kEditorClassName, kEditorWindowTitle, parent, skin::kWidth, height());
     if (window) {
         host->setUserData(window, this);
         if (loadSkin()) timerId = host->startTimer(window, kTimerId, kTimerPeriodMs);
@@ -70,12 +58,12 @@ VstInt32 MaximizerEditor::open(void* parent) {
     if (!window || !skin || timerId == 0) {
         // Leave nothing half made: a closed editor paints and ticks nothing.
         releaseWindowResources();
-        return 0;
+        return false;
     }
     uiThread = std::this_thread::get_id();
     fitPending = false;
     isOpen = 1;
-    return 1;
+    return true;
 }
 
 bool MaximizerEditor::loadSkin() {
@@ -103,10 +91,6 @@ void MaximizerEditor::releaseWindowResources() {
     // `window` keeps its stale value; isOpen guards every use.
 }
 
-void MaximizerEditor::idle() {}
-void MaximizerEditor::update() {}
-void MaximizerEditor::setParameterNotice(VstInt32, float) {}
-
 void MaximizerEditor::timerTick() {
     if (isOpen != 1) return;
     if (fitPending) fitHostWindow();
@@ -127,7 +111,7 @@ void MaximizerEditor::fitHostWindow() {
     fitPending = false;
     platform::Platform& p = *host;
     const int32_t width = skin::kWidth;
-    const int32_t height = heightFor(plugin->paramValue[kEqDisplay]);
+    const int32_t height = this->height();
     const int32_t frame = 2 * p.dialogFrameHeight();
     constexpr int32_t kMaxExcess = 80;
 
@@ -199,13 +183,3 @@ platform::MessageResult MaximizerEditor::handleMessage(platform::WindowMessage m
     }
     return {};
 }
-
-namespace platform {
-
-MessageResult editorWindowProc(WindowHandle window, WindowMessage message, uintptr_t timer, int32_t packedPosition) {
-    auto* editor = static_cast<MaximizerEditor*>(currentPlatform().userData(window));
-    if (!editor || !editor->host) return {};
-    return editor->handleMessage(message, timer, packedPosition);
-}
-
-}  // namespace platform

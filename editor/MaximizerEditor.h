@@ -1,14 +1,15 @@
-// The plug-in's own window. Interface used by the engine; the editor's
-// painting, mouse handling and platform layer live beside it.
+// The plug-in's own window, free of any plug-in format: it reads the
+// engine's values and meters, tells the format of the user's changes through
+// an EditorLink, and draws through the platform layer. Painting and mouse
+// handling live beside it.
 #pragma once
 #include <cstdint>
 #include <thread>
 
-#include "editor/AEffEditor.h"
-#include "engine/Relaxed.h"
+#include "editor/EditorLink.h"
+#include "editor/MeterBallistics.h"
+#include "engine/Engine.h"
 #include "platform/Platform.h"
-
-class MaximizerEffect;
 
 // The kinds of numeric readout drawNumber paints.
 enum class NumberKind : uint8_t { Decibels, Percent, Hertz, Infinite };
@@ -30,16 +31,19 @@ enum DragMode : uint8_t {
     kDragMidFreq = 13,
 };
 
-class MaximizerEditor : public AEffEditor {
+class MaximizerEditor {
 public:
-    explicit MaximizerEditor(MaximizerEffect* plugin);
-    ~MaximizerEditor() override;
-    VstInt32 getRect(ERect** rect) override;
-    VstInt32 open(void* ptr) override;
-    void close() override;
-    void idle() override;
-    void update() override;
-    virtual void setParameterNotice(VstInt32 index, float value);  // 7: does nothing, never called
+    MaximizerEditor(MaximizerEngine& engine, EditorLink& link);
+    ~MaximizerEditor();
+    MaximizerEditor(const MaximizerEditor&) = delete;
+    MaximizerEditor& operator=(const MaximizerEditor&) = delete;
+
+    // Opens the window as a child of the host's `parent`; false when it
+    // cannot, with nothing left half made. A second open moves it.
+    bool open(void* parent);
+    void close();
+    // The window height for the current EQ Display value.
+    int32_t height() const;
 
     // Idle state and the start-up parameter values, meters and channel panel.
     void reset();
@@ -64,7 +68,8 @@ public:
     void onCaptureLost();
     void applyDrag();
 
-    MaximizerEffect* plugin;
+    MaximizerEngine& engine;
+    EditorLink& link;
     platform::WindowHandle window = nullptr;
     int16_t mouseX = 0;
     int16_t mouseY = 0;
@@ -82,8 +87,17 @@ public:
     std::thread::id uiThread;
     Relaxed<bool> fitPending = false;
 
+    // Editor state that outlives the window: the channel panel and its lid
+    // animation, and the meters as painted (their ballistics run here, on
+    // what the engine published since the last frame).
+    int32_t channelPanelOpen = 0;
+    int8_t channelPanelFrame = 0;
+    MeterReading meter[2] = {{0.0f, 0.0f, 1.0f}, {0.0f, 0.0f, 1.0f}};
+    uint32_t meterEpoch = 0;
+
 private:
     void recordPosition(int32_t packedPosition);
+    void takeMeters();
     void changeParameter(int32_t index, float value);
     float parameter(int32_t index) const;
     int32_t parameterCode(int32_t index) const;
@@ -94,6 +108,5 @@ private:
 // Process-wide editor state.
 extern int32_t editorClassUsers;
 extern const int16_t editorHeights[2];
-extern ERect editorRect;
 extern const char* const kEditorClassName;
 extern const char* const kEditorWindowTitle;

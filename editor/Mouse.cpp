@@ -4,8 +4,6 @@
 #include <cmath>
 
 #include "editor/MaximizerEditor.h"
-#include "engine/MaximizerEffect.h"
-#include "engine/Truncate.h"
 
 namespace {
 
@@ -60,13 +58,13 @@ constexpr Hit kLeftHits[] = {
 constexpr Hit kRightHits[] = {
     {33, 430, 39, 89, Action::StartDrag, kLimiterGain, kDragLimiterGain, 0, kAlways, 0},
     {437, 481, 45, 60, Action::StartDragAnchored, kLimiterGain, kDragLimiterGainFine, 0, kAlways, 0},
-    {438, 480, 74, 87, Action::Reset, kOutGain, 0, 196.0f, kAlways, -1},
+    {438, 480, 74, 87, Action::Reset, kOutGain, 0, kOutGainUnity, kAlways, -1},
     {279, 481, 106, 123, Action::StepAlgorithm, kAlgorithm, 0, 0, kAlways, -1},
-    {67, 242, 111, 119, Action::Reset, kDullSharp, 0, 150.0f, kAlways, -1},
+    {67, 242, 111, 119, Action::Reset, kDullSharp, 0, kParameters[kDullSharp].defaultValue, kAlways, -1},
     {46, 454, 141, 154, Action::Reset, kBodyBoost, 0, 0.0f, kAlways, -1},
-    {46, 347, 158, 171, Action::Reset, kBassBoost, 0, 141.0f, kAlways, -1},
-    {46, 347, 175, 188, Action::Reset, kMidBoost, 0, 141.0f, kAlways, -1},
-    {46, 347, 192, 205, Action::Reset, kHiBoost, 0, 141.0f, kAlways, -1},
+    {46, 347, 158, 171, Action::Reset, kBassBoost, 0, kNeutralBoost, kAlways, -1},
+    {46, 347, 175, 188, Action::Reset, kMidBoost, 0, kNeutralBoost, kAlways, -1},
+    {46, 347, 192, 205, Action::Reset, kHiBoost, 0, kNeutralBoost, kAlways, -1},
     {0, 37, 117, 132, Action::Toggle, kEqOnOff, 0, 0, kAlways, -1},
 };
 
@@ -76,29 +74,34 @@ enum class Rule : uint8_t {
     Fine,        // anchor value + 0.4149 × (x - anchor x), fraction kept
 };
 
+// A drag moves its parameter between the parameter's floor and its max;
+// the left button's Limiter Gain gestures stop at 208 instead of the floor,
+// and the right button's fine gesture has no lower stop.
 struct Gesture {
     int32_t param;  // -1: the gesture changes nothing
     Rule rule;
     int32_t offsetOrScale;
-    float lowerLeft, lowerRight, upper;  // lower bound by the button that started it
+    float lowerLeft, lowerRight;  // lower bound by the button that started it
+    float upper() const { return kParameters[param].max; }
 };
 
 constexpr float kNoBound = -INFINITY;
+constexpr float floorOf(int32_t param) { return kParameters[param].lowest; }
 constexpr Gesture kGestures[14] = {
-    {-1, Rule::Offset, 0, 0, 0, 0},                                // 0 none
-    {kLimiterGain, Rule::Offset, 35, 208.0f, 8.0f, 393.0f},        // 1
-    {-1, Rule::Offset, 0, 0, 0, 0},                                // 2 unused
-    {-1, Rule::Offset, 0, 0, 0, 0},                                // 3 credits
-    {kHiBoost, Rule::Offset, 56, 0.0f, 0.0f, 282.0f},              // 4
-    {kLimiterGain, Rule::Fine, 0, 208.0f, kNoBound, 393.0f},       // 5
-    {kOutGain, Rule::Relative, 1, 0.0f, 0.0f, 196.0f},             // 6
-    {kDullSharp, Rule::Offset, 70, 0.0f, 0.0f, 162.0f},            // 7
-    {kBodyBoost, Rule::Offset, 56, 0.0f, 0.0f, 387.0f},            // 8
-    {kBassFreq, Rule::Relative, 1, 80.0f, 80.0f, 500.0f},          // 9
-    {kTrebleFreq, Rule::Relative, 10, 3000.0f, 3000.0f, 20000.0f}, // 10
-    {kBassBoost, Rule::Offset, 56, 0.0f, 0.0f, 282.0f},            // 11
-    {kMidBoost, Rule::Offset, 56, 0.0f, 0.0f, 282.0f},             // 12
-    {kMidFreq, Rule::Relative, 10, 500.0f, 500.0f, 3000.0f},       // 13
+    {-1, Rule::Offset, 0, 0, 0},                                                // 0 none
+    {kLimiterGain, Rule::Offset, 35, 208.0f, floorOf(kLimiterGain)},            // 1
+    {-1, Rule::Offset, 0, 0, 0},                                                // 2 unused
+    {-1, Rule::Offset, 0, 0, 0},                                                // 3 credits
+    {kHiBoost, Rule::Offset, 56, 0.0f, 0.0f},                                   // 4
+    {kLimiterGain, Rule::Fine, 0, 208.0f, kNoBound},                            // 5
+    {kOutGain, Rule::Relative, 1, 0.0f, 0.0f},                                  // 6
+    {kDullSharp, Rule::Offset, 70, 0.0f, 0.0f},                                 // 7
+    {kBodyBoost, Rule::Offset, 56, 0.0f, 0.0f},                                 // 8
+    {kBassFreq, Rule::Relative, 1, floorOf(kBassFreq), floorOf(kBassFreq)},     // 9
+    {kTrebleFreq, Rule::Relative, 10, floorOf(kTrebleFreq), floorOf(kTrebleFreq)},  // 10
+    {kBassBoost, Rule::Offset, 56, 0.0f, 0.0f},                                 // 11
+    {kMidBoost, Rule::Offset, 56, 0.0f, 0.0f},                                  // 12
+    {kMidFreq, Rule::Relative, 10, floorOf(kMidFreq), floorOf(kMidFreq)},       // 13
 };
 
 bool inside(const Hit& h, int32_t x, int32_t y) { return x >= h.x0 && x <= h.x1 && y >= h.y0 && y <= h.y1; }
@@ -108,7 +111,6 @@ bool inside(const Hit& h, int32_t x, int32_t y) { return x >= h.x0 && x <= h.x1 
 // The actions of both hit tables, with access to the editor's state.
 struct EditorActions {
     static void act(MaximizerEditor& e, const Hit& h, bool leftButton) {
-        MaximizerEffect& p = *e.plugin;
         switch (h.action) {
             case Action::StartDragAnchored:
                 e.dragAnchorX = e.mouseX;
@@ -119,15 +121,15 @@ struct EditorActions {
                 if (h.byLeft >= 0) e.dragByLeftButton = static_cast<uint8_t>(h.byLeft);
                 break;
             case Action::StepAlgorithm: stepAlgorithm(e, leftButton); break;
-            case Action::ToggleLid: p.channelPanelOpen = p.channelPanelOpen ^ 1; break;
+            case Action::ToggleLid: e.channelPanelOpen ^= 1; break;
             case Action::Toggle: e.changeParameter(h.param, float(e.parameterCode(h.param) ^ 1)); break;
             case Action::ToggleEqDisplay:
-                e.changeParameter(h.param, float(e.parameterCode(h.param) ^ 1));
+                e.changeParameter(h.param, eqSectionOpen(e.parameter(h.param)) ? 0.0f : 1.0f);
                 e.fitHostWindow();
                 break;
             case Action::ToggleAutoSelect:
                 e.changeParameter(h.param, float(e.parameterCode(h.param) ^ 1));
-                if (e.parameterCode(h.param) == 1) p.reportChannelMode = 1;
+                if (e.parameterCode(h.param) == 1) e.link.recheckChannels();
                 break;
             case Action::ForceChannels: e.changeParameter(h.param, float(h.arg)); break;
             case Action::Reset: e.changeParameter(h.param, h.value); break;
@@ -157,9 +159,8 @@ struct EditorActions {
     static bool allowed(const MaximizerEditor& e, Condition c) {
         switch (c) {
             case kAlways: return true;
-            case kPanelOpen: return e.plugin->channelPanelOpen == 1;
-            case kPanelOpenManual:
-                return e.plugin->channelPanelOpen == 1 && e.parameterCode(kAutoSelectChannels) == 0;
+            case kPanelOpen: return e.channelPanelOpen == 1;
+            case kPanelOpenManual: return e.channelPanelOpen == 1 && e.parameterCode(kAutoSelectChannels) == 0;
         }
         return false;
     }
@@ -179,30 +180,25 @@ void MaximizerEditor::recordPosition(int32_t packed) {
     mouseY = static_cast<int16_t>((static_cast<uint32_t>(packed) >> 16) & 0xFFFF);
 }
 
-float MaximizerEditor::parameter(int32_t index) const { return plugin->paramValue[index]; }
-int32_t MaximizerEditor::parameterCode(int32_t index) const { return truncateToInt(plugin->paramValue[index]); }
+float MaximizerEditor::parameter(int32_t index) const { return engine.value(index); }
+int32_t MaximizerEditor::parameterCode(int32_t index) const { return truncateToInt(engine.value(index)); }
 
-// Write the value, then tell the host: reportParameter passes value / max
-// through setParameterAutomated and so through the parameter setter. The
-// caller recomputes the coefficients.
-void MaximizerEditor::changeParameter(int32_t index, float value) {
-    plugin->paramValue[index] = value;
-    plugin->reportParameter(index);
-}
+// The plug-in format stores the value, recomputes and tells the host.
+void MaximizerEditor::changeParameter(int32_t index, float value) { link.changeParameter(index, value); }
 
 void MaximizerEditor::onMouseMove(int32_t packed) { recordPosition(packed); }
 
 void MaximizerEditor::onLeftButtonDown(int32_t packed) {
     recordPosition(packed);
     if (dragMode == kDragNone) EditorActions::press(*this, kLeftHits, true);
-    plugin->updateCoefficients();
+    engine.updateCoefficients();
 }
 
 void MaximizerEditor::onRightButtonDown(int32_t packed) {
     recordPosition(packed);
     if (dragMode != kDragNone) return;
     EditorActions::press(*this, kRightHits, false);
-    plugin->updateCoefficients();
+    engine.updateCoefficients();
 }
 
 void MaximizerEditor::onLeftButtonUp() { dragMode = kDragNone; }
@@ -224,7 +220,7 @@ void MaximizerEditor::applyDrag() {
     }
     const float lower = dragByLeftButton == 1 ? g.lowerLeft : g.lowerRight;
     if (v < lower) v = lower;
-    if (v > g.upper) v = g.upper;
+    if (v > g.upper()) v = g.upper();
     changeParameter(g.param, static_cast<float>(v));
-    plugin->updateCoefficients();
+    engine.updateCoefficients();
 }

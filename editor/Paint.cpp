@@ -7,8 +7,8 @@
 #include "editor/MaximizerEditor.h"
 #include "editor/MeterBallistics.h"
 #include "editor/SkinLayout.h"
-#include "engine/MaximizerEffect.h"
 #include "engine/Tables.h"
+#include "engine/Text.h"
 #include "engine/Truncate.h"
 
 namespace {
@@ -26,7 +26,7 @@ struct AlgorithmName {
     Placement parts[3];
     int count;
 };
-constexpr AlgorithmName kAlgorithmNames[3] = {
+constexpr AlgorithmName kAlgorithmGlyphs[3] = {
     {{{skin::kFullGlyph, 292}, {skin::kTransientAlgorithmGlyph, 321}, {}}, 2},
     {{{skin::kSmoothGlyph, 287}, {skin::kTransientAlgorithmGlyph, 327}, {}}, 2},
     {{{skin::kSmoothGlyph, 287}, {skin::kFallingGlyph, 327}, {skin::kAlgorithmGlyph, 374}}, 3},
@@ -83,13 +83,13 @@ void MaximizerEditor::paint() {
     const int32_t force = parameterCode(kForceChannels);
     if (force >= 0 && force <= 2) draw(skin::kLampLit, kForceLampX[force], kLampRow);
 
-    const bool eqShown = parameterCode(kEqDisplay) == 1;
+    const bool eqShown = eqSectionOpen(parameter(kEqDisplay));
     if (dragMode == kDragCredits) {
         // The credits freeze meters, ballistics and lid until the button is released.
         draw(eqShown ? skin::kCreditsFull : skin::kCreditsCompact, 0, 0);
     } else {
         // Lid: slides two frames per paint toward the panel's open state.
-        int32_t f = std::clamp<int32_t>(plugin->channelPanelFrame, 0, skin::kLidOpenFrame);
+        int32_t f = std::clamp<int32_t>(channelPanelFrame, 0, skin::kLidOpenFrame);
         if (f != skin::kLidOpenFrame) {
             if (f == 0)
                 draw(skin::kLidCover, 5, 5);
@@ -97,20 +97,22 @@ void MaximizerEditor::paint() {
                 drawPart(skin::kLidCover, 311, 20 - f, 6, 5 + f);
             draw(skin::lidKnobFrame(f), 6, 6);
         }
-        f = plugin->channelPanelOpen == 1 ? std::min<int32_t>(f + 2, skin::kLidOpenFrame) : std::max(f - 2, 0);
-        plugin->channelPanelFrame = static_cast<int8_t>(f);
+        f = channelPanelOpen == 1 ? std::min<int32_t>(f + 2, skin::kLidOpenFrame) : std::max(f - 2, 0);
+        channelPanelFrame = static_cast<int8_t>(f);
 
+        takeMeters();
+        const Meters& meters = engine.meters();
         for (int c = 0; c < 2; ++c) {
             // Reduction bar: black from the left, so the lit part grows leftwards from 0 dB.
-            const int32_t k = std::min(truncateToInt(double(plugin->reductionMeter[c]) * 1000000.0), kLevelTop);
+            const int32_t k = std::min(truncateToInt(double(meter[c].reduction) * 1000000.0), kLevelTop);
             if (k >= 1) p.fillBlack(skin, 33, kReductionRows[c], levelPixels[k], 5);
 
             // Knee gain line, growing right from 0 dB as the gain falls.
-            const int32_t g = std::min(truncateToInt((1.0 - double(plugin->currentGain[c])) * 1000.0), kOverTop);
+            const int32_t g = std::min(truncateToInt((1.0 - double(meters.kneeGain(c))) * 1000.0), kOverTop);
             if (g >= 1) drawPart(skin::kGainLine, std::max(0, overPixels[g] - kScaleZero), 1, 244, kGainLineRows[c]);
 
             // Peak bar on the level scale, or on the over scale above full scale.
-            const float v = plugin->peakMeter[c];
+            const float v = meter[c].peak;
             if (v <= 1.0f) {
                 const int32_t w = levelPixels[std::clamp(truncateToInt(double(v) * 1000000.0), 0, kLevelTop)];
                 if (w >= 2) drawPart(kPeakTracks[c], w - 1, 14, 34, kPeakRows[c]);
@@ -120,22 +122,12 @@ void MaximizerEditor::paint() {
             }
         }
 
-        for (int c = 0; c < 2; ++c) {
-            if (plugin->channelActive[c] != 1) continue;
-            const MeterReading m =
-                fallBack({plugin->peakMeter[c], plugin->peakFallSpeed[c], plugin->reductionMeter[c]});
-            plugin->peakMeter[c] = m.peak;
-            plugin->peakFallSpeed[c] = m.fallSpeed;
-            plugin->reductionMeter[c] = m.reduction;
-        }
+        for (int c = 0; c < 2; ++c)
+            if (meters.active(c) == 1) meter[c] = fallBack(meter[c]);
 
         // Solo: the silent channel's meters rest.
-        const int32_t solo = plugin->soloChannel;
-        if (solo == 1 || solo == 2) {
-            const int silent = solo == 1 ? 1 : 0;
-            plugin->peakMeter[silent] = 0.0f;
-            plugin->reductionMeter[silent] = 1.0f;
-        }
+        const int32_t solo = meters.solo();
+        if (solo == 1 || solo == 2) meter[solo == 1 ? 1 : 0] = {0.0f, 0.0f, 1.0f};
 
         // Limiter gain marker.
         const int32_t gain = parameterCode(kLimiterGain);
@@ -145,13 +137,13 @@ void MaximizerEditor::paint() {
 
         for (const KnobRow& knob : kKnobs) {
             const int32_t b = parameterCode(knob.param);
-            draw(b == 141 ? skin::kKnobAtCentre : skin::kKnobOffCentre, position(int64_t(b) + 46), knob.row);
+            draw(b == kNeutralBoost ? skin::kKnobAtCentre : skin::kKnobOffCentre, position(int64_t(b) + 46), knob.row);
         }
 
         draw(skin::kDullSharpMarker, position(int64_t(parameterCode(kDullSharp)) + 69), 112);
 
         const int32_t a = truncateToIndex(parameter(kAlgorithm), 5);
-        const AlgorithmName& name = kAlgorithmNames[a % 3];
+        const AlgorithmName& name = kAlgorithmGlyphs[a % 3];
         for (int i = 0; i < name.count; ++i) draw(name.parts[i].glyph, name.parts[i].x, kAlgorithmRow);
         const bool soft = a / 3 == 1;
         const int32_t s = truncateToIndex(parameter(kSoftKnee), 2);
@@ -161,15 +153,15 @@ void MaximizerEditor::paint() {
         if (parameterCode(kEqOnOff) == 0) draw(skin::kEqOffTab, 1, 118);
         if (parameterCode(kStereoLink) == 1) draw(skin::kLinkLit, 450, 85);
 
-        drawNumber(plugin->limiterGain, 441, 44, NumberKind::Decibels, 4);
-        drawNumber(double(plugin->outputGain) - double(0.00001f), 441, 69, NumberKind::Decibels, 4);
-        constexpr float kPerBody = 1.0f / 387.0f, kPerBoost = 1.0f / 141.0f;
+        drawNumber(engine.limiterGain(), 441, 44, NumberKind::Decibels, 4);
+        drawNumber(double(engine.outputGain()) - double(0.00001f), 441, 69, NumberKind::Decibels, 4);
+        constexpr float kPerBody = 1.0f / kParameters[kBodyBoost].max, kPerBoost = 1.0f / kNeutralBoost;
         drawNumber(double(parameter(kBodyBoost)) * kPerBody * 100.0, 460, 143, NumberKind::Percent, 4);
         for (const BoostReadout& r : kBoostReadouts) {
             const float value = parameter(r.param);
             const int32_t b = parameterCode(r.param);
-            if (b >= 141)
-                drawNumber((double(value) - 141.0) * kPerBoost * 100.0, 355, r.row, NumberKind::Percent, 4);
+            if (b >= kNeutralBoost)
+                drawNumber((double(value) - kNeutralBoost) * kPerBoost * 100.0, 355, r.row, NumberKind::Percent, 4);
             else if (b > 0)
                 drawNumber(double(value) * kPerBoost, 355, r.row, NumberKind::Decibels, 4);
             else
@@ -189,9 +181,9 @@ void MaximizerEditor::drawNumber(double value, int32_t x, int32_t y, NumberKind 
 
     textBuffer[0] = 0;
     if (kind == NumberKind::Decibels)
-        plugin->float2string(static_cast<float>(20.0 * std::log10(value)), textBuffer, digitsUsed);
+        float2string(static_cast<float>(20.0 * std::log10(value)), textBuffer, digitsUsed);
     else if (kind != NumberKind::Infinite)
-        plugin->float2string(static_cast<float>(value), textBuffer, digitsUsed);
+        float2string(static_cast<float>(value), textBuffer, digitsUsed);
     textBuffer[sizeof textBuffer - 1] = 0;
     // A negative value that rounds to zero keeps its width but not its sign.
     if (std::strcmp(textBuffer, "-0:0") == 0) textBuffer[0] = '*';
@@ -214,4 +206,23 @@ void MaximizerEditor::drawNumber(double value, int32_t x, int32_t y, NumberKind 
     }
     constexpr skin::Rect kSuffix[4] = {skin::kDbGlyph, skin::kPercentGlyph, skin::kHzGlyph, skin::kInfGlyph};
     draw(kSuffix[static_cast<int>(kind)], x + pen, y);
+}
+
+// What the engine published since the last frame: a higher peak replaces the
+// painted one and stops its fall, a lower gain deepens the reduction. After a
+// restart of processing the meters rest.
+void MaximizerEditor::takeMeters() {
+    Meters& meters = engine.meters();
+    if (const uint32_t epoch = meters.epoch(); epoch != meterEpoch) {
+        meterEpoch = epoch;
+        for (MeterReading& m : meter) m = {0.0f, 0.0f, 1.0f};
+    }
+    for (int c = 0; c < 2; ++c) {
+        const MeterTake t = meters.take(c);
+        if (!(t.peak <= meter[c].peak)) {
+            meter[c].peak = t.peak;
+            meter[c].fallSpeed = 0.0f;
+        }
+        if (t.reduction < meter[c].reduction) meter[c].reduction = t.reduction;
+    }
 }

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "engine/MaximizerEffect.h"
+#include "engine/Engine.h"
 #include "engine/Tables.h"
 #include "engine/Truncate.h"
 
@@ -83,26 +83,24 @@ float outputGainFor(float outGain) {
 float bodyAmountFor(float bodyBoost) { return float(double(bodyBoost) * double(0.0025f)); }
 
 float trebleMixFor(float hiBoost) {
-    const double h = (double(hiBoost) - 141.0) * double(1.0f / 141.0f) * 282.0;
+    const double h = (double(hiBoost) - kNeutralBoost) * double(1.0f / kNeutralBoost) * double(kBoostSpan);
     return float(h * double(1.0f / 120.0f));
 }
 
-void MaximizerEffect::updateCoefficients() {
+void MaximizerEngine::updateCoefficients() {
     const float fs = sampleRateAtResume;
     const HighPassCoefficients treble = butterworthHighPass(paramValue[kTrebleFreq], fs);
     store(trebleHighPass[0], treble);
     store(trebleHighPass[1], treble);
-    if (channels) {
-        const HighPassCoefficients bass = butterworthHighPass(paramValue[kBassFreq], fs);
-        const NotchCoefficients mid = midNotch(paramValue[kMidFreq], fs);
-        for (int c = 0; c < 2; ++c) {
-            store(channels[c].bassHighPass, bass);
-            store(channels[c].midNotch, mid);
-        }
+    const HighPassCoefficients bass = butterworthHighPass(paramValue[kBassFreq], fs);
+    const NotchCoefficients mid = midNotch(paramValue[kMidFreq], fs);
+    for (int c = 0; c < 2; ++c) {
+        store(channels[c].bassHighPass, bass);
+        store(channels[c].midNotch, mid);
     }
-    limiterGain = limiterGainFor(paramValue[kLimiterGain]);
-    rampFactor = rampFactorFor(paramValue[kDullSharp]);
-    outputGain = outputGainFor(paramValue[kOutGain]);
-    bodyAmount = bodyAmountFor(paramValue[kBodyBoost]);
-    trebleMix = trebleMixFor(paramValue[kHiBoost]);
+    limiterGain_ = limiterGainFor(paramValue[kLimiterGain]);
+    rampFactor_ = rampFactorFor(paramValue[kDullSharp]);
+    outputGain_ = outputGainFor(paramValue[kOutGain]);
+    bodyAmount_ = bodyAmountFor(paramValue[kBodyBoost]);
+    trebleMix_ = trebleMixFor(paramValue[kHiBoost]);
 }

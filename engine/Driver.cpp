@@ -1,45 +1,26 @@
-// The block entry: channel selection, equaliser, drive and peak meters, soft
-// knee, limiter and smoother, output tap with stereo link and reduction
-// meters, output gain, and writing or adding into the host's buffers.
+// The block processing: equaliser, drive and peak meters, soft knee, limiter
+// and smoother, output tap with stereo link and reduction meters, output
+// gain, and writing or adding into the output buffers.
 #include <algorithm>
 #include <cmath>
 
 #include "engine/BlockOps.h"
 #include "engine/Flush.h"
-#include "engine/MaximizerEffect.h"
+#include "engine/Engine.h"
 #include "engine/Settle.h"
 #include "engine/Stages.h"
 #include "engine/Truncate.h"
 
 namespace {
 
-// Algorithm codes 0..5: Full, Smooth, Falling, Full SK, Smooth SK, Falling SK.
-struct AlgorithmRow {
-    int32_t softKnee;
-    bool falling;
-    bool smoothed;  // the output tap reads smoothGain instead of limitGain
-};
-constexpr AlgorithmRow kAlgorithms[6] = {
-    {0, false, false}, {0, false, true}, {0, true, true}, {1, false, false}, {1, false, false}, {1, true, false},
-};
-
-// Which channels a block processes and which outputs it writes. Mode is the
-// Force Channels code: 0 stereo, 1 left only, 2 right only.
-struct ChannelPlan {
-    int32_t mode;
-    int32_t active[2];
-    bool writeLeft, writeRight;
-};
-constexpr ChannelPlan kForcedPlans[3] = {{0, {1, 1}, true, true}, {1, {1, 0}, true, false}, {2, {0, 1}, false, true}};
-
-constexpr float kBoostScale = 1.0f / 282.0f;  // 0.003546099
+constexpr float kBoostScale = 1.0f / kBoostSpan;  // 0.003546099
 constexpr float kPeakCap = 10.0f;
 constexpr float kReductionFloor = 0.0001f;
 
 // Everything a block reads from the parameters and derived values, read once.
 struct BlockSettings {
     bool eqOn, bodyOn, bassOn, midOn, trebleOn;
-    float bodyAmount, bass, mid;
+    float bodyAmount, bass, mid, hiBoost, trebleMix;
     float limiterGain, outputGain, rampFactor;
     int32_t kneeSpeed;
     AlgorithmRow algorithm;
@@ -52,137 +33,55 @@ inline int32_t wrapAdvance(int32_t pos, int32_t n, int32_t length) { return (pos
 // filter and limiter state; then the usual flush.
 void copyInput(float* work, const float* in, int32_t n) { blockops::copySettled(work, in, n); }
 
-// Drive gain (a product that overflows counts as silence), then raise the
-// peak meter on the signed sample (negative samples never raise it; an
-// unordered meter is replaced).
-void driveAndMeter(float* work, int32_t n, float gain, Relaxed<float>& meter, Relaxed<float>& fallSpeed) {
+// Drive gain (a product that overflows counts as silence); the block's
+// highest signed sample, capped, goes to the peak meter.
+void driveAndMeter(float* work, int32_t n, float gain, Meters& meters, int c) {
     const float top = blockops::driveInPlace(work, n, gain);
-    float peak = meter;
-    if (top <= peak) return;  // no sample rises above the meter (an unordered meter goes on)
-    bool raised = false;
-    for (int32_t i = 0; i < n; ++i) {
-        const float v = work[i];
-        if (!(v <= peak)) {
-            peak = std::min(v, kPeakCap);
-            raised = true;
-        }
-    }
-    if (raised) {
-        meter = peak;
-        fallSpeed = 0.0f;
-    }
+    meters.raisePeak(c, std::min(top, kPeakCap));
 }
 
 void linkKneeGains(float* left, float* right, int32_t n) {
     for (int32_t i = 0; i < n; ++i) left[i] = right[i] = std::min(left[i], right[i]);
 }
 
-// Automatic selection: one shared input buffer means mono; otherwise the host
-// is asked about the pins (inputs 1 then 0, outputs 0 then 1). Differing
-// answers are asked again, pin 0 then 1, and the second answers count.
-ChannelPlan detectChannels(AudioEffect& fx, float** inputs, float** outputs) {
-    int32_t mode = 0;
-    if (inputs[0] == inputs[1]) {
-        mode = 1;
-    } else {
-        const bool in1 = fx.isInputConnected(1);
-        const bool in0 = fx.isInputConnected(0);
-        if (in0 != in1) {
-            const bool again0 = fx.isInputConnected(0);
-            const bool again1 = fx.isInputConnected(1);
-            // Second answers that agree leave stereo, so a channel is never
-            // both idle and processed.
-            if (again0 != again1) mode = again0 ? 1 : 2;
-        }
-    }
-    ChannelPlan plan = kForcedPlans[mode];
-    plan.writeLeft = plan.writeRight = true;
-    if (outputs[0] == outputs[1]) {
-        plan.writeRight = false;
-    } else {
-        const bool out0 = fx.isOutputConnected(0);
-        const bool out1 = fx.isOutputConnected(1);
-        if (out0 != out1) {
-            plan.writeLeft = fx.isOutputConnected(0);
-            plan.writeRight = fx.isOutputConnected(1);
-        }
-    }
-    return plan;
-}
-
-// Codes outside the list process stereo, as code 0 does.
-ChannelPlan forcedChannels(float code) {
-    const int32_t mode = truncateToInt(code);
-    return kForcedPlans[mode >= 0 && mode <= 2 ? mode : 0];
-}
-
 }  // namespace
 
-void MaximizerEffect::process(float** inputs, float** outputs, VstInt32 sampleFrames) {
-    accumulating = 1;
-    runBlock(inputs, outputs, sampleFrames);
-}
-
-void MaximizerEffect::processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) {
-    accumulating = 0;
-    runBlock(inputs, outputs, sampleFrames);
-}
-
-void MaximizerEffect::runBlock(float** inputs, float** outputs, VstInt32 sampleFrames) {
+void MaximizerEngine::process(const float* const* inputs, float* const* outputs, int32_t frames,
+                              const ChannelPlan& plan, bool accumulate) {
     if (resumed != 1) return;
-    const int32_t n = std::max<VstInt32>(sampleFrames, 0);
-    blockFrames = n;
-    inLeft = inputs[0];
-    inRight = inputs[1];
-    outLeft = outputs[0];
-    outRight = outputs[1];
-    denormalFloor = 0x1p-32f;
-
-    // Channel selection, once per host block.
-    const bool autoSelect = truncateToInt(paramValue[kAutoSelectChannels]) == 1;
-    const ChannelPlan plan =
-        autoSelect ? detectChannels(*this, inputs, outputs) : forcedChannels(paramValue[kForceChannels]);
+    const int32_t n = std::max<int32_t>(frames, 0);
     const int32_t mode = plan.mode;
     const int32_t* active = plan.active;
     const bool writeLeft = plan.writeLeft, writeRight = plan.writeRight;
-    if (autoSelect) paramValue[kForceChannels] = static_cast<float>(mode);
-    channelActive[0] = active[0];
-    channelActive[1] = active[1];
-    if (reportChannelMode == 1 && autoSelect) {
-        paramValue[kForceChannels] = static_cast<float>(mode);
-        setParameterAutomated(kForceChannels, paramValue[kForceChannels] / paramMax[kForceChannels]);
-        reportChannelMode = 0;
-    }
+    meters_.setChannels(active[0], active[1], mode);
 
     // The idle channel of a mono mode keeps its rings aligned with readPos.
-    soloChannel = mode;
     if (mode == 1 || mode == 2) {
         const int c = mode == 1 ? 1 : 0;
         ChannelState& idle = channels[c];
         idle.writePos = wrapAdvance(idle.writePos, n, ringLength);
         idle.smoothPos = wrapAdvance(idle.smoothPos, n, ringLength);
-        reductionMeter[c] = 1.0f;
-        peakMeter[c] = 0.0f;
-        peakFallSpeed[c] = 0.0f;
+        meters_.clearHeld(c);
     }
 
     BlockSettings s;
     s.eqOn = truncateToInt(paramValue[kEqOnOff]) == 1;
     const float body = paramValue[kBodyBoost], bass = paramValue[kBassBoost], mid = paramValue[kMidBoost];
     s.bodyOn = body != 0.0f;
-    s.bassOn = bass != 141.0f;
-    s.midOn = mid != 141.0f;
-    s.trebleOn = paramValue[kHiBoost] != 141.0f;
-    s.bodyAmount = bodyAmount;
+    s.hiBoost = paramValue[kHiBoost];
+    s.bassOn = bass != kNeutralBoost;
+    s.midOn = mid != kNeutralBoost;
+    s.trebleOn = s.hiBoost != kNeutralBoost;
+    s.bodyAmount = bodyAmount_;
+    s.trebleMix = trebleMix_;
     s.bass = bass * kBoostScale;
     s.mid = mid * kBoostScale;
-    s.limiterGain = limiterGain;
-    s.outputGain = outputGain;
-    s.rampFactor = rampFactor;
+    s.limiterGain = limiterGain_;
+    s.outputGain = outputGain_;
+    s.rampFactor = rampFactor_;
     s.kneeSpeed = truncateToInt(paramValue[kSoftKnee]);
     s.algorithm = kAlgorithms[truncateToIndex(paramValue[kAlgorithm], 5)];
     s.linked = static_cast<uint8_t>(truncateToInt(paramValue[kStereoLink])) == 1 && mode == 0;
-    const bool accumulate = accumulating == 1;
     // The processed side's value is computed whatever its output flag, so a
     // mono mode always copies the current sample to the other side.
     const bool computeLeft = mode == 1 || (mode == 0 && writeLeft);
@@ -194,7 +93,6 @@ void MaximizerEffect::runBlock(float** inputs, float** outputs, VstInt32 sampleF
     float outL = outSampleLeft, outR = outSampleRight;
     for (int32_t offset = 0, m = 0; offset < n; offset += m) {
         m = std::min(pieceMax, n - offset);
-        blockFrames = m;
         ChannelState* ch = channels;
 
         for (int c = 0; c < 2; ++c)
@@ -202,7 +100,7 @@ void MaximizerEffect::runBlock(float** inputs, float** outputs, VstInt32 sampleF
 
         if (s.eqOn && active[0] && active[1]) {
             const EqualiserSettings eq{s.bodyOn, s.bassOn, s.midOn, s.trebleOn,
-                                       s.bodyAmount, s.bass, s.mid, paramValue[kHiBoost], trebleMix};
+                                       s.bodyAmount, s.bass, s.mid, s.hiBoost, s.trebleMix};
             equaliserPair(ch[0], ch[1], trebleHighPass, trebleFollow, workBuffer[0], workBuffer[1], eq, m);
         } else if (s.eqOn) {
             for (int c = 0; c < 2; ++c)
@@ -212,11 +110,12 @@ void MaximizerEffect::runBlock(float** inputs, float** outputs, VstInt32 sampleF
             for (int c = 0; c < 2; ++c)
                 if (active[c] && s.midOn) midStage(ch[c], workBuffer[c], s.mid, m);
             for (int c = 0; c < 2; ++c)
-                if (active[c] && s.trebleOn) trebleStage(c);
+                if (active[c] && s.trebleOn)
+                    ::trebleStage(trebleHighPass[c], trebleFollow[c], workBuffer[c], s.hiBoost, s.trebleMix, m);
         }
 
         for (int c = 0; c < 2; ++c)
-            if (active[c]) driveAndMeter(workBuffer[c], m, s.limiterGain, peakMeter[c], peakFallSpeed[c]);
+            if (active[c]) driveAndMeter(workBuffer[c], m, s.limiterGain, meters_, c);
 
         if (active[0] && active[1]) {
             kneeBlockPair(ch[0], ch[1], workBuffer[0], workBuffer[1], s.kneeSpeed, s.algorithm.softKnee, m);
@@ -226,10 +125,11 @@ void MaximizerEffect::runBlock(float** inputs, float** outputs, VstInt32 sampleF
         }
         if (s.linked) {
             linkKneeGains(ch[0].kneeGain, ch[1].kneeGain, m);
-            currentGain[0] = currentGain[1] = ch[0].kneeGain[m - 1];
+            meters_.setKneeGain(0, ch[0].kneeGain[m - 1]);
+            meters_.setKneeGain(1, ch[0].kneeGain[m - 1]);
         } else {
             for (int c = 0; c < 2; ++c)
-                if (active[c]) currentGain[c] = ch[c].kneeState;
+                if (active[c]) meters_.setKneeGain(c, ch[c].kneeState);
         }
 
         for (int c = 0; c < 2; ++c) {
@@ -242,9 +142,7 @@ void MaximizerEffect::runBlock(float** inputs, float** outputs, VstInt32 sampleF
         const int32_t length = ringLength;
         const float* ringL = s.algorithm.smoothed ? ch[0].smoothGain : ch[0].limitGain;
         const float* ringR = s.algorithm.smoothed ? ch[1].smoothGain : ch[1].limitGain;
-        float reduction[2] = {reductionMeter[0], reductionMeter[1]};
-        const float before[2] = {reduction[0], reduction[1]};
-        float low[2] = {reduction[0], reduction[1]};
+        float low[2] = {1.0f, 1.0f};
         int32_t read = readPos, clear = clearPos;
         for (int32_t i = 0; i < m;) {
             // The start value of clear points one past the wrap: a slot nothing reads.
@@ -273,11 +171,8 @@ void MaximizerEffect::runBlock(float** inputs, float** outputs, VstInt32 sampleF
         readPos = read;
         clearPos = clear;
         // The meter follows the lowest gain, never below its floor.
-        for (int c = 0; c < 2; ++c) {
-            if (!active[c] || m == 0) continue;
-            reduction[c] = std::max(low[c], kReductionFloor);
-            if (reduction[c] != before[c]) reductionMeter[c] = reduction[c];
-        }
+        for (int c = 0; c < 2; ++c)
+            if (active[c]) meters_.lowerReduction(c, std::max(low[c], kReductionFloor));
 
         // Output gain, mono copy, then write or add.
         float* out0 = outputs[0] + offset;

@@ -1,5 +1,4 @@
 // Treble stage blocks, built from the per-sample steps.
-#include "engine/MaximizerEffect.h"
 #include "engine/Stages.h"
 #include "engine/StepLoop.h"
 #include "engine/TrebleStep.h"
@@ -13,8 +12,4 @@ void trebleStagePair(HighPassSection (&s)[2], float (&follow)[2], float* left, f
                      float trebleMix, int32_t n) {
     TreblePair treble(s[0], s[1], follow[0], follow[1], hiBoost, trebleMix);
     runStepsPair(left, right, n, treble);
-}
-
-void MaximizerEffect::trebleStage(int c) {
-    ::trebleStage(trebleHighPass[c], trebleFollow[c], workBuffer[c], paramValue[kHiBoost], trebleMix, blockFrames);
 }

@@ -1,11 +1,12 @@
-// The process-wide platform choice: the build's own, or a replacement a test
-// installed.
+// The process-wide platform choice (the build's own, or a replacement a test
+// installed) and the editor's window procedure.
 #include "platform/Platform.h"
 
 namespace platform {
 
 namespace {
 Platform* replacementPlatform = nullptr;
+WindowProcedure editorProcedure = nullptr;
 
 // Windows builds use the Win32 layer once it is in the tree (its header marks
 // it); before that, and on every other system, the headless one.
@@ -21,5 +22,12 @@ Platform& buildPlatform() {
 Platform& currentPlatform() { return replacementPlatform ? *replacementPlatform : buildPlatform(); }
 
 void setCurrentPlatform(Platform* replacement) { replacementPlatform = replacement; }
+
+void setEditorWindowProc(WindowProcedure procedure) { editorProcedure = procedure; }
+
+MessageResult editorWindowProc(WindowHandle window, WindowMessage message, uintptr_t timerId,
+                               int32_t packedPosition) {
+    return editorProcedure ? editorProcedure(window, message, timerId, packedPosition) : MessageResult{};
+}
 
 }  // namespace platform

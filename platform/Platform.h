@@ -51,10 +51,15 @@ struct MessageResult {
     intptr_t result = 0;
 };
 
-// The editor-side window procedure, defined by the editor. Both platforms call
-// it for every message an editor window receives. packedPosition carries the
-// mouse position as the system packs it: x in the low 16 bits, y in the high
-// 16 bits, both signed. timerId is meaningful for Timer only.
+// The editor-side window procedure. Every platform hands each message an
+// editor window receives to the procedure the editor installed (before it
+// registers its window class); without one, messages get default handling.
+// packedPosition carries the mouse position as the system packs it: x in the
+// low 16 bits, y in the high 16 bits, both signed. timerId is meaningful for
+// Timer only.
+using WindowProcedure = MessageResult (*)(WindowHandle window, WindowMessage message, uintptr_t timerId,
+                                          int32_t packedPosition);
+void setEditorWindowProc(WindowProcedure procedure);
 MessageResult editorWindowProc(WindowHandle window, WindowMessage message, uintptr_t timerId,
                                int32_t packedPosition);
 

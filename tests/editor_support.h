@@ -8,7 +8,8 @@
 
 #include "editor/MaximizerEditor.h"
 #include "editor/SkinLayout.h"
-#include "engine/MaximizerEffect.h"
+#include "vst2/AEffEditor.h"
+#include "vst2/MaximizerEffect.h"
 #include "platform/headless/HeadlessPlatform.h"
 
 namespace editortest {
@@ -67,7 +68,7 @@ struct Rig {
     Rig& operator=(const Rig&) = delete;
 
     void open() {
-        editor->open(frame);
+        plugin->getEditor()->open(frame);
         window = platform.lastWindowOfClass(kEditorClassName);
     }
     void tick() { platform.tick(window); }
@@ -85,8 +86,9 @@ struct Rig {
         tick();
         return value(param);
     }
-    float value(int i) const { return plugin->paramValue[i]; }
-    void set(int i, float v) { plugin->paramValue[i] = v; }
+    float value(int i) const { return plugin->engine.value(i); }
+    void set(int i, float v) { plugin->engine.setValue(i, v); }
+    Meters& meters() { return plugin->engine.meters(); }
 
     const platform::Image& backBuffer() const { return editor->skin->image; }
     uint32_t pixel(int32_t x, int32_t y) const { return backBuffer().at(x, y); }

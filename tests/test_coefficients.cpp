@@ -6,9 +6,10 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <vector>
 
 #include "engine/Coefficients.h"
-#include "engine/MaximizerEffect.h"
+#include "engine/Engine.h"
 #include "engine/Tables.h"
 #include "engine/Truncate.h"
 #include "tests/check.h"
@@ -101,37 +102,39 @@ TEST_CASE("engine.settings.coefficients", "gains, ramp factor and amounts") {
     CHECK_NEAR(trebleMixFor(0.0f), -2.35, 1e-6);
 }
 
-TEST_CASE("engine.settings.coefficients", "the effect's derived values at defaults follow the rate of the last resume") {
-    auto fx = std::make_unique<MaximizerEffect>(nullptr);
-    fx->setSampleRate(44100.0f);
-    fx->resume();
-    CHECK_EQ(float(fx->limiterGain), 1.0f);
-    CHECK_EQ(float(fx->outputGain), 1.0f);
-    CHECK_NEAR(fx->rampFactor, 0.053571, 1e-6);
-    CHECK_EQ(float(fx->bodyAmount), 0.0f);
-    CHECK_EQ(float(fx->trebleMix), 0.0f);
+TEST_CASE("engine.settings.coefficients", "the engine's derived values at defaults follow the rate of the last prepare") {
+    MaximizerEngine e;
+    e.prepare(44100.0f, 512);
+    CHECK_EQ(e.limiterGain(), 1.0f);
+    CHECK_EQ(e.outputGain(), 1.0f);
+    CHECK_NEAR(e.rampFactor(), 0.053571, 1e-6);
+    CHECK_EQ(e.bodyAmount(), 0.0f);
+    CHECK_EQ(e.trebleMix(), 0.0f);
     for (int c = 0; c < 2; ++c) {
-        CHECK_NEAR(fx->trebleHighPass[c].b0, 0.738539, 2e-6);
-        CHECK_NEAR(fx->channels[c].bassHighPass.b0, 0.989976, 2e-6);
-        CHECK_EQ(float(fx->channels[c].bassHighPass.b2), float(fx->channels[c].bassHighPass.b0));
-        CHECK_NEAR(fx->channels[c].midNotch.b1, -1.879244, 2e-6);
+        CHECK_NEAR(e.trebleSection(c).b0, 0.738539, 2e-6);
+        CHECK_NEAR(e.channel(c).bassHighPass.b0, 0.989976, 2e-6);
+        CHECK_EQ(float(e.channel(c).bassHighPass.b2), float(e.channel(c).bassHighPass.b0));
+        CHECK_NEAR(e.channel(c).midNotch.b1, -1.879244, 2e-6);
     }
 
-    // A new rate reaches the coefficients only at the next resume.
-    fx->setSampleRate(48000.0f);
-    fx->setParameter(kBodyBoost, 1.0f);
-    CHECK_NEAR(fx->trebleHighPass[0].b0, 0.738539, 2e-6);
-    CHECK_NEAR(fx->bodyAmount, 0.9675, 1e-7);
-    fx->suspend();
-    fx->resume();
-    CHECK_NEAR(fx->trebleHighPass[1].b0, 0.757076, 2e-6);
-
     // Filter histories are left alone by a recomputation.
-    fx->channels[0].bassHighPass.y1 = 0.25f;
-    fx->trebleHighPass[1].x2 = -0.5f;
-    fx->setParameter(kBassFreq, 1.0f);
-    CHECK_EQ(fx->channels[0].bassHighPass.y1, 0.25f);
-    CHECK_EQ(fx->trebleHighPass[1].x2, -0.5f);
+    e.setParameter(kBassBoost, 0.9f);
+    std::vector<float> in(256, 0.5f), out(256);
+    const float* ins[2] = {in.data(), in.data()};
+    float* outs[2] = {out.data(), out.data()};
+    e.process(ins, outs, 256, planForMode(0), false);
+    const float y1 = e.channel(0).bassHighPass.y1;
+    CHECK(y1 != 0.0f);
+    e.setParameter(kBassFreq, 1.0f);
+    CHECK_EQ(e.channel(0).bassHighPass.y1, y1);
+
+    // A new rate reaches the coefficients only at the next prepare.
+    e.setParameter(kBodyBoost, 1.0f);
+    CHECK_NEAR(e.trebleSection(0).b0, 0.738539, 2e-6);
+    CHECK_NEAR(e.bodyAmount(), 0.9675, 1e-7);
+    e.release();
+    e.prepare(48000.0f, 512);
+    CHECK_NEAR(e.trebleSection(1).b0, 0.757076, 2e-6);
 }
 
 TEST_CASE("engine.settings.coefficients", "a sweep of every derived value stays finite (digest printed for cross-build comparison)") {

@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "engine/MaximizerEffect.h"
+#include "vst2/MaximizerEffect.h"
 #include "engine/Parameters.h"
 #include "tests/check.h"
 
@@ -15,8 +15,8 @@ std::unique_ptr<MaximizerEffect> makeEffect() { return std::make_unique<Maximize
 // The display text of parameter index at internal value v (written the way
 // the editor writes values, then recomputed).
 std::string display(MaximizerEffect& fx, int index, float v) {
-    fx.paramValue[index] = v;
-    fx.updateCoefficients();
+    fx.engine.setValue(index, v);
+    fx.engine.updateCoefficients();
     char text[64];
     std::memset(text, 0, sizeof text);
     fx.getParameterDisplay(index, text);
@@ -96,7 +96,7 @@ TEST_CASE("engine.settings.display", "codes pick their names; codes outside a li
                    {kSoftKnee, 3}, {kSoftKnee, -2}, {kSoftKnee, nan + 3}, {kAutoSelectChannels, 2},
                    {kForceChannels, 3}, {kForceChannels, -inf}};
     for (const Outside& o : outside) {
-        e.paramValue[o.index] = o.value;
+        e.engine.setValue(o.index, o.value);
         char text[16] = "previous";
         e.getParameterDisplay(o.index, text);
         CHECK_STR(text, o.value != o.value ? "Slow" : "previous");  // NaN truncates to code 0
@@ -131,15 +131,16 @@ TEST_CASE("engine.settings.display", "names and labels") {
     for (int i = kAutoSelectChannels; i < kNumParams; ++i) CHECK_STR(label(e, i), "              ");
 }
 
-TEST_CASE("engine.settings.display", "requests for indices outside the table leave the buffer") {
+TEST_CASE("engine.settings.display", "requests for indices outside the table leave the buffer, but labels above it") {
     auto fx = makeEffect();
-    for (VstInt32 index : {-1, 17, 20, 255, -2147483647 - 1}) {
+    for (VstInt32 index : {-1, 17, 20, 255, 2147483647, -2147483647 - 1}) {
         char text[32] = "previous";
         fx->getParameterDisplay(index, text);
         CHECK_STR(text, "previous");
-        fx->getParameterLabel(index, text);
-        CHECK_STR(text, "previous");
         fx->getParameterName(index, text);
         CHECK_STR(text, "previous");
+        // Every index from 13 upward has the 14-blank label; negative ones none.
+        fx->getParameterLabel(index, text);
+        CHECK_STR(text, index < 0 ? "previous" : "              ");
     }
 }

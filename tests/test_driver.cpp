@@ -1,33 +1,25 @@
-// The block driver end to end on one instance: latency and pass-through,
-// limiting, replace and add, channel selection and the host's pin
-// questions, meters, and the guards for long blocks and bad input.
+// The engine's block processing end to end: latency and pass-through,
+// limiting, replace and add, channel plans, meters, and the guards for long
+// blocks and bad input.
 #include <cmath>
 #include <limits>
 #include <utility>
 #include <vector>
 
 #include "engine/Flush.h"
-#include "engine/MaximizerEffect.h"
 #include "tests/check.h"
+#include "tests/support/EngineRig.h"
 #include "tests/support/Signals.h"
-#include "tests/support/TestHost.h"
 
 namespace {
 
 constexpr float kSentinel = 12345.0f;
 std::vector<float> zeros(size_t n) { return std::vector<float>(n, 0.0f); }
 
-// Pin requests as (index, value) pairs: value 0 asks about an input, 1 an output.
-std::vector<std::pair<VstInt32, VstIntPtr>> pinQuestions(const TestHost& host) {
-    std::vector<std::pair<VstInt32, VstIntPtr>> q;
-    for (const HostRequest& r : host.of(audioMasterPinConnected)) q.push_back({r.index, r.value});
-    return q;
-}
-
 }  // namespace
 
 TEST_CASE("engine.driver", "a 0.9 sine passes bit-exactly, 2400 samples late; the delay line starts at 2^-32") {
-    Rig rig;
+    EngineRig rig;
     const auto in = signals::sineWave(12000, 100.0, 0.9);
     const auto out = rig.run(in, in, {512});
     bool early = true, exact = true;
@@ -37,15 +29,15 @@ TEST_CASE("engine.driver", "a 0.9 sine passes bit-exactly, 2400 samples late; th
         exact &= out.left[i] == flush(in[i - 2400]) && out.right[i] == flush(in[i - 2400]);
     CHECK(early);
     CHECK(exact);
-    CHECK_EQ(float(rig.fx->reductionMeter[0]), 1.0f);
+    CHECK_EQ(rig.engine.meters().take(0).reduction, 1.0f);
 }
 
 TEST_CASE("engine.driver", "Full limits a 2.0 sine to full scale per half-wave, then the output gain") {
     for (int alg : {0, 3}) {
-        Rig rig;
+        EngineRig rig;
         rig.set(kAlgorithm, float(alg));
         rig.set(kOutGain, 98.0f);
-        const float og = rig.fx->outputGain;
+        const float og = rig.engine.outputGain();
         CHECK(og < 0.51f && og > 0.49f);
         const auto in = signals::sineWave(12000, 100.0, 2.0);
         const auto out = rig.run(in, in, {256});
@@ -56,7 +48,7 @@ TEST_CASE("engine.driver", "Full limits a 2.0 sine to full scale per half-wave, 
                 worst = std::max(worst, std::fabs(double(out.left[i]) - 0.5 * og * in[i - 2400]));
             CHECK(worst < 1e-6);
             CHECK_EQ(signals::peak(out.left, 3000, in.size()), og);
-            CHECK_EQ(float(rig.fx->reductionMeter[0]), 0.5f);
+            CHECK_EQ(rig.engine.meters().take(0).reduction, 0.5f);
         } else {
             // With the soft knee in front the peak is still held at full scale.
             CHECK(signals::peak(out.left, 3000, in.size()) <= og);
@@ -69,7 +61,7 @@ TEST_CASE("engine.driver", "falling modes keep long half-waves within a few dB o
     const std::pair<float, double> cases[] = {{44100.0f, 882.0}, {96000.0f, 960.0}};
     for (const auto& [rate, period] : cases) {
         auto rms = [&](int alg) {
-            Rig rig(rate, 512);
+            EngineRig rig(rate, 512);
             rig.set(kAlgorithm, float(alg));
             rig.set(kLimiterGain, 306.0f);
             const auto in = signals::sineWave(30000, period, 0.9);
@@ -85,203 +77,100 @@ TEST_CASE("engine.driver", "falling modes keep long half-waves within a few dB o
 
 TEST_CASE("engine.driver", "process adds into the outputs, processReplacing overwrites, whatever came before") {
     const auto in = signals::program(3000, 1.5, 11);
-    Rig reference;
+    EngineRig reference;
     const auto first = reference.run(in, in), second = reference.run(in, in), third = reference.run(in, in);
 
-    Rig rig;
+    EngineRig rig;
     std::vector<float> inL(in), inR(in), outL(3000, 0.25f), outR(3000, 0.25f);
-    float* ins[2] = {inL.data(), inR.data()};
-    float* outs[2] = {outL.data(), outR.data()};
-    rig.fx->process(ins, outs, 3000);
+    rig.block(inL.data(), inR.data(), outL.data(), outR.data(), 3000, true);
     bool added = true;
     for (size_t i = 0; i < 3000; ++i) added &= outL[i] == 0.25f + first.left[i] && outR[i] == 0.25f + first.right[i];
     CHECK(added);
-    rig.fx->processReplacing(ins, outs, 3000);
+    rig.block(inL.data(), inR.data(), outL.data(), outR.data(), 3000);
     CHECK(outL == second.left && outR == second.right);
-    rig.fx->process(ins, outs, 3000);
+    rig.block(inL.data(), inR.data(), outL.data(), outR.data(), 3000, true);
     added = true;
     for (size_t i = 0; i < 3000; ++i) added &= outL[i] == second.left[i] + third.left[i];
     CHECK(added);
 }
 
-TEST_CASE("engine.driver", "one shared input buffer: left only, copied to the right, mode reported once per resume") {
-    Rig rig;
-    const auto in = signals::program(4000, 0.8, 5);
-    std::vector<float> shared(in), outL(4000, kSentinel), outR(4000, kSentinel);
-    float* ins[2] = {shared.data(), shared.data()};
-    float* outs[2] = {outL.data(), outR.data()};
-    rig.fx->processReplacing(ins, outs, 2000);
-    rig.fx->processReplacing(ins, outs, 0);
-    float* ins2[2] = {shared.data() + 2000, shared.data() + 2000};
-    float* outs2[2] = {outL.data() + 2000, outR.data() + 2000};
-    rig.fx->processReplacing(ins2, outs2, 2000);
-
-    CHECK_EQ(float(rig.fx->paramValue[kForceChannels]), 1.0f);
-    CHECK_EQ(int(rig.fx->soloChannel), 1);
-    CHECK_EQ(int(rig.fx->channelActive[1]), 0);
-    const auto automated = rig.host.of(audioMasterAutomate);
-    CHECK_EQ(automated.size(), size_t(1));
-    if (!automated.empty()) {
-        CHECK_EQ(automated[0].index, VstInt32(kForceChannels));
-        CHECK_EQ(automated[0].opt, 0.5f);
-    }
-    CHECK(rig.fx->getParameter(kForceChannels) == 0.5f);
-    CHECK(outL == outR);
-    CHECK_EQ(outL[2400 + 100], in[100]);
-    // Inputs are the same pointer: no input pin question; outputs are asked once each per block.
-    CHECK_EQ(pinQuestions(rig.host).size(), size_t(6));
-
-    rig.fx->suspend();
-    rig.fx->resume();
-    rig.host.requests.clear();
-    rig.fx->processReplacing(ins, outs, 64);
-    rig.fx->processReplacing(ins, outs, 64);
-    CHECK_EQ(rig.host.of(audioMasterAutomate).size(), size_t(1));
-}
-
-TEST_CASE("engine.driver", "pin questions: inputs 1 then 0, outputs 0 then 1, differing answers asked again") {
-    const auto in = signals::sineWave(600, 50.0, 0.5);
-    using Q = std::vector<std::pair<VstInt32, VstIntPtr>>;
-    {
-        Rig rig;
-        rig.run(in, in, {600});
-        CHECK(pinQuestions(rig.host) == (Q{{1, 0}, {0, 0}, {0, 1}, {1, 1}}));
-    }
-    {
-        // Input pin 1 not connected (non-zero answer), twice: left only.
-        Rig rig;
-        rig.host.pinAnswers = {1, 0, 0, 1};
-        auto out = rig.run(in, in, {600});
-        CHECK(pinQuestions(rig.host) == (Q{{1, 0}, {0, 0}, {0, 0}, {1, 0}, {0, 1}, {1, 1}}));
-        CHECK_EQ(int(rig.fx->soloChannel), 1);
-        CHECK_EQ(float(rig.fx->paramValue[kForceChannels]), 1.0f);
-    }
-    {
-        // Output pin 0 not connected: asked again, then only the right output is written.
-        Rig rig;
-        rig.host.pinAnswers = {0, 0, 1, 0, 1, 0};
-        std::vector<float> inL(in), inR(in), outL(600, kSentinel), outR(600, kSentinel);
-        float* ins[2] = {inL.data(), inR.data()};
-        float* outs[2] = {outL.data(), outR.data()};
-        rig.fx->processReplacing(ins, outs, 600);
-        CHECK(pinQuestions(rig.host) == (Q{{1, 0}, {0, 0}, {0, 1}, {1, 1}, {0, 1}, {1, 1}}));
-        CHECK_EQ(outL[599], kSentinel);
-        CHECK(outR[599] != kSentinel);
-        CHECK_EQ(int(rig.fx->soloChannel), 0);
-    }
-    {
-        Rig rig;
-        rig.set(kAutoSelectChannels, 0.0f);
-        rig.run(in, in, {600});
-        CHECK(pinQuestions(rig.host).empty());
-        CHECK(rig.host.of(audioMasterAutomate).empty());
-    }
-}
-
-TEST_CASE("engine.driver", "Force Channels Left, Auto Select off: right output untouched, right input ignored") {
-    Rig rig;
-    rig.set(kAutoSelectChannels, 0.0f);
+TEST_CASE("engine.driver", "Force Channels Left: right output untouched, right input ignored") {
+    EngineRig rig;
     rig.set(kForceChannels, 1.0f);
     const auto left = signals::sineWave(5000, 80.0, 0.7);
     std::vector<float> inL(left), inR(5000, std::numeric_limits<float>::quiet_NaN());
     std::vector<float> outL(5000, kSentinel), outR(5000, kSentinel);
-    float* ins[2] = {inL.data(), inR.data()};
-    float* outs[2] = {outL.data(), outR.data()};
-    rig.fx->processReplacing(ins, outs, 5000);
+    rig.block(inL.data(), inR.data(), outL.data(), outR.data(), 5000);
     bool untouched = true;
     for (float v : outR) untouched &= v == kSentinel;
     CHECK(untouched);
     CHECK_EQ(outL[4010], left[1610]);
-    CHECK_EQ(int(rig.fx->channelActive[0]), 1);
-    CHECK_EQ(int(rig.fx->channelActive[1]), 0);
-    CHECK_EQ(float(rig.fx->paramValue[kForceChannels]), 1.0f);  // not rewritten with Auto Select off
-}
-
-TEST_CASE("engine.driver", "mono with the processed side's output switched off still copies the current sample") {
-    const auto in = signals::program(5000, 1.4, 21);
-    // Reference: forced left mode, the left output.
-    Rig reference;
-    reference.set(kAutoSelectChannels, 0.0f);
-    reference.set(kForceChannels, 1.0f);
-    const auto expected = reference.run(in, in, {500});
-
-    // Detected left mode (input pin 1 off) with output pin 0 off.
-    Rig rig;
-    std::vector<float> inL(in), inR(in), outL(5000, kSentinel), outR(5000, kSentinel);
-    for (int b = 0; b < 10; ++b) {
-        rig.host.pinAnswers = {1, 0, 0, 1, 1, 0, 1, 0};
-        float* ins[2] = {inL.data() + b * 500, inR.data() + b * 500};
-        float* outs[2] = {outL.data() + b * 500, outR.data() + b * 500};
-        rig.fx->processReplacing(ins, outs, 500);
-    }
-    CHECK(outR == expected.left);
-    CHECK_EQ(outL[4999], kSentinel);
+    CHECK_EQ(rig.engine.meters().active(0), 1);
+    CHECK_EQ(rig.engine.meters().active(1), 0);
+    CHECK_EQ(rig.engine.meters().solo(), 1);
 }
 
 TEST_CASE("engine.driver", "peak meter ignores negative samples and caps at 10; reduction meter floors at 0.0001") {
-    Rig rig;
+    EngineRig rig;
     rig.set(kAlgorithm, 0.0f);
+    Meters& meters = rig.engine.meters();
     std::vector<float> in(3000, 0.0f);
     in[10] = -5.0f;
     rig.run(in, in, {512});
-    CHECK_EQ(float(rig.fx->peakMeter[0]), 0.0f);
-    rig.fx->peakFallSpeed[0] = 3.0f;
+    CHECK_EQ(meters.take(0).peak, 0.0f);
     in[20] = 0.5f;
     rig.run(in, in, {512});
-    CHECK_EQ(float(rig.fx->peakMeter[0]), 0.5f);
-    CHECK_EQ(float(rig.fx->peakFallSpeed[0]), 0.0f);
+    CHECK_EQ(meters.take(0).peak, 0.5f);
+    CHECK_EQ(meters.take(0).peak, Meters::kNoPeak);  // taken: nothing new since
     in[30] = 20000.0f;  // a single-sample segment limited by 1/20000
     in[31] = -1.0f;
     rig.run(in, in, {512});
     rig.run(zeros(3000), zeros(3000), {512});
-    CHECK_EQ(float(rig.fx->peakMeter[0]), 10.0f);
-    CHECK_EQ(float(rig.fx->reductionMeter[0]), 0.0001f);
+    const MeterTake t = meters.take(0);
+    CHECK_EQ(t.peak, 10.0f);
+    CHECK_EQ(t.reduction, 0.0001f);
     // Drive gain counts: Limiter Gain 393 (+16.1 dB) raises 0.5 above 3.
     rig.set(kLimiterGain, 393.0f);
-    rig.fx->peakMeter[1] = 0.0f;
+    meters.take(1);
     std::vector<float> half(100, 0.5f);
     rig.run(half, half, {100});
-    CHECK_EQ(float(rig.fx->peakMeter[1]), 0.5f * float(rig.fx->limiterGain));
+    CHECK_EQ(meters.take(1).peak, 0.5f * rig.engine.limiterGain());
 }
 
 TEST_CASE("engine.driver", "n = 0 and a block while not resumed leave the outputs and positions alone") {
     std::vector<float> inL(64, 0.5f), inR(64, 0.5f), outL(64, kSentinel), outR(64, kSentinel);
-    float* ins[2] = {inL.data(), inR.data()};
-    float* outs[2] = {outL.data(), outR.data()};
     {
-        Rig idle(44100.0f, 512, false);
-        idle.fx->processReplacing(ins, outs, 64);
-        idle.fx->process(ins, outs, 64);
-        CHECK(idle.host.requests.empty());
-        idle.fx->resume();
-        idle.fx->suspend();
-        idle.fx->processReplacing(ins, outs, 64);
+        EngineRig idle(44100.0f, 512, false);
+        idle.block(inL.data(), inR.data(), outL.data(), outR.data(), 64);
+        idle.block(inL.data(), inR.data(), outL.data(), outR.data(), 64, true);
+        idle.engine.prepare(44100.0f, 512);
+        idle.engine.release();
+        idle.block(inL.data(), inR.data(), outL.data(), outR.data(), 64);
         CHECK_EQ(outL[0], kSentinel);
         CHECK_EQ(outR[63], kSentinel);
     }
     {
-        Rig rig;
-        rig.set(kAutoSelectChannels, 0.0f);
+        EngineRig rig;
+        const std::vector<float> hot(64, 3.0f);
+        rig.run(hot, hot, {64});  // the right channel holds a peak
         rig.set(kForceChannels, 1.0f);
-        rig.fx->peakMeter[1] = 3.0f;
-        rig.fx->reductionMeter[1] = 0.2f;
-        const int32_t write = rig.fx->channels[0].writePos, read = rig.fx->readPos;
-        rig.fx->processReplacing(ins, outs, 0);
+        const int32_t write = rig.engine.channel(0).writePos, read = rig.engine.readPosition();
+        rig.block(inL.data(), inR.data(), outL.data(), outR.data(), 0);
         CHECK_EQ(outL[0], kSentinel);
-        CHECK_EQ(float(rig.fx->peakMeter[1]), 0.0f);
-        CHECK_EQ(float(rig.fx->reductionMeter[1]), 1.0f);
-        CHECK_EQ(rig.fx->channels[0].writePos, write);
-        CHECK_EQ(rig.fx->readPos, read);
-        rig.fx->processReplacing(ins, outs, -5);  // a negative count is no block
-        CHECK_EQ(rig.fx->readPos, read);
+        const MeterTake idle = rig.engine.meters().take(1);
+        CHECK_EQ(idle.peak, Meters::kNoPeak);
+        CHECK_EQ(idle.reduction, 1.0f);
+        CHECK_EQ(rig.engine.channel(0).writePos, write);
+        CHECK_EQ(rig.engine.readPosition(), read);
+        rig.block(inL.data(), inR.data(), outL.data(), outR.data(), -5);  // a negative count is no block
+        CHECK_EQ(rig.engine.readPosition(), read);
         CHECK_EQ(outR[0], kSentinel);
     }
 }
 
 TEST_CASE("engine.driver", "the idle channel of a mono mode stays aligned with the output tap") {
-    Rig rig;
+    EngineRig rig;
     rig.set(kAlgorithm, 0.0f);  // no soft knee, whose slow release would still show
-    rig.set(kAutoSelectChannels, 0.0f);
     rig.set(kForceChannels, 1.0f);
     const auto in = signals::program(7000, 1.3, 8);
     rig.run(in, in, {333});
@@ -296,7 +185,7 @@ TEST_CASE("engine.driver", "the idle channel of a mono mode stays aligned with t
 TEST_CASE("engine.driver", "neutral boosts and EQ off leave the stage states untouched and the signal exact") {
     const auto in = signals::program(6000, 0.7, 9);
     for (int eqOn : {1, 0}) {
-        Rig rig;
+        EngineRig rig;
         rig.set(kEqOnOff, float(eqOn));
         if (!eqOn) {
             rig.set(kBodyBoost, 200.0f);
@@ -309,25 +198,25 @@ TEST_CASE("engine.driver", "neutral boosts and EQ off leave the stage states unt
         for (size_t i = 2400; i < in.size(); ++i) exact &= out.left[i] == flush(in[i - 2400]);
         CHECK(exact);
         for (int c = 0; c < 2; ++c) {
-            const ChannelState& ch = rig.fx->channels[c];
+            const ChannelState& ch = rig.engine.channel(c);
             CHECK(ch.bassHighPass.x1 == 0.0f && ch.bassHighPass.y1 == 0.0f && ch.bassHighPass.y2 == 0.0f);
             CHECK(ch.midNotch.x1 == 0.0f && ch.midNotch.y1 == 0.0f && ch.midNotch.y2 == 0.0f);
-            CHECK(rig.fx->trebleHighPass[c].y1 == 0.0f && rig.fx->trebleFollow[c] == 0.0f);
+            CHECK(rig.engine.trebleSection(c).y1 == 0.0f && rig.engine.trebleFollower(c) == 0.0f);
         }
     }
     // Each boost off its neutral value runs exactly its own stage.
-    Rig rig;
+    EngineRig rig;
     rig.set(kMidBoost, 200.0f);
     rig.run(in, in, {512});
-    CHECK(rig.fx->channels[0].midNotch.y1 != 0.0f);
-    CHECK(rig.fx->channels[0].bassHighPass.y1 == 0.0f);
-    CHECK(rig.fx->trebleHighPass[0].y1 == 0.0f);
+    CHECK(rig.engine.channel(0).midNotch.y1 != 0.0f);
+    CHECK(rig.engine.channel(0).bassHighPass.y1 == 0.0f);
+    CHECK(rig.engine.trebleSection(0).y1 == 0.0f);
 }
 
 TEST_CASE("engine.driver", "a block longer than the resume block size runs in pieces, same result") {
     const auto in = signals::program(9000, 1.6, 13);
     for (int alg : {0, 1, 5}) {
-        Rig small(44100.0f, 64), reference(44100.0f, 64);
+        EngineRig small(44100.0f, 64), reference(44100.0f, 64);
         small.set(kAlgorithm, float(alg));
         reference.set(kAlgorithm, float(alg));
         small.set(kBassBoost, 220.0f);
@@ -349,7 +238,7 @@ TEST_CASE("engine.driver", "NaN and infinite input samples count as silence and 
     dirty[7000] = std::numeric_limits<float>::infinity();
     zeroed[7000] = 0.0f;
     auto run = [](const std::vector<float>& v) {
-        Rig rig;
+        EngineRig rig;
         rig.set(kBassBoost, 250.0f);
         rig.set(kMidBoost, 30.0f);
         rig.set(kHiBoost, 260.0f);
@@ -368,7 +257,7 @@ TEST_CASE("engine.driver", "absurdly large finite samples never give non-finite 
     // Overflows inside a stage count as silence instead of staying in a filter state.
     for (int stage : {kBodyBoost, kBassBoost, kMidBoost, kHiBoost}) {
         for (float big : {1e8f, 3e38f}) {
-            Rig rig;
+            EngineRig rig;
             rig.set(kAlgorithm, 1.0f);
             rig.set(stage, stage == kBodyBoost ? 300.0f : 250.0f);
             auto in = signals::sineWave(40000, 100.0, 0.5);
@@ -391,7 +280,7 @@ TEST_CASE("engine.driver", "output is the same for every block size (each algori
     for (int alg = 0; alg <= 5; ++alg) {
         for (int link : {1, 0}) {
             auto run = [&](std::vector<int> blocks) {
-                Rig rig;
+                EngineRig rig;
                 rig.set(kAlgorithm, float(alg));
                 rig.set(kStereoLink, float(link));
                 rig.set(kBassBoost, 200.0f);
@@ -413,7 +302,7 @@ TEST_CASE("engine.driver", "output is the same for every block size (each algori
 TEST_CASE("engine.driver", "stereo link applies the smaller gain to both sides, only in stereo") {
     const auto hot = signals::sineWave(8000, 100.0, 2.0);
     const auto cool = signals::sineWave(8000, 100.0, 0.5);
-    Rig linked, unlinked;
+    EngineRig linked, unlinked;
     linked.set(kAlgorithm, 0.0f);
     unlinked.set(kAlgorithm, 0.0f);
     unlinked.set(kStereoLink, 0.0f);
@@ -426,10 +315,9 @@ TEST_CASE("engine.driver", "stereo link applies the smaller gain to both sides, 
     // Cool left, hot right, then left only: the right ring still holds the hot
     // side's pending gains, which a link would apply to the left; a mono mode
     // runs unlinked.
-    Rig switched;
+    EngineRig switched;
     switched.set(kAlgorithm, 0.0f);
     switched.run(cool, hot, {512});
-    switched.set(kAutoSelectChannels, 0.0f);
     switched.set(kForceChannels, 1.0f);
     const auto mono = switched.run(cool, hot, {512});
     bool untouched = true;

@@ -150,7 +150,7 @@ TEST_CASE("editor.mouse", "a gesture tells the host on every tick, moved or not,
     rig.tick();
     const std::vector<float> sent = requestsFor(kDullSharp);
     CHECK_EQ(sent.size(), size_t(3));
-    if (!sent.empty()) CHECK_NEAR(sent[0], 50.0 / rig.plugin->paramMax[kDullSharp], 1e-7);
+    if (!sent.empty()) CHECK_NEAR(sent[0], 50.0 / kParameters[kDullSharp].max, 1e-7);
     rig.release(false);  // the right button's release ends a left-button gesture
     CHECK_EQ(int(rig.editor->dragMode), 0);
     rig.tick();
@@ -217,7 +217,7 @@ TEST_CASE("editor.mouse", "right presses reset the EQ rows, Dull-Sharp and Out G
         CHECK_NEAR(rig.value(c.param), c.after, 1e-3);
         const std::vector<float> sent = requestsFor(c.param);
         CHECK_EQ(sent.size(), size_t(1));
-        if (!sent.empty()) CHECK_NEAR(sent[0], c.after / rig.plugin->paramMax[c.param], 1e-7);
+        if (!sent.empty()) CHECK_NEAR(sent[0], c.after / kParameters[c.param].max, 1e-7);
         rig.release(false);
     }
     // A left press on the Hi track starts a drag instead.
@@ -256,11 +256,11 @@ TEST_CASE("editor.mouse", "the algorithm field steps names, toggles the knee and
 TEST_CASE("editor.mouse", "lid, link and EQ tab toggles; EQ Display fits the window") {
     Rig rig;
     rig.press(10, 10);
-    CHECK_EQ(rig.plugin->channelPanelOpen.load(), 1);
+    CHECK_EQ(rig.editor->channelPanelOpen, 1);
     CHECK(automations().empty());  // not a parameter
     rig.release();
     rig.press(20, 20);
-    CHECK_EQ(rig.plugin->channelPanelOpen.load(), 0);
+    CHECK_EQ(rig.editor->channelPanelOpen, 0);
     rig.release();
 
     rig.press(455, 90);
@@ -289,7 +289,7 @@ TEST_CASE("editor.mouse", "channel toggles act only with the panel open; manual 
     rig.release();
     CHECK_NEAR(rig.value(kForceChannels), 0.0f, 1e-3);
 
-    rig.plugin->channelPanelOpen = 1;
+    rig.editor->channelPanelOpen = 1;
     rig.press(155, 15);  // LEFT while Auto Select is on
     rig.release();
     CHECK_NEAR(rig.value(kForceChannels), 0.0f, 1e-3);
@@ -319,12 +319,12 @@ TEST_CASE("editor.mouse", "channel toggles act only with the panel open; manual 
 
 TEST_CASE("editor.mouse", "every left press and every accepted right press recompute the coefficients") {
     Rig rig;
-    rig.plugin->paramValue[kOutGain] = 0.0f;  // written behind the engine's back
+    rig.set(kOutGain, 0.0f);  // written behind the engine's back
     rig.press(300, 300);                      // outside every rectangle
     rig.release();
-    CHECK_NEAR(rig.plugin->outputGain.load(), 0.001, 1e-6);
-    rig.plugin->paramValue[kOutGain] = 196.0f;
+    CHECK_NEAR(rig.plugin->engine.outputGain(), 0.001, 1e-6);
+    rig.set(kOutGain, 196.0f);
     rig.press(300, 300, false);
     rig.release(false);
-    CHECK_EQ(rig.plugin->outputGain.load(), 1.0f);
+    CHECK_EQ(rig.plugin->engine.outputGain(), 1.0f);
 }

@@ -36,8 +36,8 @@ bool showsText(const Rig& rig, const std::string& text, int32_t x, int32_t y, co
 
 // The lid fully open, so the channel selector lamps are visible.
 void openLid(Rig& rig) {
-    rig.plugin->channelPanelOpen = 1;
-    rig.plugin->channelPanelFrame = 20;
+    rig.editor->channelPanelOpen = 1;
+    rig.editor->channelPanelFrame = 20;
 }
 
 }  // namespace
@@ -89,36 +89,36 @@ TEST_CASE("editor.paint", "lid cover and knob frames, and the slide of two frame
     CHECK(rig.shows(s::kLidCover, 5, 5, 313, 1));
     CHECK(rig.shows({30, 496, 283, 1}, 35, 24));  // right of the knob frame
     CHECK(rig.shows(s::lidKnobFrame(0), 6, 6));
-    CHECK_EQ(rig.plugin->channelPanelFrame.load(), 0);  // closed stays closed
+    CHECK_EQ(rig.editor->channelPanelFrame, 0);  // closed stays closed
 
-    rig.plugin->channelPanelOpen = 1;
+    rig.editor->channelPanelOpen = 1;
     rig.tick();
-    CHECK_EQ(rig.plugin->channelPanelFrame.load(), 2);
+    CHECK_EQ(rig.editor->channelPanelFrame, 2);
     for (int i = 0; i < 3; ++i) rig.tick();
-    CHECK_EQ(rig.plugin->channelPanelFrame.load(), 8);
+    CHECK_EQ(rig.editor->channelPanelFrame, 8);
     rig.tick();  // frame 8 drawn: cover 311 x 12 at 6, 13
     CHECK(rig.shows({30, 477, 281, 12}, 36, 13));
     CHECK(rig.clean(5, 12));
     CHECK(rig.shows(s::lidKnobFrame(8), 6, 6));
     for (int i = 0; i < 10; ++i) rig.tick();
-    CHECK_EQ(rig.plugin->channelPanelFrame.load(), 20);
+    CHECK_EQ(rig.editor->channelPanelFrame, 20);
     rig.tick();  // frame 20: neither cover nor knob
     CHECK(rig.cleanRect(6, 6, 17, 19));
     CHECK(rig.cleanRect(60, 5, 30, 20));
 
-    rig.plugin->channelPanelFrame = 13;
+    rig.editor->channelPanelFrame = 13;
     rig.tick();
     CHECK(rig.shows(s::lidKnobFrame(13), 6, 6));
     CHECK(rig.shows(s::Rect{316 + 17 * 3, 497, 17, 19}, 6, 6));
-    CHECK_EQ(rig.plugin->channelPanelFrame.load(), 15);
-    rig.plugin->channelPanelOpen = 0;
-    rig.plugin->channelPanelFrame = 1;
+    CHECK_EQ(rig.editor->channelPanelFrame, 15);
+    rig.editor->channelPanelOpen = 0;
+    rig.editor->channelPanelFrame = 1;
     rig.tick();
-    CHECK_EQ(rig.plugin->channelPanelFrame.load(), 0);
-    rig.plugin->channelPanelFrame = 99;  // garbage frame is held to the open frame
-    rig.plugin->channelPanelOpen = 1;
+    CHECK_EQ(rig.editor->channelPanelFrame, 0);
+    rig.editor->channelPanelFrame = 99;  // garbage frame is held to the open frame
+    rig.editor->channelPanelOpen = 1;
     rig.tick();
-    CHECK_EQ(rig.plugin->channelPanelFrame.load(), 20);
+    CHECK_EQ(rig.editor->channelPanelFrame, 20);
 }
 
 TEST_CASE("editor.paint", "reduction bars are blackened from the left by the reduction meter") {
@@ -126,10 +126,10 @@ TEST_CASE("editor.paint", "reduction bars are blackened from the left by the red
     const int full = levelPixels[1000000];
     CHECK(full >= 209 && full <= 210);
     rig.set(kLimiterGain, 393.0f);  // the marker out of the way
-    rig.plugin->currentGain[0] = 1.0f;
-    rig.plugin->currentGain[1] = 1.0f;
-    rig.plugin->reductionMeter[0] = 1.0f;  // no reduction: the whole bar dark
-    rig.plugin->reductionMeter[1] = 0.5f;
+    rig.meters().setKneeGain(0, 1.0f);
+    rig.meters().setKneeGain(1, 1.0f);
+    rig.editor->meter[0].reduction = 1.0f;  // no reduction: the whole bar dark
+    rig.editor->meter[1].reduction = 0.5f;
     rig.tick();
     for (int y = 59; y < 64; ++y) {
         CHECK_EQ(rig.pixel(33, y), 0u);
@@ -145,12 +145,12 @@ TEST_CASE("editor.paint", "reduction bars are blackened from the left by the red
     CHECK(rig.clean(33, 58));
     CHECK(rig.clean(33, 69));
 
-    rig.plugin->reductionMeter[0] = 0.0000005f;  // below the first index: fully lit
-    rig.plugin->reductionMeter[1] = -3.0f;
+    rig.editor->meter[0].reduction = 0.0000005f;  // below the first index: fully lit
+    rig.editor->meter[1].reduction = -3.0f;
     rig.tick();
     CHECK(rig.cleanRect(33, 60, 220, 4));
     CHECK(rig.cleanRect(33, 64, 220, 5));
-    rig.plugin->reductionMeter[0] = 5.0f;  // above 1.0: clamped to the last entry
+    rig.editor->meter[0].reduction = 5.0f;  // above 1.0: clamped to the last entry
     rig.tick();
     CHECK_EQ(rig.pixel(33 + full - 1, 61), 0u);
     CHECK(rig.clean(33 + full, 61));
@@ -158,10 +158,10 @@ TEST_CASE("editor.paint", "reduction bars are blackened from the left by the red
 
 TEST_CASE("editor.paint", "knee gain lines grow right from 0 dB on the over scale") {
     Rig rig;
-    rig.plugin->reductionMeter[0] = 0.0f;
-    rig.plugin->reductionMeter[1] = 0.0f;
-    rig.plugin->currentGain[0] = 0.5f;  // k 500
-    rig.plugin->currentGain[1] = 1.0f;  // no line
+    rig.editor->meter[0].reduction = 0.0f;
+    rig.editor->meter[1].reduction = 0.0f;
+    rig.meters().setKneeGain(0, 0.5f);  // k 500
+    rig.meters().setKneeGain(1, 1.0f);  // no line
     rig.tick();
     const int w = overPixels[500] - 210;
     CHECK(w > 20);
@@ -169,11 +169,11 @@ TEST_CASE("editor.paint", "knee gain lines grow right from 0 dB on the over scal
     CHECK(rig.clean(244 + w, 59));
     CHECK(rig.cleanRect(244, 68, 190, 1));
 
-    rig.plugin->currentGain[1] = -100.0f;  // clamped at index 5400
+    rig.meters().setKneeGain(1, -100.0f);  // clamped at index 5400
     rig.tick();
     const int longest = overPixels[5400] - 210;
     CHECK(rig.shows(s::kGainLine, 244, 68, std::min(longest, 186), 1));
-    rig.plugin->currentGain[1] = NAN;
+    rig.meters().setKneeGain(1, NAN);
     rig.tick();
     CHECK(rig.cleanRect(244, 68, 190, 1));
 }
@@ -185,26 +185,26 @@ TEST_CASE("editor.paint", "peak bars on the level and over scales, with their cl
     auto bar = [&](const s::Rect& t, int y, int w) {
         return rig.shows({int16_t(t.x + 15), t.y, int16_t(w - 15), t.h}, 49, y) && rig.clean(34 + w, y + 5);
     };
-    rig.plugin->peakMeter[0] = 1.0f;  // last entry of the level table
-    rig.plugin->peakMeter[1] = 1.5f;  // entry 500 of the over table
+    rig.editor->meter[0].peak = 1.0f;  // last entry of the level table
+    rig.editor->meter[1].peak = 1.5f;  // entry 500 of the over table
     rig.tick();
     CHECK(bar(s::kLevelTrackLeft, 44, levelPixels[1000000] - 1));
     CHECK(bar(s::kLevelTrackRight, 70, overPixels[500] - 1));
 
-    rig.plugin->peakMeter[0] = 10.0f;  // the engine's ceiling: index 5400, the longest bar
-    rig.plugin->peakMeter[1] = 1e9f;
+    rig.editor->meter[0].peak = 10.0f;  // the engine's ceiling: index 5400, the longest bar
+    rig.editor->meter[1].peak = 1e9f;
     rig.tick();
     const int longest = overPixels[5400] - 1;
     CHECK(longest > 380 && longest <= 395);
     CHECK(bar(s::kLevelTrackLeft, 44, longest));
     CHECK(bar(s::kLevelTrackRight, 70, longest));
 
-    rig.plugin->peakMeter[0] = 0.0f;  // nothing
-    rig.plugin->peakMeter[1] = -0.5f;  // below the first index: nothing, and no read before the table
+    rig.editor->meter[0].peak = 0.0f;  // nothing
+    rig.editor->meter[1].peak = -0.5f;  // below the first index: nothing, and no read before the table
     rig.tick();
     CHECK(rig.cleanRect(49, 44, 380, 14));
     CHECK(rig.cleanRect(49, 70, 380, 14));
-    rig.plugin->peakMeter[0] = 0.0000165f;  // index 16, -96 dB: pixel 11
+    rig.editor->meter[0].peak = 0.0000165f;  // index 16, -96 dB: pixel 11
     rig.tick();
     rig.set(kLimiterGain, 393.0f);
     rig.tick();
@@ -302,12 +302,12 @@ TEST_CASE("editor.paint", "readouts: gain, output's *0:0, percent, cut in dB, in
     rig.set(kBassFreq, 100.0f);
     rig.set(kMidFreq, 800.0f);
     rig.set(kTrebleFreq, 3000.0f);
-    rig.plugin->updateCoefficients();
+    rig.plugin->engine.updateCoefficients();
     rig.tick();
-    CHECK_NEAR(rig.plugin->limiterGain.load(), 1.0, 1e-6);
+    CHECK_NEAR(rig.plugin->engine.limiterGain(), 1.0, 1e-6);
     CHECK(showsText(rig, "0:00", 441, 44, s::kDbGlyph));
     // Out Gain 196 gives 1.0; 1.0 - 0.00001 is about -0.00009 dB, shown without its sign.
-    CHECK_EQ(rig.plugin->outputGain.load(), 1.0f);
+    CHECK_EQ(rig.plugin->engine.outputGain(), 1.0f);
     CHECK(showsText(rig, "*0:0", 441, 69, s::kDbGlyph));
     CHECK(rig.cleanRect(441, 69, 6, 10));
     CHECK(showsText(rig, "100:", 460, 143, s::kPercentGlyph));
@@ -343,67 +343,65 @@ TEST_CASE("editor.paint", "drawNumber: minus glyph, other characters as blanks, 
 
 TEST_CASE("editor.meters", "peaks fall 0.03, 0.06, 0.09 then 0.1 per frame; reductions recover by 0.08") {
     Rig rig;
-    rig.plugin->channelActive[0] = 1;
-    rig.plugin->peakMeter[0] = 1.0f;
-    rig.plugin->peakFallSpeed[0] = 0.0f;
-    rig.plugin->reductionMeter[0] = 0.5f;
-    rig.plugin->peakMeter[1] = 0.8f;  // the right channel is not processed: it stands still
-    rig.plugin->reductionMeter[1] = 0.3f;
+    rig.meters().setChannels(1, 0, 0);
+    rig.editor->meter[0].peak = 1.0f;
+    rig.editor->meter[0].fallSpeed = 0.0f;
+    rig.editor->meter[0].reduction = 0.5f;
+    rig.editor->meter[1].peak = 0.8f;  // the right channel is not processed: it stands still
+    rig.editor->meter[1].reduction = 0.3f;
     const double peaks[] = {1.0, 0.97, 0.91, 0.82, 0.72, 0.62};
     for (double expected : peaks) {
         rig.tick();
-        CHECK_NEAR(rig.plugin->peakMeter[0].load(), expected, 1e-6);
+        CHECK_NEAR(rig.editor->meter[0].peak, expected, 1e-6);
     }
-    CHECK_NEAR(rig.plugin->peakFallSpeed[0].load(), 0.1, 1e-7);
-    CHECK_NEAR(rig.plugin->reductionMeter[0].load(), 0.98, 1e-6);
+    CHECK_NEAR(rig.editor->meter[0].fallSpeed, 0.1, 1e-7);
+    CHECK_NEAR(rig.editor->meter[0].reduction, 0.98, 1e-6);
     rig.tick();
-    CHECK_EQ(rig.plugin->reductionMeter[0].load(), 1.0f);  // capped
-    CHECK_EQ(rig.plugin->peakMeter[1].load(), 0.8f);
-    CHECK_EQ(rig.plugin->reductionMeter[1].load(), 0.3f);
+    CHECK_EQ(rig.editor->meter[0].reduction, 1.0f);  // capped
+    CHECK_EQ(rig.editor->meter[1].peak, 0.8f);
+    CHECK_EQ(rig.editor->meter[1].reduction, 0.3f);
 
-    rig.plugin->peakMeter[0] = 0.05f;
+    rig.editor->meter[0].peak = 0.05f;
     rig.tick();  // falls below zero: rests at 0 with no speed
-    CHECK_EQ(rig.plugin->peakMeter[0].load(), 0.0f);
-    CHECK_EQ(rig.plugin->peakFallSpeed[0].load(), 0.0f);
+    CHECK_EQ(rig.editor->meter[0].peak, 0.0f);
+    CHECK_EQ(rig.editor->meter[0].fallSpeed, 0.0f);
 }
 
 TEST_CASE("editor.meters", "solo keeps the other channel's meters at rest") {
     Rig rig;
-    rig.plugin->channelActive[0] = 1;
-    rig.plugin->channelActive[1] = 1;
-    rig.plugin->soloChannel = 1;
-    rig.plugin->peakMeter[1] = 0.9f;
-    rig.plugin->reductionMeter[1] = 0.2f;
-    rig.plugin->peakMeter[0] = 0.9f;
+    rig.meters().setChannels(1, 1, 1);
+    rig.editor->meter[1].peak = 0.9f;
+    rig.editor->meter[1].reduction = 0.2f;
+    rig.editor->meter[0].peak = 0.9f;
     rig.tick();
-    CHECK_EQ(rig.plugin->peakMeter[1].load(), 0.0f);
-    CHECK_EQ(rig.plugin->reductionMeter[1].load(), 1.0f);
-    CHECK(rig.plugin->peakMeter[0].load() > 0.8f);
-    rig.plugin->soloChannel = 2;
+    CHECK_EQ(rig.editor->meter[1].peak, 0.0f);
+    CHECK_EQ(rig.editor->meter[1].reduction, 1.0f);
+    CHECK(rig.editor->meter[0].peak > 0.8f);
+    rig.meters().setChannels(1, 1, 2);
     rig.tick();
-    CHECK_EQ(rig.plugin->peakMeter[0].load(), 0.0f);
-    CHECK_EQ(rig.plugin->reductionMeter[0].load(), 1.0f);
+    CHECK_EQ(rig.editor->meter[0].peak, 0.0f);
+    CHECK_EQ(rig.editor->meter[0].reduction, 1.0f);
 }
 
 TEST_CASE("editor.meters", "the credits picture freezes meters and lid until the button is released") {
     Rig rig;
-    rig.plugin->channelActive[0] = 1;
-    rig.plugin->peakMeter[0] = 0.9f;
-    rig.plugin->peakFallSpeed[0] = 0.1f;
-    rig.plugin->channelPanelOpen = 1;
+    rig.meters().setChannels(1, 0, 0);
+    rig.editor->meter[0].peak = 0.9f;
+    rig.editor->meter[0].fallSpeed = 0.1f;
+    rig.editor->channelPanelOpen = 1;
     rig.press(490, 110);  // the logo
     CHECK_EQ(rig.editor->dragMode, kDragCredits);
     rig.tick();
     rig.tick();
     CHECK(rig.shows(s::kCreditsCompact, 0, 0));
-    CHECK_EQ(rig.plugin->peakMeter[0].load(), 0.9f);
-    CHECK_EQ(rig.plugin->channelPanelFrame.load(), 0);
+    CHECK_EQ(rig.editor->meter[0].peak, 0.9f);
+    CHECK_EQ(rig.editor->channelPanelFrame, 0);
     rig.set(kEqDisplay, 1.0f);
     rig.tick();
     CHECK(rig.shows(s::kCreditsFull, 0, 0));
     rig.release(false);  // either button ends it
     rig.tick();
-    CHECK_NEAR(rig.plugin->peakMeter[0].load(), 0.8, 1e-6);
-    CHECK_EQ(rig.plugin->channelPanelFrame.load(), 2);
+    CHECK_NEAR(rig.editor->meter[0].peak, 0.8, 1e-6);
+    CHECK_EQ(rig.editor->channelPanelFrame, 2);
     CHECK(rig.cleanRect(300, 140, 50, 1));
 }

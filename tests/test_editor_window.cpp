@@ -12,40 +12,40 @@ using platform::WindowMessage;
 TEST_CASE("editor.window", "getRect answers 1 with 512 x 133 or 512 x 218 by EQ Display") {
     Rig rig(false);
     ERect* rect = nullptr;
-    CHECK_EQ(rig.editor->getRect(&rect), 1);
+    CHECK_EQ(rig.plugin->getEditor()->getRect(&rect), 1);
     CHECK(rect != nullptr);
     CHECK_EQ(rect->top, 0);
     CHECK_EQ(rect->left, 0);
     CHECK_EQ(rect->bottom, 133);
     CHECK_EQ(rect->right, 512);
     rig.set(kEqDisplay, 1.0f);
-    rig.editor->getRect(&rect);
+    rig.plugin->getEditor()->getRect(&rect);
     CHECK_EQ(rect->bottom, 218);
     rig.set(kEqDisplay, 1e30f);  // a stored value out of range must not index past the heights
-    rig.editor->getRect(&rect);
+    rig.plugin->getEditor()->getRect(&rect);
     CHECK_EQ(rect->bottom, 218);
 }
 
 TEST_CASE("editor.window", "reset writes the start-up values and meters without telling the host") {
     Rig rig(false);
     const float expected[kNumParams] = {207, 150, 196, 3, 2, 1, 0, 141, 141, 141, 100, 800, 3000, 1, 0, 1, 0};
-    rig.plugin->paramValue[kOutGain] = 5.0f;
-    rig.plugin->peakMeter[0] = 3.0f;
-    rig.plugin->reductionMeter[1] = 0.2f;
-    rig.plugin->channelPanelOpen = 1;
+    rig.set(kOutGain, 5.0f);
+    rig.editor->meter[0].peak = 3.0f;
+    rig.editor->meter[1].reduction = 0.2f;
+    rig.editor->channelPanelOpen = 1;
     automations().clear();
     rig.editor->reset();
     for (int i = 0; i < kNumParams; ++i) CHECK_EQ(rig.value(i), expected[i]);
-    CHECK_EQ(rig.plugin->peakMeter[0].load(), 0.0f);
-    CHECK_EQ(rig.plugin->reductionMeter[1].load(), 1.0f);
-    CHECK_EQ(rig.plugin->channelPanelOpen.load(), 0);
+    CHECK_EQ(rig.editor->meter[0].peak, 0.0f);
+    CHECK_EQ(rig.editor->meter[1].reduction, 1.0f);
+    CHECK_EQ(rig.editor->channelPanelOpen, 0);
     CHECK_EQ(rig.editor->isOpen, 0);
     CHECK(automations().empty());
 }
 
 TEST_CASE("editor.window", "open creates the child window, timer and sheet; close undoes all of it") {
     Rig rig(false);
-    CHECK_EQ(rig.editor->open(rig.frame), 1);
+    CHECK_EQ(rig.plugin->getEditor()->open(rig.frame), 1);
     auto* w = rig.platform.lastWindowOfClass("Hokclass");
     CHECK(w != nullptr);
     if (!w) return;
@@ -57,7 +57,7 @@ TEST_CASE("editor.window", "open creates the child window, timer and sheet; clos
     CHECK_EQ(w->timers.size(), size_t(1));
     CHECK_EQ(rig.editor->timerId, uintptr_t(1));
     CHECK_EQ(rig.editor->isOpen, 1);
-    CHECK(rig.editor->systemWindow == rig.frame);
+    CHECK(rig.plugin->getEditor()->systemWindow == rig.frame);
     CHECK_EQ(rig.platform.liveSheets, 1);
 
     rig.editor->close();
@@ -69,7 +69,7 @@ TEST_CASE("editor.window", "open creates the child window, timer and sheet; clos
     CHECK_EQ(rig.platform.unregistrations, 1);
 
     // Reopening works and loads the sheet anew.
-    CHECK_EQ(rig.editor->open(rig.frame), 1);
+    CHECK_EQ(rig.plugin->getEditor()->open(rig.frame), 1);
     CHECK_EQ(rig.platform.liveSheets, 1);
     CHECK_EQ(rig.platform.registrations, 2);
 }
@@ -176,15 +176,15 @@ TEST_CASE("editor.window", "window messages: paint, erase, timers, mouse capture
 
 TEST_CASE("editor.window", "the frame is skipped when the window's context cannot be had") {
     Rig rig;
-    rig.plugin->channelPanelOpen = 1;
-    rig.plugin->channelActive[0] = 1;
-    rig.plugin->peakMeter[0] = 0.5f;
+    rig.editor->channelPanelOpen = 1;
+    rig.meters().setChannels(1, 0, 0);
+    rig.editor->meter[0].peak = 0.5f;
     rig.platform.failWindowContext = true;
     const int before = rig.platform.presents;
     rig.tick();
     CHECK_EQ(rig.platform.presents, before);
-    CHECK_EQ(rig.plugin->channelPanelFrame.load(), 0);
-    CHECK_EQ(rig.plugin->peakMeter[0].load(), 0.5f);
+    CHECK_EQ(rig.editor->channelPanelFrame, 0);
+    CHECK_EQ(rig.editor->meter[0].peak, 0.5f);
 }
 
 TEST_CASE("editor.window", "a second open without close moves the editor to the new parent") {

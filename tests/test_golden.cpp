@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "engine/MaximizerEffect.h"
+#include "vst2/MaximizerEffect.h"
 #include "tests/check.h"
 #include "tests/support/Signals.h"
 #include "tests/support/TestHost.h"

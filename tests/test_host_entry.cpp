@@ -2,8 +2,8 @@
 // of a new instance, independent instances, and construction without memory.
 #include <new>
 
-#include "editor/MaximizerEditor.h"
-#include "engine/MaximizerEffect.h"
+#include "vst2/VstEditor.h"
+#include "vst2/MaximizerEffect.h"
 #include "tests/check.h"
 #include "tests/test_host_support.h"
 
@@ -150,7 +150,7 @@ TEST_CASE("host.entry", "no memory for the editor: null, nothing left behind, an
     resetHost();
     const long before = hosttest::liveBlocks();
     const long refusedBefore = hosttest::refusedCount();
-    hosttest::refuseNothrowOfSize(sizeof(MaximizerEditor));
+    hosttest::refuseNothrowOfSize(sizeof(VstEditor));
     AEffect* failed = newInstance();
     hosttest::refuseNothrowOfSize(0);
     CHECK_EQ(hosttest::refusedCount(), refusedBefore + 1);  // the editor's request was the one refused

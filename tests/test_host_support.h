@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "editor/AEffEditor.h"
-#include "host/AudioEffectX.h"
+#include "vst2/AEffEditor.h"
+#include "vst2/AudioEffectX.h"
 
 namespace hosttest {
 

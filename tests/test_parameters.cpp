@@ -6,7 +6,8 @@
 #include <memory>
 #include <vector>
 
-#include "engine/MaximizerEffect.h"
+#include "vst2/MaximizerEffect.h"
+#include "editor/MaximizerEditor.h"
 #include "engine/Parameters.h"
 #include "tests/check.h"
 
@@ -47,17 +48,17 @@ TEST_CASE("engine.settings.parameters", "a new instance holds the defaults in ev
     auto fx = makeEffect();
     CHECK_EQ(fx->getProgram(), 0);
     for (int i = 0; i < kNumParams; ++i) {
-        CHECK_NEAR(fx->paramValue[i], kDefaults[i], 1e-4);
+        CHECK_NEAR(fx->engine.value(i), kDefaults[i], 1e-4);
         CHECK_NEAR(fx->getParameter(i), kDefaults[i] / kParameters[i].max, 1e-6);
     }
     for (int p = 0; p < kNumPrograms; ++p)
-        for (int i = 0; i < kNumParams; ++i) CHECK_NEAR(fx->programs[p].values[i], kDefaults[i] / kParameters[i].max, 1e-6);
+        for (int i = 0; i < kNumParams; ++i) CHECK_NEAR(fx->engine.programValue(p, i), kDefaults[i] / kParameters[i].max, 1e-6);
     // setProgram(0) in the constructor: seventeen requests in index order with the stored values.
     CHECK_EQ(automations().size(), size_t(kNumParams));
     CHECK(sentInIndexOrder(automations(), 0));
     if (automations().size() == size_t(kNumParams))
         for (int i = 0; i < kNumParams; ++i) CHECK_NEAR(automations()[i].value, kDefaults[i] / kParameters[i].max, 1e-6);
-    CHECK_EQ(int(fx->resumed), 0);
+    CHECK_EQ(int(fx->engine.prepared()), 0);
     CHECK_EQ(fx->getAeffect()->initialDelay, 2400);
     CHECK_EQ(fx->getAeffect()->numInputs, 2);
 }
@@ -65,30 +66,30 @@ TEST_CASE("engine.settings.parameters", "a new instance holds the defaults in ev
 TEST_CASE("engine.settings.parameters", "lower clamps act on Limiter Gain and the frequencies only, no upper clamp") {
     auto fx = makeEffect();
     fx->setParameter(kLimiterGain, 0.0f);
-    CHECK_NEAR(fx->paramValue[kLimiterGain], 8.0, 1e-5);
+    CHECK_NEAR(fx->engine.value(kLimiterGain), 8.0, 1e-5);
     CHECK_NEAR(fx->getParameter(kLimiterGain), 0.020356, 1e-6);
-    CHECK_EQ(float(fx->programs[0].values[kLimiterGain]), 8.0f / 393.0f);
+    CHECK_EQ(fx->engine.programValue(0, kLimiterGain), 8.0f / 393.0f);
 
     fx->setParameter(kBassFreq, 0.0f);
-    CHECK_NEAR(fx->paramValue[kBassFreq], 80.0, 1e-4);
+    CHECK_NEAR(fx->engine.value(kBassFreq), 80.0, 1e-4);
     CHECK_NEAR(fx->getParameter(kBassFreq), 0.16, 1e-7);
     fx->setParameter(kMidFreq, -3.0f);
-    CHECK_NEAR(fx->paramValue[kMidFreq], 500.0, 1e-3);
+    CHECK_NEAR(fx->engine.value(kMidFreq), 500.0, 1e-3);
     fx->setParameter(kTrebleFreq, 0.1f);
-    CHECK_NEAR(fx->paramValue[kTrebleFreq], 3000.0, 1e-2);
+    CHECK_NEAR(fx->engine.value(kTrebleFreq), 3000.0, 1e-2);
     CHECK_NEAR(fx->getParameter(kTrebleFreq), 0.15, 1e-7);
     fx->setParameter(kTrebleFreq, 0.2f);
-    CHECK_NEAR(fx->paramValue[kTrebleFreq], 4000.0, 1e-2);
+    CHECK_NEAR(fx->engine.value(kTrebleFreq), 4000.0, 1e-2);
 
     // Other parameters keep negative and above-range values as given.
     fx->setParameter(kAlgorithm, 0.99f);
-    CHECK_NEAR(fx->paramValue[kAlgorithm], 4.95, 1e-6);
+    CHECK_NEAR(fx->engine.value(kAlgorithm), 4.95, 1e-6);
     fx->setParameter(kBodyBoost, -0.5f);
-    CHECK_NEAR(fx->paramValue[kBodyBoost], -193.5, 1e-4);
+    CHECK_NEAR(fx->engine.value(kBodyBoost), -193.5, 1e-4);
     fx->setParameter(kAlgorithm, 1.5f);
     CHECK_NEAR(fx->getParameter(kAlgorithm), 1.5, 1e-6);
     fx->setParameter(kLimiterGain, 2.0f);
-    CHECK_NEAR(fx->paramValue[kLimiterGain], 786.0, 1e-3);
+    CHECK_NEAR(fx->engine.value(kLimiterGain), 786.0, 1e-3);
 }
 
 TEST_CASE("engine.settings.parameters", "a NaN value is ignored; infinities and huge values stay defined") {
@@ -98,32 +99,32 @@ TEST_CASE("engine.settings.parameters", "a NaN value is ignored; infinities and 
     fx->setParameter(kOutGain, 0.5f);
     fx->setParameter(kOutGain, nan);
     CHECK_EQ(fx->getParameter(kOutGain), 0.5f);
-    CHECK_EQ(float(fx->programs[0].values[kOutGain]), 0.5f);
+    CHECK_EQ(fx->engine.programValue(0, kOutGain), 0.5f);
     // Limiter Gain beyond the scale reads the top of the table, never past it.
     fx->setParameter(kLimiterGain, inf);
-    CHECK_NEAR(fx->limiterGain, 7.0, 1e-6);
+    CHECK_NEAR(fx->engine.limiterGain(), 7.0, 1e-6);
     fx->setParameter(kLimiterGain, 1e30f);
-    CHECK_NEAR(fx->limiterGain, 7.0, 1e-6);
+    CHECK_NEAR(fx->engine.limiterGain(), 7.0, 1e-6);
     fx->setParameter(kLimiterGain, -inf);
-    CHECK_NEAR(fx->paramValue[kLimiterGain], 8.0, 1e-5);
+    CHECK_NEAR(fx->engine.value(kLimiterGain), 8.0, 1e-5);
     fx->setParameter(kOutGain, inf);
-    CHECK_EQ(float(fx->outputGain), 1.0f);
+    CHECK_EQ(fx->engine.outputGain(), 1.0f);
     fx->setParameter(kOutGain, -inf);
-    CHECK_NEAR(fx->outputGain, 0.001, 1e-9);
+    CHECK_NEAR(fx->engine.outputGain(), 0.001, 1e-9);
     for (int i = 0; i < kNumParams; ++i) CHECK(!std::isnan(fx->getParameter(i)));
 }
 
 TEST_CASE("engine.settings.parameters", "indices outside the table are ignored") {
     auto fx = makeEffect();
     float before[20];
-    for (int i = 0; i < 20; ++i) before[i] = fx->paramValue[i];
+    for (int i = 0; i < 20; ++i) before[i] = fx->engine.value(i);
     for (VstInt32 index : {-1, 17, 19, 20, 1000, -2147483647 - 1}) {
         fx->setParameter(index, 0.75f);
         fx->reportParameter(index);
         CHECK_EQ(fx->getParameter(index), 0.0f);
     }
-    for (int i = 0; i < 20; ++i) CHECK_EQ(float(fx->paramValue[i]), before[i]);
-    for (int i = kNumParams; i < 20; ++i) CHECK_EQ(float(fx->programs[0].values[i]), 0.0f);
+    for (int i = 0; i < 20; ++i) CHECK_EQ(fx->engine.value(i), before[i]);
+    for (int i = kNumParams; i < 20; ++i) CHECK_EQ(fx->engine.programValue(0, i), 0.0f);
     CHECK_EQ(automations().size(), size_t(kNumParams));  // only the constructor's
 }
 
@@ -133,16 +134,16 @@ TEST_CASE("engine.settings.parameters", "setProgram restores a program and repor
     fx->setParameter(kDullSharp, 0.25f);
     fx->setParameter(kMidFreq, 0.5f);
     fx->setProgram(0);
-    CHECK_NEAR(fx->paramValue[kDullSharp], 150.0, 1e-4);
-    CHECK_NEAR(fx->paramValue[kMidFreq], 800.0, 1e-3);
-    CHECK_NEAR(fx->programs[0].values[kDullSharp], 150.0 / 162.0, 1e-6);  // program 0 untouched
+    CHECK_NEAR(fx->engine.value(kDullSharp), 150.0, 1e-4);
+    CHECK_NEAR(fx->engine.value(kMidFreq), 800.0, 1e-3);
+    CHECK_NEAR(fx->engine.programValue(0, kDullSharp), 150.0 / 162.0, 1e-6);  // program 0 untouched
 
     automations().clear();
     fx->setProgram(3);
     CHECK_EQ(fx->getProgram(), 3);
-    CHECK_NEAR(fx->paramValue[kDullSharp], 40.5, 1e-4);
-    CHECK_NEAR(fx->paramValue[kMidFreq], 1500.0, 1e-3);
-    CHECK_NEAR(fx->rampFactor, (1.0 - 40.5 / 168.0) * 0.5, 1e-6);
+    CHECK_NEAR(fx->engine.value(kDullSharp), 40.5, 1e-4);
+    CHECK_NEAR(fx->engine.value(kMidFreq), 1500.0, 1e-3);
+    CHECK_NEAR(fx->engine.rampFactor(), (1.0 - 40.5 / 168.0) * 0.5, 1e-6);
     CHECK_EQ(automations().size(), size_t(kNumParams));
     CHECK(sentInIndexOrder(automations(), 0));
     if (automations().size() == size_t(kNumParams)) {
@@ -168,8 +169,8 @@ TEST_CASE("engine.settings.parameters", "program names: initial fields, current 
 
     char name[] = "Loud master";
     fx->setProgramName(name);
-    CHECK_STR(fx->programs[9].name, "Loud master");
-    CHECK_STR(fx->programs[8].name, "empty 8                ");
+    CHECK_STR(fx->engine.programName(9), "Loud master");
+    CHECK_STR(fx->engine.programName(8), "empty 8                ");
     // The stored name comes back even when the caller's buffer already holds it.
     std::strcpy(text, "Loud master");
     fx->getProgramName(text);
@@ -177,18 +178,18 @@ TEST_CASE("engine.settings.parameters", "program names: initial fields, current 
 
     char longName[] = "A name far longer than the twenty-three characters";
     fx->setProgramName(longName);
-    CHECK_STR(fx->programs[9].name, "A name far longer than ");
-    CHECK_EQ(std::strlen(fx->programs[9].name), size_t(23));
-    CHECK_STR(fx->programs[0].name, "Default                ");
+    CHECK_STR(fx->engine.programName(9), "A name far longer than ");
+    CHECK_EQ(std::strlen(fx->engine.programName(9)), size_t(23));
+    CHECK_STR(fx->engine.programName(0), "Default                ");
 }
 
 TEST_CASE("engine.settings.parameters", "reportParameter stores what the editor wrote, recomputes and tells the host") {
     auto fx = makeEffect();
     automations().clear();
-    fx->paramValue[kOutGain] = 98.0f;
+    fx->engine.setValue(kOutGain, 98.0f);
     fx->reportParameter(kOutGain);
-    CHECK_NEAR(fx->outputGain, 0.501187, 1e-6);
-    CHECK_NEAR(fx->programs[0].values[kOutGain], 0.5, 1e-7);
+    CHECK_NEAR(fx->engine.outputGain(), 0.501187, 1e-6);
+    CHECK_NEAR(fx->engine.programValue(0, kOutGain), 0.5, 1e-7);
     CHECK_EQ(automations().size(), size_t(1));
     if (automations().size() == 1) {
         CHECK_EQ(automations()[0].index, VstInt32(kOutGain));
@@ -207,4 +208,8 @@ TEST_CASE("engine.settings.parameters", "EQ Display changes reach the editor sta
     CHECK_EQ(int(fx->eqDisplayShown), 0);
     fx->setParameter(kEqDisplay, 300.0f);  // any open code is "open", whatever its size
     CHECK_EQ(int(fx->eqDisplayShown), 1);
+    fx->setParameter(kEqDisplay, 0.0f);
+    fx->setParameter(kEqDisplay, -1.0f);  // a negative code is open too, as the editor draws it
+    CHECK_EQ(int(fx->eqDisplayShown), 1);
+    CHECK_EQ(fx->editorView->height(), 218);
 }

@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "engine/MaximizerEffect.h"
+#include "vst2/MaximizerEffect.h"
 #include "engine/Tables.h"
 #include "tests/check.h"
 

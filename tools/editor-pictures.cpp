@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "editor/MaximizerEditor.h"
-#include "engine/MaximizerEffect.h"
+#include "vst2/MaximizerEffect.h"
 #include "platform/headless/HeadlessPlatform.h"
 
 namespace {
@@ -86,7 +86,7 @@ int main(int argc, char** argv) {
     }
     auto* plugin = static_cast<MaximizerEffect*>(effect->object);
     MaximizerEditor* editor = plugin->editorView;
-    if (editor->open(frame) != 1) {
+    if (!editor->open(frame)) {
         std::fprintf(stderr, "the editor could not be opened (sprite sheet missing?)\n");
         return 1;
     }
@@ -116,7 +116,7 @@ int main(int argc, char** argv) {
     ticks(1);
     snapshot("eq-open");
 
-    plugin->channelPanelOpen = 1;
+    editor->channelPanelOpen = 1;
     ticks(10);
     snapshot("channel-panel");
 
@@ -125,8 +125,8 @@ int main(int argc, char** argv) {
     snapshot("credits");
     host.send(window, platform::WindowMessage::LeftButtonUp);
 
-    setParameter(kLimiterGain, 260.0f / plugin->paramMax[kLimiterGain]);
-    setParameter(kAlgorithm, 4.0f / plugin->paramMax[kAlgorithm]);
+    setParameter(kLimiterGain, 260.0f / kParameters[kLimiterGain].max);
+    setParameter(kAlgorithm, 4.0f / kParameters[kAlgorithm].max);
     driveMeters(effect);
     ticks(1);
     snapshot("meters");

@@ -4,7 +4,7 @@
 
 #include <new>
 
-#include "host/Module.h"
+#include "platform/Module.h"
 
 namespace platform {
 

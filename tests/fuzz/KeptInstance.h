@@ -1,7 +1,7 @@
 // One instance that lives for a whole fuzz run, so the shared tables are built
 // once; closed at exit, so no leak check sees it left behind.
 #pragma once
-#include "engine/MaximizerEffect.h"
+#include "vst2/MaximizerEffect.h"
 
 struct KeptInstance {
     explicit KeptInstance(audioMasterCallback host) : effect(createEffectInstance(host)) {}

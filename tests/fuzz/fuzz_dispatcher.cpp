@@ -2,7 +2,7 @@
 // index, value and opt, with host buffers of the sizes the protocol promises.
 #include <cstring>
 
-#include "engine/MaximizerEffect.h"
+#include "vst2/MaximizerEffect.h"
 #include "tests/fuzz/FuzzInput.h"
 #include "tests/fuzz/KeptInstance.h"
 

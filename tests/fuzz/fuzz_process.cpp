@@ -4,7 +4,7 @@
 #include <limits>
 #include <vector>
 
-#include "engine/MaximizerEffect.h"
+#include "vst2/MaximizerEffect.h"
 #include "tests/fuzz/FuzzInput.h"
 #include "tests/fuzz/KeptInstance.h"
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "host/AEffect.h"
+#include "vst2/AEffect.h"
 
 #if defined(_WIN32)
 #include <windows.h>

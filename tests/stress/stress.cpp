@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "editor/MaximizerEditor.h"
-#include "engine/MaximizerEffect.h"
+#include "vst2/MaximizerEffect.h"
 #include "engine/Tables.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "tests/check.h"

@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "engine/MaximizerEffect.h"
+#include "vst2/MaximizerEffect.h"
 
 struct HostRequest {
     VstInt32 opcode, index;
@@ -72,8 +72,8 @@ struct Rig {
 
     // Writes an internal value the way the editor does, then recomputes.
     void set(int index, float value) {
-        fx->paramValue[index] = value;
-        fx->updateCoefficients();
+        fx->engine.setValue(index, value);
+        fx->engine.updateCoefficients();
     }
 
     // Runs a stereo signal through processReplacing in blocks of the given

@@ -3,7 +3,7 @@
 #pragma once
 #include <string>
 
-#include "host/AEffect.h"
+#include "vst2/AEffect.h"
 
 #ifdef _WIN32
 #include <windows.h>

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "host/AEffect.h"
+#include "vst2/AEffect.h"
 #include "tests/win/PngWriter.h"
 #include "tests/win/Pixels.h"
 #include "tests/win/PlatformChecks.h"

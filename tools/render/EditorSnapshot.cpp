@@ -7,7 +7,7 @@
 #include <cstdlib>
 
 #include "editor/MaximizerEditor.h"
-#include "engine/MaximizerEffect.h"
+#include "vst2/MaximizerEffect.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "tools/render/PluginHost.h"
 

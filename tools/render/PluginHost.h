@@ -3,7 +3,7 @@
 #pragma once
 #include <string>
 
-#include "host/AEffect.h"
+#include "vst2/AEffect.h"
 
 class PluginLibrary {
 public:

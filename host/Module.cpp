@@ -1,3 +1,0 @@
-#include "host/Module.h"
-
-void* hInstance = nullptr;

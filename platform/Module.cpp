@@ -1,0 +1,3 @@
+#include "platform/Module.h"
+
+void* hInstance = nullptr;
