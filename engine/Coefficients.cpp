@@ -69,7 +69,7 @@ float rampFactorFor(float dullSharp) {
 }
 
 float outputGainFor(float outGain) {
-    double x = double(outGain) * double(1.0f / 196.0f);
+    double x = double(outGain) * double(1.0f / kOutGainUnity);
     if (!(x >= double(0.000999f))) x = double(0.000999f);  // NaN too reads as the floor
     if (x > 1.0) x = 1.0;  // above 0 dB the result is 1.0 anyway; keeps the cut finite
     const double d = 20.0 * std::log10(x);

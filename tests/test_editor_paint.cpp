@@ -367,6 +367,36 @@ TEST_CASE("editor.meters", "peaks fall 0.03, 0.06, 0.09 then 0.1 per frame; redu
     CHECK_EQ(rig.editor->meter[0].fallSpeed, 0.0f);
 }
 
+TEST_CASE("editor.meters", "what the engine publishes between two ticks is painted at the next one") {
+    Rig rig;
+    rig.set(kLimiterGain, 8.0f);  // the marker out of the way of the bars
+    rig.meters().setChannels(1, 1, 0);
+    rig.editor->meter[0].peak = 0.5f;
+    rig.editor->meter[0].fallSpeed = 0.1f;
+    rig.tick();  // the painted peak falls to 0.4
+    // The audio thread, between two frames: a higher peak and a deeper
+    // reduction, then lower ones that must not replace them.
+    rig.meters().raisePeak(0, 0.9f);
+    rig.meters().raisePeak(0, 0.45f);
+    rig.meters().lowerReduction(1, 0.25f);
+    rig.meters().lowerReduction(1, 0.5f);
+    rig.tick();
+    const int w = levelPixels[900000] - 1;
+    CHECK(rig.shows({int16_t(s::kLevelTrackLeft.x + 15), s::kLevelTrackLeft.y, int16_t(w - 15), 14}, 49, 44));
+    CHECK(rig.clean(34 + w, 49));
+    CHECK_EQ(rig.pixel(33 + levelPixels[250000] - 1, 65), 0u);
+    CHECK(rig.clean(33 + levelPixels[250000], 65));
+    // The raised peak starts falling from rest; the reduction recovers from 0.25.
+    CHECK_EQ(rig.editor->meter[0].peak, 0.9f);
+    CHECK_NEAR(rig.editor->meter[0].fallSpeed, 0.03, 1e-7);
+    CHECK_NEAR(rig.editor->meter[1].reduction, 0.33, 1e-6);
+    // A restart of processing lets every meter rest.
+    rig.plugin->engine.prepare(44100.0f, 512);
+    rig.tick();
+    CHECK_EQ(rig.editor->meter[0].peak, 0.0f);
+    CHECK_EQ(rig.editor->meter[1].reduction, 1.0f);
+}
+
 TEST_CASE("editor.meters", "solo keeps the other channel's meters at rest") {
     Rig rig;
     rig.meters().setChannels(1, 1, 1);

@@ -8,10 +8,9 @@
 #include <utility>
 #include <vector>
 
-#include "vst2/MaximizerEffect.h"
 #include "tests/check.h"
 #include "tests/support/Signals.h"
-#include "tests/support/TestHost.h"
+#include "tests/support/EngineRig.h"
 
 namespace {
 
@@ -72,7 +71,7 @@ const GoldenCase kCases[] = {
 };
 
 uint32_t render(const GoldenCase& c) {
-    Rig rig(c.rate, 512);
+    EngineRig rig(c.rate, 512);
     for (const auto& [index, value] : c.settings) rig.set(index, value);
     const auto left = signals::program(30000, 1.7, 101);
     const auto right = signals::program(30000, 1.2, 202);
