@@ -32,7 +32,7 @@ std::string label(MaximizerEffect& fx, int index) {
 
 }  // namespace
 
-TEST_CASE("engine.settings.display", "the worked display values") {
+TEST_CASE("vst2.display", "the worked display values") {
     auto fx = makeEffect();
     MaximizerEffect& e = *fx;
     CHECK_STR(display(e, kLimiterGain, 207), "0:00");
@@ -53,7 +53,7 @@ TEST_CASE("engine.settings.display", "the worked display values") {
     CHECK_STR(display(e, kTrebleFreq, 20000), "  20000");
 }
 
-TEST_CASE("engine.settings.display", "boost texts around neutral and at the ends") {
+TEST_CASE("vst2.display", "boost texts around neutral and at the ends") {
     auto fx = makeEffect();
     MaximizerEffect& e = *fx;
     for (int index : {kBassBoost, kMidBoost, kHiBoost}) {
@@ -67,7 +67,7 @@ TEST_CASE("engine.settings.display", "boost texts around neutral and at the ends
     }
 }
 
-TEST_CASE("engine.settings.display", "codes pick their names; codes outside a list leave the buffer") {
+TEST_CASE("vst2.display", "codes pick their names; codes outside a list leave the buffer") {
     auto fx = makeEffect();
     MaximizerEffect& e = *fx;
     CHECK_STR(display(e, kAlgorithm, 0), "Full");
@@ -103,7 +103,7 @@ TEST_CASE("engine.settings.display", "codes pick their names; codes outside a li
     }
 }
 
-TEST_CASE("engine.settings.display", "huge and infinite values give bounded texts") {
+TEST_CASE("vst2.display", "huge and infinite values give bounded texts") {
     auto fx = makeEffect();
     MaximizerEffect& e = *fx;
     const float inf = std::numeric_limits<float>::infinity();
@@ -114,7 +114,7 @@ TEST_CASE("engine.settings.display", "huge and infinite values give bounded text
     CHECK_STR(display(e, kDullSharp, -inf), " Huge!  ");
 }
 
-TEST_CASE("engine.settings.display", "names and labels") {
+TEST_CASE("vst2.display", "names and labels") {
     auto fx = makeEffect();
     MaximizerEffect& e = *fx;
     char text[64];
@@ -131,7 +131,7 @@ TEST_CASE("engine.settings.display", "names and labels") {
     for (int i = kAutoSelectChannels; i < kNumParams; ++i) CHECK_STR(label(e, i), "              ");
 }
 
-TEST_CASE("engine.settings.display", "requests for indices outside the table leave the buffer, but labels above it") {
+TEST_CASE("vst2.display", "requests for indices outside the table leave the buffer, but labels above it") {
     auto fx = makeEffect();
     for (VstInt32 index : {-1, 17, 20, 255, 2147483647, -2147483647 - 1}) {
         char text[32] = "previous";

@@ -44,7 +44,7 @@ bool sentInIndexOrder(const std::vector<Automation>& list, size_t from) {
 
 }  // namespace
 
-TEST_CASE("engine.settings.parameters", "a new instance holds the defaults in every program and told the host once") {
+TEST_CASE("vst2.parameters", "a new instance holds the defaults in every program and told the host once") {
     auto fx = makeEffect();
     CHECK_EQ(fx->getProgram(), 0);
     for (int i = 0; i < kNumParams; ++i) {
@@ -63,7 +63,7 @@ TEST_CASE("engine.settings.parameters", "a new instance holds the defaults in ev
     CHECK_EQ(fx->getAeffect()->numInputs, 2);
 }
 
-TEST_CASE("engine.settings.parameters", "lower clamps act on Limiter Gain and the frequencies only, no upper clamp") {
+TEST_CASE("vst2.parameters", "lower clamps act on Limiter Gain and the frequencies only, no upper clamp") {
     auto fx = makeEffect();
     fx->setParameter(kLimiterGain, 0.0f);
     CHECK_NEAR(fx->engine.value(kLimiterGain), 8.0, 1e-5);
@@ -92,7 +92,7 @@ TEST_CASE("engine.settings.parameters", "lower clamps act on Limiter Gain and th
     CHECK_NEAR(fx->engine.value(kLimiterGain), 786.0, 1e-3);
 }
 
-TEST_CASE("engine.settings.parameters", "a NaN value is ignored; infinities and huge values stay defined") {
+TEST_CASE("vst2.parameters", "a NaN value is ignored; infinities and huge values stay defined") {
     auto fx = makeEffect();
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float inf = std::numeric_limits<float>::infinity();
@@ -114,7 +114,7 @@ TEST_CASE("engine.settings.parameters", "a NaN value is ignored; infinities and 
     for (int i = 0; i < kNumParams; ++i) CHECK(!std::isnan(fx->getParameter(i)));
 }
 
-TEST_CASE("engine.settings.parameters", "indices outside the table are ignored") {
+TEST_CASE("vst2.parameters", "indices outside the table are ignored") {
     auto fx = makeEffect();
     float before[20];
     for (int i = 0; i < 20; ++i) before[i] = fx->engine.value(i);
@@ -128,7 +128,7 @@ TEST_CASE("engine.settings.parameters", "indices outside the table are ignored")
     CHECK_EQ(automations().size(), size_t(kNumParams));  // only the constructor's
 }
 
-TEST_CASE("engine.settings.parameters", "setProgram restores a program and reports all seventeen values in order") {
+TEST_CASE("vst2.parameters", "setProgram restores a program and reports all seventeen values in order") {
     auto fx = makeEffect();
     fx->setProgram(3);
     fx->setParameter(kDullSharp, 0.25f);
@@ -157,7 +157,7 @@ TEST_CASE("engine.settings.parameters", "setProgram restores a program and repor
     CHECK_EQ(automations().size(), size_t(0));
 }
 
-TEST_CASE("engine.settings.parameters", "program names: initial fields, current program only, cut at 23") {
+TEST_CASE("vst2.parameters", "program names: initial fields, current program only, cut at 23") {
     auto fx = makeEffect();
     char text[64];
     std::memset(text, 'x', sizeof text);
@@ -183,7 +183,7 @@ TEST_CASE("engine.settings.parameters", "program names: initial fields, current 
     CHECK_STR(fx->engine.programName(0), "Default                ");
 }
 
-TEST_CASE("engine.settings.parameters", "reportParameter stores what the editor wrote, recomputes and tells the host") {
+TEST_CASE("vst2.parameters", "reportParameter stores what the editor wrote, recomputes and tells the host") {
     auto fx = makeEffect();
     automations().clear();
     fx->engine.setValue(kOutGain, 98.0f);
@@ -197,7 +197,7 @@ TEST_CASE("engine.settings.parameters", "reportParameter stores what the editor 
     }
 }
 
-TEST_CASE("engine.settings.parameters", "EQ Display changes reach the editor state only when the state changes") {
+TEST_CASE("vst2.parameters", "EQ Display changes reach the editor state only when the state changes") {
     auto fx = makeEffect();
     CHECK_EQ(int(fx->eqDisplayShown), 0);  // the constructor's setProgram(0) handed over "closed"
     fx->setParameter(kEqDisplay, 1.0f);
