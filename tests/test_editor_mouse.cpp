@@ -277,6 +277,14 @@ TEST_CASE("editor.mouse", "lid, link and EQ tab toggles; EQ Display fits the win
     rig.press(0, 132);
     rig.release();
     CHECK_EQ(rig.window->rect.height(), 133);
+
+    // A stored negative value is open, drawn open, and the tab closes it.
+    rig.plugin->setParameter(kEqDisplay, -1.0f);
+    CHECK_EQ(rig.window->rect.height(), 218);
+    rig.press(20, 120);
+    rig.release();
+    CHECK_NEAR(rig.value(kEqDisplay), 0.0f, 1e-3);
+    CHECK_EQ(rig.window->rect.height(), 133);
 }
 
 TEST_CASE("editor.mouse", "channel toggles act only with the panel open; manual channels only without Auto") {
