@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/Engine.h"
+#include "tests/support/Blocks.h"
 
 struct EngineRig {
     MaximizerEngine engine;
@@ -30,18 +31,10 @@ struct EngineRig {
     }
 
     // Runs a stereo signal in blocks of the given sizes (cycled), returning both outputs.
-    struct Output {
-        std::vector<float> left, right;
-    };
+    using Output = StereoOutput;
     Output run(const std::vector<float>& left, const std::vector<float>& right, std::vector<int> blocks = {512}) {
-        Output out{std::vector<float>(left.size()), std::vector<float>(right.size())};
-        std::vector<float> inL(left), inR(right);
-        size_t pos = 0, k = 0;
-        while (pos < left.size()) {
-            const size_t n = std::min<size_t>(static_cast<size_t>(blocks[k++ % blocks.size()]), left.size() - pos);
-            block(inL.data() + pos, inR.data() + pos, out.left.data() + pos, out.right.data() + pos, int32_t(n));
-            pos += n;
-        }
-        return out;
+        return runInBlocks(left, right, blocks, [&](float* inL, float* inR, float* outL, float* outR, int32_t n) {
+            block(inL, inR, outL, outR, n);
+        });
     }
 };

@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "tests/support/Blocks.h"
 #include "vst2/MaximizerEffect.h"
 
 struct HostRequest {
@@ -78,20 +79,12 @@ struct Rig {
 
     // Runs a stereo signal through processReplacing in blocks of the given
     // sizes (cycled), returning both outputs.
-    struct Output {
-        std::vector<float> left, right;
-    };
+    using Output = StereoOutput;
     Output run(const std::vector<float>& left, const std::vector<float>& right, std::vector<int> blocks = {512}) {
-        Output out{std::vector<float>(left.size()), std::vector<float>(right.size())};
-        std::vector<float> inL(left), inR(right);
-        size_t pos = 0, k = 0;
-        while (pos < left.size()) {
-            const size_t n = std::min<size_t>(static_cast<size_t>(blocks[k++ % blocks.size()]), left.size() - pos);
-            float* ins[2] = {inL.data() + pos, inR.data() + pos};
-            float* outs[2] = {out.left.data() + pos, out.right.data() + pos};
-            fx->processReplacing(ins, outs, static_cast<VstInt32>(n));
-            pos += n;
-        }
-        return out;
+        return runInBlocks(left, right, blocks, [&](float* inL, float* inR, float* outL, float* outR, int32_t n) {
+            float* ins[2] = {inL, inR};
+            float* outs[2] = {outL, outR};
+            fx->processReplacing(ins, outs, n);
+        });
     }
 };
