@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "tests/check.h"
+#include "tools/render/ParameterValues.h"
+#include "tools/render/PluginHost.h"
 #include "tools/render/Renderer.h"
 
 namespace {
@@ -311,6 +313,16 @@ TEST_CASE("tools.render", "--list prints every parameter with its default displa
     CHECK_STR(listed(r.out, "Limiter Gain"), "0:00");
     CHECK_STR(listed(r.out, "Treble Freq"), "3000");
     CHECK_STR(listed(r.out, "Stereo Link"), "Linked");
+    // 0 dB is the step "0:00", not the cut too small to show ("-0:0") below it.
+    CHECK_STR(listed(render({"--list", "--set", "Limiter Gain=0"}).out, "Limiter Gain"), "0:00");
+    // A copy gets a value at a step's lower edge, not the step below it.
+    PluginLibrary library;
+    std::string error, shown;
+    CHECK(library.load(HOK_PLUGIN_PATH, error));
+    PluginInstance settings(library.create()), copy(library.create());
+    CHECK(applySetting(settings, "Mid Boost=-42", shown, error));
+    copy.copyParametersFrom(settings);
+    CHECK_STR(copy.display(8), settings.display(8));
 }
 
 TEST_CASE("tools.render", "refusals say what is accepted, exit non-zero and leave no file behind") {
@@ -322,9 +334,9 @@ TEST_CASE("tools.render", "refusals say what is accepted, exit non-zero and leav
     } refusals[] = {
         {{"--set", "Loudness=3"}, "unknown parameter 'Loudness'; the parameters are \"Limiter Gain\""},
         {{"--set", "EQ=On"}, "ambiguous"},
-        {{"--set", "Limiter Gain=+40"}, "a number from -96 to 16"},
-        {{"--set", "Mid Freq=200"}, "a number from 500 to 3000 hz"},
-        {{"--set", "Algorithm=Loud"}, "\"Falling SK\""},
+        {{"--set", "Limiter Gain=+40"}, "it takes -96 to +16 dB"},
+        {{"--set", "Mid Freq=200"}, "it takes 500 to 3000 Hz"},
+        {{"--set", "Algorithm=Loud"}, "Smooth SK, Falling SK"},
         {{"--set", "Bass Freq=100dB"}, "not accepted"},
         {{"--set", "Limiter Gain"}, "Name=Value"},
         {{"--program", "10"}, "programs are 0 to 9"},
