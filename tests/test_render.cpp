@@ -552,10 +552,12 @@ TEST_CASE("tools.render", "--target-lufs with --true-peak-ceiling lands within 0
     size_t at = r.out.find("passes  ");
     int passes = at == std::string::npos ? 99 : std::atoi(r.out.c_str() + at + 8);
     CHECK(passes >= 2 && passes <= 7);
-    // The ceiling alone: one pass to measure, one to write.
+    // The ceiling alone: one pass to measure, one to write; an Ogg file is held to it as decoded.
     Run capped = render({dir / "mix.wav", dir / "capped.wav", "--true-peak-ceiling", "-3"});
     CHECK(measure(readAudio(dir / "capped.wav")).truePeak <= -3.0);
     CHECK(contains(capped.out, "passes  2 over the file"));
+    CHECK_EQ(render({dir / "mix.wav", dir / "capped.ogg", "--true-peak-ceiling", "-3"}).status, 0);
+    CHECK(measure(readAudio(dir / "capped.ogg")).truePeak <= -3.0);
     // Beyond the drive range: said so, and nothing written.
     Run loud = render({dir / "mix.wav", dir / "loud.wav", "--target-lufs", "-1"});
     CHECK(loud.status != 0);

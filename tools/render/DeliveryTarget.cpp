@@ -55,6 +55,12 @@ bool chooseDelivery(const std::vector<double>& driveDb, int start, double lowest
     std::set<int> quiet;  // steps whose output stayed under the loudness gate
     int lo = -1, hi = last + 1;  // loudest step known too quiet, quietest known loud enough
     int step = std::clamp(start, 0, last), previous = -1;
+    // The loudness under the ceiling is the lower of two curves that rise
+    // with the drive, each smoother than their minimum: the loudness itself,
+    // and the loudness with the true peak moved onto the ceiling. Both must
+    // reach the goal, so the next drive is the larger of their estimates.
+    std::map<int, double> curves[2];  // step -> curve minus the goal
+    const double centre = (kAbove - kBelow) / 2;
     choice = DeliveryChoice{};
     auto take = [&](int k) {
         choice.step = k;
@@ -80,8 +86,11 @@ bool chooseDelivery(const std::vector<double>& driveDb, int start, double lowest
             return false;
         }
         if (!std::isfinite(m.loudness)) quiet.insert(step);
-        const double off = (quiet.count(step) ? kUnmeasurable : m.loudness) + ceilingGain(m, goal) - *goal.lufs;
+        const double loudness = quiet.count(step) ? kUnmeasurable : m.loudness;
+        const double off = loudness + ceilingGain(m, goal) - *goal.lufs;
         seen[step] = off;
+        curves[0][step] = loudness - *goal.lufs;
+        if (goal.ceiling) curves[1][step] = loudness + *goal.ceiling - m.truePeak - *goal.lufs;
         if (off >= -kBelow && off <= kAbove) return take(step);
         if (off < -kBelow)
             lo = std::max(lo, step);
@@ -96,16 +105,19 @@ bool chooseDelivery(const std::vector<double>& driveDb, int start, double lowest
         }
         if (hi == lo + 1) return take(hi);  // no step between: the output gain trims the louder one
         if (choice.passes >= kMostPasses) break;
-        // Secant on loudness against drive in dB through the newest point and
-        // the other end of the bracket (or the point before); a single point
-        // assumes 1 LU per dB, the most drive can give. A pass under the
-        // gate tells nothing of the slope.
-        int b = step, a = lo >= 0 && hi <= last ? (step == lo ? hi : lo) : previous;
-        if (quiet.count(b)) std::swap(a, b);
-        double slope = 1.0;
-        if (a >= 0 && !quiet.count(a) && !quiet.count(b) && driveDb[a] != driveDb[b])
-            slope = std::clamp((seen[b] - seen[a]) / (driveDb[b] - driveDb[a]), 0.05, 1.0);
-        const double aim = driveDb[b] + ((kAbove - kBelow) / 2 - seen[b]) / slope;
+        // Each curve's secant through the newest two points, at 0.2 to 1 LU
+        // per dB (no drive gives more; the second curve stays flat until the
+        // limiter works); a single point assumes 1. A pass under the gate
+        // tells nothing: the estimate starts from the quietest loud enough.
+        const int from = quiet.count(step) ? hi : step;
+        double aim = -HUGE_VAL;
+        for (const auto& curve : curves) {
+            if (curve.empty()) continue;
+            double slope = 1.0;
+            if (from == step && previous >= 0 && !quiet.count(previous) && driveDb[previous] != driveDb[step])
+                slope = std::clamp((curve.at(step) - curve.at(previous)) / (driveDb[step] - driveDb[previous]), 0.2, 1.0);
+            aim = std::max(aim, driveDb[from] + (centre - curve.at(from)) / slope);
+        }
         previous = step;
         step = nearestFree(driveDb, aim, lo, hi, seen);
         if (step < 0) break;

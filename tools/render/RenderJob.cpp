@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <memory>
 
 #include "tools/render/AudioFiles.h"
@@ -16,7 +17,7 @@
 
 namespace {
 
-// Renders one more pass that would fix a final file's levels, at most this often.
+// How often a written file that missed the goal is rendered again.
 constexpr int kMostCorrections = 2;
 
 // Out Gain applies 20·log10 of its normalised value cut toward zero to 0.1 dB
@@ -51,29 +52,53 @@ public:
         if (!report_.outFormat) return false;
 
         const DeliveryGoal goal{o_.targetLufs, o_.truePeakCeiling};
-        DeliveryChoice choice;
-        if (goal.lufs || goal.ceiling) {
-            // A ceiling alone measures once, at the drive the settings give.
-            std::vector<double> driveDb(1, 0.0);
-            int start = 0;
-            if (goal.lufs) {
-                driveDb.clear();
-                for (const DisplayStep& s : run_.driveSteps) {
-                    if (s.value <= run_.settings.exact(run_.drive)) start = (int)driveDb.size();
-                    driveDb.push_back(s.number);
-                }
+        // A ceiling alone measures once, at the drive the settings give.
+        std::vector<double> driveDb(1, 0.0);
+        int start = 0;
+        if (goal.lufs) {
+            driveDb.clear();
+            for (const DisplayStep& s : run_.driveSteps) {
+                if (s.value <= run_.settings.exact(run_.drive)) start = (int)driveDb.size();
+                driveDb.push_back(s.number);
             }
-            auto measure = [&](int step, PassLevels& levels, std::string& why) {
+        }
+        std::map<int, PassLevels> measured;
+        auto measure = [&](int step, PassLevels& levels, std::string& why) {
+            if (!measured.count(step)) {
                 drive_ = goal.lufs ? step : -1;
                 Levels out;
                 if (!pass(0.0, nullptr, out, why)) return false;
-                levels = {out.loudness, decibels(out.truePeak)};
-                return true;
-            };
-            if (!chooseDelivery(driveDb, start, run_.lowestOutGain, goal, measure, choice, error)) return false;
+                measured[step] = {out.loudness, decibels(out.truePeak)};
+            }
+            levels = measured[step];
+            return true;
+        };
+        // What the search aims at: the goal, moved by what writing the file
+        // added to the levels it measured (a lossy encoding raises peaks).
+        DeliveryGoal aim = goal;
+        for (int attempt = 0;; attempt++) {
+            DeliveryChoice choice;
+            if ((goal.lufs || goal.ceiling) &&
+                !chooseDelivery(driveDb, start, run_.lowestOutGain, aim, measure, choice, error))
+                return false;
             drive_ = goal.lufs ? choice.step : -1;
+            OutputFile output;
+            Levels out;
+            if (!write(choice.outGain, output, out, error)) return false;
+            const double peak = decibels(out.truePeak);
+            const bool over = goal.ceiling && peak > *goal.ceiling;
+            const bool off = goal.lufs && std::fabs(out.loudness - *goal.lufs) > kLoudnessTolerance;
+            if (!over && !off) return commit(output, out, choice.outGain, error);
+            if (attempt == kMostCorrections) {
+                error = "'" + report_.output + "' comes out at " + levelText(out.loudness, "LUFS") + " and " +
+                        levelText(peak, "dBTP") + ", " +
+                        (over ? "over the ceiling of " + levelText(*goal.ceiling, "dBTP")
+                              : "not within 0.1 LU of " + levelText(*goal.lufs, "LUFS"));
+                return false;
+            }
+            if (over) aim.ceiling = std::min(*aim.ceiling, *goal.ceiling - (peak - choice.truePeak));
+            if (goal.lufs) aim.lufs = *goal.lufs - (out.loudness - choice.loudness);
         }
-        return finalPass(goal, choice.outGain, error);
     }
 
 private:
@@ -144,44 +169,27 @@ private:
         return true;
     }
 
-    // Renders the output; checks the written file against the goal, and lowers
-    // the output gain and renders again where the file came out over it.
-    bool finalPass(const DeliveryGoal& goal, double outGainDb, std::string& error) {
-        for (int attempt = 0;; attempt++) {
-            OutputFile output;
-            Levels out;
-            if (!output.open(report_.output, report_.outFormat, report_.channels, report_.rate, error) ||
-                !pass(outGainDb, &output, out, error, o_.editorPng))
-                return false;
-            report_.clipped = output.clippedFrames();
-            report_.decoded = lossyFormat(report_.outFormat);
-            if (report_.decoded) {
-                LevelMeter decoded(report_.channels, report_.rate);
-                if (!output.finish(error) || !measureFile(output.tempPath(), decoded, error)) return false;
-                out = decoded.levels();
-            }
-            const double loudness = out.loudness, peak = decibels(out.truePeak);
-            const bool tooLoud = goal.lufs && loudness > *goal.lufs + kLoudnessTolerance;
-            const bool overCeiling = goal.ceiling && peak > *goal.ceiling;
-            if ((tooLoud || overCeiling) && attempt < kMostCorrections) {
-                double next = outGainFor({loudness - outGainDb, peak - outGainDb}, goal);
-                outGainDb = std::min(next, outGainDb - 0.1);
-                if (outGainDb >= run_.lowestOutGain) continue;
-            }
-            if (tooLoud || overCeiling || (goal.lufs && loudness < *goal.lufs - kLoudnessTolerance)) {
-                error = "'" + report_.output + "' comes out at " + levelText(loudness, "LUFS") + " and " +
-                        levelText(peak, "dBTP") + ", " +
-                        (overCeiling ? "over the ceiling of " + levelText(*goal.ceiling, "dBTP")
-                                     : "not within 0.1 LU of " + levelText(*goal.lufs, "LUFS"));
-                return false;
-            }
-            if (!output.commit(error)) return false;
-            report_.out = out;
-            if (goal.lufs) report_.chosen.push_back(run_.settings.name(run_.drive) + " = " + driveText_);
-            if (goal.lufs || goal.ceiling)
-                report_.chosen.push_back(run_.settings.name(run_.outGain) + " = " + outGainText(outGainDb));
-            return true;
-        }
+    // Renders the output file and measures it as it holds the audio.
+    bool write(double outGainDb, OutputFile& output, Levels& out, std::string& error) {
+        if (!output.open(report_.output, report_.outFormat, report_.channels, report_.rate, error) ||
+            !pass(outGainDb, &output, out, error, o_.editorPng))
+            return false;
+        report_.clipped = output.clippedFrames();
+        report_.decoded = lossyFormat(report_.outFormat);
+        if (!report_.decoded) return true;
+        LevelMeter decoded(report_.channels, report_.rate);
+        if (!output.finish(error) || !measureFile(output.tempPath(), decoded, error)) return false;
+        out = decoded.levels();
+        return true;
+    }
+
+    bool commit(OutputFile& output, const Levels& out, double outGainDb, std::string& error) {
+        if (!output.commit(error)) return false;
+        report_.out = out;
+        if (o_.targetLufs) report_.chosen.push_back(run_.settings.name(run_.drive) + " = " + driveText_);
+        if (o_.targetLufs || o_.truePeakCeiling)
+            report_.chosen.push_back(run_.settings.name(run_.outGain) + " = " + outGainText(outGainDb));
+        return true;
     }
 
     const RenderRun& run_;

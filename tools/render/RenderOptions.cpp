@@ -32,7 +32,8 @@ std::string renderUsage() {
            "       hok-render [options] --list\n"
            "Renders mono or stereo audio files through Hok Maximizer. It reads what this libsndfile\n"
            "reads (" + readableFormats() + ")\n"
-           "and writes WAV, AIFF, FLAC or Ogg Vorbis by the output's extension (.wav .aiff .flac .ogg).\n"
+           "and writes WAV, AIFF, FLAC or Ogg Vorbis (quality 0.9) by the output's extension\n"
+           "(.wav .aiff .flac .ogg).\n"
            "  --set \"Name=Value\"   set a parameter by name, in the units its display shows:\n"
            "                       \"Limiter Gain=+4.5\" (dB), \"Algorithm=Smooth SK\", \"Mid Freq=1200\",\n"
            "                       \"Bass Boost=-3dB\" or \"Bass Boost=40%\" (bare numbers: cuts in dB\n"
@@ -40,7 +41,7 @@ std::string renderUsage() {
            "  --program N          select program N (0 to 9) before the settings\n"
            "  --list               print every parameter, its value and what --set takes\n"
            "  --target-lufs L      choose the Limiter Gain that brings the integrated loudness to\n"
-           "                       L LUFS (within 0.1 LU); Out Gain trims it\n"
+           "                       L LUFS, -60 to 0 (within 0.1 LU); Out Gain trims it\n"
            "  --true-peak-ceiling D  choose the Out Gain that keeps the true peak at or under D dBTP\n"
            "  -o, --output-dir DIR write each input to DIR under its own name; with --format EXT\n"
            "                       (wav, aiff, flac, ogg) under that extension instead (inputs in\n"
@@ -103,8 +104,9 @@ bool parseRenderArguments(const std::vector<std::string>& args, RenderOptions& o
             }
         } else if (a == "--target-lufs") {
             if (!value(v)) return false;
-            if (!parseLevel(v, -70.0, 0.0, o.targetLufs)) {
-                error = "--target-lufs takes a loudness from -70 to 0 (LUFS), not '" + v + "'";
+            // Far under that, the loudness gate at -70 LUFS bends the measure.
+            if (!parseLevel(v, -60.0, 0.0, o.targetLufs)) {
+                error = "--target-lufs takes a loudness from -60 to 0 (LUFS), not '" + v + "'";
                 return false;
             }
         } else if (a == "--true-peak-ceiling") {
