@@ -3,10 +3,12 @@
 // refusals that must leave no output file behind.
 #ifdef HOK_RENDER_TESTS
 #include <dirent.h>
+#include <ebur128.h>
 #include <sndfile.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +16,8 @@
 #include <vector>
 
 #include "tests/check.h"
+#include "tools/render/ParameterValues.h"
+#include "tools/render/PluginHost.h"
 #include "tools/render/Renderer.h"
 
 namespace {
@@ -114,6 +118,17 @@ Audio quietSignal(int channels, long frames, int format) {
     return a;
 }
 
+// A stereo 100 Hz sine at twice full scale, in a float WAV.
+Audio hotSine(int rate, long frames) {
+    Audio a;
+    a.channels = 2, a.rate = rate, a.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
+    for (long i = 0; i < frames; i++) {
+        float v = (float)(2.0 * std::sin(2 * M_PI * 100.0 * i / rate));
+        a.samples.insert(a.samples.end(), {v, v});
+    }
+    return a;
+}
+
 long loudestFrame(const Audio& a, int c) {
     long best = -1;
     float peak = -1.0f;
@@ -190,14 +205,7 @@ TEST_CASE("tools.render", "a mono file is rendered as mono, through one buffer f
 
 TEST_CASE("tools.render", "a hot signal is limited to full scale and the summary measures it") {
     TempDir dir;
-    Audio in;
-    in.channels = 2, in.rate = 48000, in.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
-    for (long i = 0; i < 48000; i++) {
-        float v = (float)(2.0 * std::sin(2 * M_PI * 100.0 * i / 48000.0));
-        in.samples.push_back(v);
-        in.samples.push_back(v);
-    }
-    CHECK(writeAudio(dir / "hot.wav", in));
+    CHECK(writeAudio(dir / "hot.wav", hotSine(48000, 48000)));
     Run r = render({dir / "hot.wav", dir / "out.wav", "--set", "Algorithm=Full"});
     CHECK_EQ(r.status, 0);
     Audio out = readAudio(dir / "out.wav");
@@ -290,27 +298,49 @@ TEST_CASE("tools.render", "settings by name in display units read back through t
     CHECK_EQ(r.status, 0);
     CHECK_NEAR(number(listed(r.out, "Limiter Gain")), 4.5, 0.1);
     CHECK_STR(listed(r.out, "Algorithm"), "Smooth SK");
-    CHECK_STR(listed(r.out, "Mid Freq"), "1200");
+    CHECK_STR(listed(r.out, "Mid Freq"), "1200 Hz");
     CHECK_NEAR(number(listed(r.out, "Bass Boost")), -3.0, 0.1);
-    CHECK(contains(listed(r.out, "Bass Boost"), "db"));
+    CHECK(contains(listed(r.out, "Bass Boost"), " dB"));
     CHECK_STR(listed(r.out, "Hi   Boost"), "41%");
-    CHECK_STR(listed(r.out, "Out Gain"), "-6:0");
+    CHECK_STR(listed(r.out, "Out Gain"), "-6.0 dB");
     CHECK_STR(listed(r.out, "SoftKnee       S/M/H"), "Slow");
     CHECK_NEAR(number(listed(r.out, "Dull-Sharp")), 50.0, 0.7);
-    CHECK_STR(listed(r.out, "Mid  Boost"), "-42:db");  // the deepest cut the display shows
+    CHECK_STR(listed(r.out, "Mid  Boost"), "-42 dB");  // the deepest cut the display shows
 }
 
-TEST_CASE("tools.render", "--list prints every parameter with its default display") {
+TEST_CASE("tools.render", "--list shows values and ranges as --set takes them, and --set takes them back") {
     Run r = render({"--list"});
     CHECK_EQ(r.status, 0);
-    for (const char* name : {"Limiter Gain", "Dull-Sharp", "Out Gain", "Algorithm", "SoftKnee       S/M/H",
-                             "Stereo Link", "Body Boost", "Bass Boost", "Mid  Boost", "Hi   Boost", "Bass Freq",
-                             "Mid Freq", "Treble Freq", "Auto Select Channels", "Force Channels  S/L/R",
-                             "EQ On/Off", "EQ Display"})
-        CHECK(contains(r.out, name));
-    CHECK_STR(listed(r.out, "Limiter Gain"), "0:00");
-    CHECK_STR(listed(r.out, "Treble Freq"), "3000");
+    CHECK_STR(listed(r.out, "Limiter Gain"), "0.00 dB");
+    CHECK_STR(listed(r.out, "Treble Freq"), "3000 Hz");
     CHECK_STR(listed(r.out, "Stereo Link"), "Linked");
+    CHECK(contains(r.out, "0.00 dB     -96 to +16 dB\n"));
+    CHECK(contains(r.out, "inf, -42 to 0 dB, 0 to 100%\n"));
+    CHECK(contains(r.out, "Full, Smooth, Falling, Full SK, Smooth SK, Falling SK\n"));
+    // Every value, set again as listed (0 dB included, which must not turn into "-0.0 dB"),
+    // lists the same, also after a cut at a step's lower edge.
+    std::vector<std::string> args = {"--list", "--set", "Mid Boost=-42"};
+    size_t line = r.out.find('\n') + 1, lines = 0;
+    for (; line < r.out.size(); line = r.out.find('\n', line) + 1, lines++) {
+        std::string name = r.out.substr(line + 5, 22);
+        name.erase(name.find_last_not_of(' ') + 1);
+        if (name != "Mid  Boost") args.insert(args.end(), {"--set", name + "=" + listed(r.out, name)});
+    }
+    CHECK_EQ(lines, (size_t)17);
+    Run again = render(args);
+    CHECK_EQ(again.status, 0);
+    CHECK_STR(listed(again.out, "Mid  Boost"), "-42 dB");
+    for (const char* name : {"Limiter Gain", "Dull-Sharp", "Out Gain", "Algorithm", "Body Boost", "Bass Freq",
+                             "Force Channels  S/L/R", "EQ Display"})
+        CHECK_STR(listed(again.out, name), listed(r.out, name));
+    // The instances that render copy that edge value, not the step below it.
+    PluginLibrary library;
+    std::string error, shown;
+    CHECK(library.load(HOK_PLUGIN_PATH, error));
+    PluginInstance settings(library.create()), copy(library.create());
+    CHECK(applySetting(settings, "Mid Boost=-42", shown, error));
+    copy.copyParametersFrom(settings);
+    CHECK_STR(copy.display(8), settings.display(8));
 }
 
 TEST_CASE("tools.render", "refusals say what is accepted, exit non-zero and leave no file behind") {
@@ -322,9 +352,11 @@ TEST_CASE("tools.render", "refusals say what is accepted, exit non-zero and leav
     } refusals[] = {
         {{"--set", "Loudness=3"}, "unknown parameter 'Loudness'; the parameters are \"Limiter Gain\""},
         {{"--set", "EQ=On"}, "ambiguous"},
-        {{"--set", "Limiter Gain=+40"}, "a number from -96 to 16"},
-        {{"--set", "Mid Freq=200"}, "a number from 500 to 3000 hz"},
-        {{"--set", "Algorithm=Loud"}, "\"Falling SK\""},
+        {{"--set", "Limiter Gain=+40"}, "it takes -96 to +16 dB"},
+        {{"--set", "Mid Freq=200"}, "it takes 500 to 3000 Hz"},
+        {{"--set", "Algorithm=Loud"}, "Smooth SK, Falling SK"},
+        {{"--target-lufs", "-9", "--set", "Limiter=+3"}, "\"Limiter Gain\" is chosen by --target-lufs"},
+        {{"--true-peak-ceiling", "-1", "--set", "Out Gain=-1"}, "\"Out Gain\" is chosen by --true-peak-ceiling"},
         {{"--set", "Bass Freq=100dB"}, "not accepted"},
         {{"--set", "Limiter Gain"}, "Name=Value"},
         {{"--program", "10"}, "programs are 0 to 9"},
@@ -340,12 +372,18 @@ TEST_CASE("tools.render", "refusals say what is accepted, exit non-zero and leav
     CHECK_EQ(dir.entries().size(), (size_t)1);
 }
 
-TEST_CASE("tools.render", "bad files: missing, unreadable, too many channels, unwritable output") {
+TEST_CASE("tools.render", "bad files: missing, empty, unreadable, too many channels, odd rates, unwritable output") {
     TempDir dir;
     Audio six = quietSignal(1, 1000, SF_FORMAT_WAV | SF_FORMAT_PCM_16);
     six.channels = 6;
     six.samples.resize(6000);
     CHECK(writeAudio(dir / "six.wav", six));
+    Audio slow = quietSignal(1, 1000, SF_FORMAT_AIFF | SF_FORMAT_PCM_16), none = slow;
+    slow.rate = 4000;
+    none.samples.clear();
+    CHECK(writeAudio(dir / "slow.aiff", slow));
+    CHECK(writeAudio(dir / "none.wav", none));
+    std::fclose(std::fopen((dir / "empty.flac").c_str(), "w"));
     CHECK(writeAudio(dir / "in.wav", quietSignal(2, 5000, SF_FORMAT_WAV | SF_FORMAT_PCM_16)));
     FILE* text = std::fopen((dir / "text.wav").c_str(), "w");
     std::fputs("not audio at all\n", text);
@@ -365,8 +403,12 @@ TEST_CASE("tools.render", "bad files: missing, unreadable, too many channels, un
         {dir / "text.wav", dir / "out.wav", "cannot read"},
         {dir / "cut.flac", dir / "out.wav", "cannot read"},
         {dir / "six.wav", dir / "out.wav", "has 6 channels"},
-        {dir / "in.wav", dir / "nowhere/out.wav", "cannot write"},
-        {dir / "in.wav", dir / "out.mp3", "use a .wav, .aiff or .flac name"},
+        {dir / "slow.aiff", dir / "out.wav", "has a sample rate of 4000 Hz; rates from 8000 to 384000 Hz"},
+        {dir / "none.wav", dir / "out.wav", "holds no audio"},
+        {dir / "empty.flac", dir / "out.wav", "the file is empty"},
+        {dir / "in.wav", dir / "in.wav", "is the input itself"},
+        {dir / "in.wav", dir / "nowhere/out.wav", "the folder '" + dir / "nowhere' does not exist"},
+        {dir / "in.wav", dir / "out.mp3", "use a .wav, .aiff, .flac or .ogg name"},
         {dir / "in.wav", dir / "folder.wav", "it is a directory"},
         // Root writes into read-only directories anyway.
         {dir / "in.wav", geteuid() == 0 ? dir / "nowhere/x.wav" : dir / "locked/out.wav", "cannot write"},
@@ -376,9 +418,150 @@ TEST_CASE("tools.render", "bad files: missing, unreadable, too many channels, un
         CHECK(r.status != 0);
         if (!contains(r.err, c.says)) CHECK_STR(r.err, c.says);
     }
-    CHECK_EQ(dir.entries().size(), (size_t)6);  // six.wav, in.wav, text.wav, cut.flac, locked, folder.wav
+    CHECK_EQ(dir.entries().size(), (size_t)9);  // the seven inputs, locked, folder.wav
     CHECK(access((dir / "locked/out.wav").c_str(), F_OK) != 0);
     rmdir((dir / "locked").c_str());
     rmdir((dir / "folder.wav").c_str());
+}
+// Integrated loudness (LUFS) and true peak (dBTP) after libebur128.
+struct Loudness {
+    double lufs = -HUGE_VAL, truePeak = -HUGE_VAL;
+};
+
+Loudness measure(const Audio& a) {
+    Loudness m;
+    ebur128_state* st = ebur128_init((unsigned)a.channels, (unsigned long)a.rate, EBUR128_MODE_I | EBUR128_MODE_TRUE_PEAK);
+    if (!st) return m;
+    ebur128_add_frames_float(st, a.samples.data(), (size_t)a.frames());
+    ebur128_loudness_global(st, &m.lufs);
+    double peak = 0.0;
+    for (int c = 0; c < a.channels; c++) {
+        double p = 0.0;
+        ebur128_true_peak(st, (unsigned)c, &p);
+        peak = std::max(peak, p);
+    }
+    m.truePeak = 20 * std::log10(peak);
+    ebur128_destroy(&st);
+    return m;
+}
+
+TEST_CASE("tools.render", "every writable format round-trips: length and layout kept, full scale clipped, not wrapped") {
+    TempDir dir;
+    // "Full" limits each half-wave's peak to exactly full scale.
+    CHECK(writeAudio(dir / "hot.wav", hotSine(44100, 22050)));
+    CHECK_EQ(render({dir / "hot.wav", dir / "ref.wav", "--set", "Algorithm=Full"}).status, 0);
+    const Audio reference = readAudio(dir / "ref.wav");
+    CHECK_EQ(reference.frames(), 22050L);
+    struct Target {
+        const char* name;
+        const char* bits;
+        int format;
+        double step;  // the stored step; 0 for a lossy format
+    } targets[] = {
+        {"16.wav", "16", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 1.0 / 32768},
+        {"24.aiff", "24", SF_FORMAT_AIFF | SF_FORMAT_PCM_24, 1.0 / 8388608},
+        {"16.flac", "16", SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 1.0 / 32768},
+        {"24.flac", nullptr, SF_FORMAT_FLAC | SF_FORMAT_PCM_24, 1.0 / 8388608},  // float input: 24 bits
+        {"vorbis.ogg", nullptr, SF_FORMAT_OGG | SF_FORMAT_VORBIS, 0.0},
+    };
+    for (const Target& t : targets) {
+        std::vector<std::string> args = {dir / "hot.wav", dir / t.name, "--set", "Algorithm=Full"};
+        if (t.bits) args.insert(args.end(), {"--bits", t.bits});
+        Run r = render(args);
+        CHECK_EQ(r.status, 0);
+        Audio out = readAudio(dir / t.name);
+        CHECK_EQ(out.format, t.format);
+        CHECK_EQ(out.channels, 2);
+        CHECK_EQ(out.frames(), reference.frames());
+        if (out.frames() != reference.frames()) continue;
+        if (t.step > 0.0) {
+            double worst = 0.0;
+            for (size_t i = 0; i < out.samples.size(); i++)
+                worst = std::max(worst, std::fabs((double)out.samples[i] - reference.samples[i]));
+            CHECK(worst <= t.step + 1e-6);
+            CHECK_EQ(*std::min_element(out.samples.begin(), out.samples.end()), -1.0f);
+            CHECK_NEAR(*std::max_element(out.samples.begin(), out.samples.end()), 1.0, t.step + 1e-6);
+        } else {
+            CHECK_NEAR(measure(out).lufs, measure(reference).lufs, 0.2);
+        }
+        // Each written file reads back in as an input.
+        Run back = render({dir / t.name, dir / "back.wav"});
+        CHECK_EQ(back.status, 0);
+        CHECK_EQ(readAudio(dir / "back.wav").frames(), reference.frames());
+    }
+    // Coded inputs that this libsndfile can make (and so reads): Opus at 48 kHz, MP3.
+    for (int format : {SF_FORMAT_OGG | SF_FORMAT_OPUS, SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III}) {
+        Audio coded = quietSignal(2, 24000, format);
+        coded.rate = (format & SF_FORMAT_SUBMASK) == SF_FORMAT_OPUS ? 48000 : 44100;
+        SF_INFO info{coded.frames(), coded.rate, coded.channels, format, 0, 0};
+        if (!sf_format_check(&info)) continue;
+        const std::string name = dir / ((format & SF_FORMAT_SUBMASK) == SF_FORMAT_OPUS ? "in.opus" : "in.mp3");
+        CHECK(writeAudio(name, coded));
+        Run r = render({name, dir / "coded.wav"});
+        CHECK_EQ(r.status, 0);
+        CHECK_EQ(readAudio(dir / "coded.wav").frames(), readAudio(name).frames());
+    }
+}
+
+std::string text(const char* path) {
+    if (FILE* f = std::fopen(path, "w")) {
+        std::fputs("not audio at all\n", f);
+        std::fclose(f);
+    }
+    return path;
+}
+
+TEST_CASE("tools.render", "a batch brings each file to the loudness goal with its own drive and names the one that failed") {
+    TempDir dir;
+    mkdir((dir / "out").c_str(), 0700);
+    CHECK(writeAudio(dir / "hot.wav", hotMix(88200)));
+    CHECK(writeAudio(dir / "quiet.flac", quietSignal(2, 88200, SF_FORMAT_FLAC | SF_FORMAT_PCM_16)));
+    const std::string bad = text((dir / "bad.wav").c_str());
+    Run r = render({"-o", dir / "out", "--target-lufs", "-16", dir / "hot.wav", bad, dir / "quiet.flac"});
+    CHECK(r.status != 0);
+    CHECK(contains(r.err, "[2/3] cannot read '" + bad + "'"));
+    CHECK(contains(r.err, "1 of 3 files failed: " + bad + "\n"));
+    CHECK(contains(r.out, "[1/3] " + dir / "hot.wav" + " -> " + dir / "out/hot.wav: "));
+    CHECK(contains(r.out, "[3/3] " + dir / "quiet.flac" + " -> " + dir / "out/quiet.flac: "));
+    DIR* d = opendir((dir / "out").c_str());
+    std::vector<std::string> names;
+    while (dirent* e = d ? readdir(d) : nullptr)
+        if (e->d_name[0] != '.') names.push_back(e->d_name);
+    if (d) closedir(d);
+    std::sort(names.begin(), names.end());
+    CHECK(names == std::vector<std::string>({"hot.wav", "quiet.flac"}));
+    for (const char* name : {"out/hot.wav", "out/quiet.flac"}) CHECK_NEAR(measure(readAudio(dir / name)).lufs, -16.0, 0.1);
+    // The two files needed different drives.
+    size_t first = r.out.find("Limiter Gain = "), second = r.out.find("Limiter Gain = ", first + 1);
+    CHECK(second != std::string::npos);
+    if (second != std::string::npos) CHECK(r.out.substr(first, 22) != r.out.substr(second, 22));
+    for (const std::string& n : names) std::remove((dir / "out/" + n).c_str());
+    rmdir((dir / "out").c_str());
+}
+
+TEST_CASE("tools.render", "--target-lufs with --true-peak-ceiling lands within 0.1 LU under the ceiling in a few passes") {
+    TempDir dir;
+    CHECK(writeAudio(dir / "mix.wav", hotMix(132300)));
+    Run r = render({dir / "mix.wav", dir / "out.wav", "--target-lufs", "-10", "--true-peak-ceiling", "-1", "--bits", "24"});
+    CHECK_EQ(r.status, 0);
+    Loudness got = measure(readAudio(dir / "out.wav"));
+    CHECK_NEAR(got.lufs, -10.0, 0.1);
+    CHECK(got.truePeak <= -1.0);
+    CHECK(contains(r.out, "chose   Limiter Gain = "));
+    CHECK(contains(r.out, " dB, Out Gain = -"));
+    size_t at = r.out.find("passes  ");
+    int passes = at == std::string::npos ? 99 : std::atoi(r.out.c_str() + at + 8);
+    CHECK(passes >= 2 && passes <= 7);
+    // The ceiling alone: one pass to measure, one to write; an Ogg file is held to it as decoded.
+    Run capped = render({dir / "mix.wav", dir / "capped.wav", "--true-peak-ceiling", "-3"});
+    CHECK(measure(readAudio(dir / "capped.wav")).truePeak <= -3.0);
+    CHECK(contains(capped.out, "passes  2 over the file"));
+    CHECK_EQ(render({dir / "mix.wav", dir / "capped.ogg", "--true-peak-ceiling", "-3"}).status, 0);
+    CHECK(measure(readAudio(dir / "capped.ogg")).truePeak <= -3.0);
+    // Beyond the drive range: said so, and nothing written.
+    Run loud = render({dir / "mix.wav", dir / "loud.wav", "--target-lufs", "-1"});
+    CHECK(loud.status != 0);
+    CHECK(contains(loud.err, "cannot reach -1.0 LUFS: the most drive (+16.0 dB) gives "));
+    CHECK(access((dir / "loud.wav").c_str(), F_OK) != 0);
 }
 #endif

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # The demonstration: synthesises a hot 20-second stereo mix (drums, bass,
-# pads), renders it through the built plug-in with the default settings and
-# with a louder one, prints both summaries and paints the editor.
+# pads), renders it through the built plug-in with the default settings, with
+# a louder one and mastered to a loudness goal, prints the summaries and
+# paints the editor.
 #
 #   tools/demo.sh          (./hok demo builds first, then runs this)
-# Writes out/demo-in.wav, out/demo-out.wav, out/demo-out-loud.wav and
-# out/editor.png in the repository. HOK_BUILD_DIR as for ./hok.
+# Writes out/demo-in.wav, out/demo-out.wav, out/demo-out-loud.wav,
+# out/demo-master.flac and out/editor.png in the repository. HOK_BUILD_DIR as
+# for ./hok.
 set -euo pipefail
 
 ROOT=$(cd "$(dirname "$(readlink -f "${BASH_SOURCE[0]}")")/.." && pwd)
@@ -35,4 +37,9 @@ echo "== louder: 6 dB more drive, smoothed gain with the soft knee, output 0.3 d
     "$OUT/demo-in.wav" "$OUT/demo-out-loud.wav"
 
 echo
-echo "demo: files in $OUT: demo-in.wav, demo-out.wav, demo-out-loud.wav, editor.png"
+echo "== mastered: the drive and output gain chosen for -9 LUFS with true peaks at or under -1 dBTP, as FLAC"
+"${RENDER[@]}" --set "Algorithm=Smooth SK" --target-lufs -9 --true-peak-ceiling -1 \
+    "$OUT/demo-in.wav" "$OUT/demo-master.flac"
+
+echo
+echo "demo: files in $OUT: demo-in.wav, demo-out.wav, demo-out-loud.wav, demo-master.flac, editor.png"

@@ -1,6 +1,7 @@
 #include "tools/render/Loudness.h"
 
 #include <cmath>
+#include <cstdio>
 
 LevelMeter::LevelMeter(int channels, int sampleRate)
     : state_(ebur128_init((unsigned)channels, (unsigned long)sampleRate, EBUR128_MODE_I | EBUR128_MODE_TRUE_PEAK)),
@@ -37,3 +38,14 @@ double LevelMeter::loudness() const {
     if (!state_ || ebur128_loudness_global(state_, &lufs) != EBUR128_SUCCESS) return -HUGE_VAL;
     return lufs;
 }
+
+std::string levelText(double db, const char* unit, int places) {
+    char text[48];
+    if (!std::isfinite(db))
+        std::snprintf(text, sizeof text, "%sinf %s", db > 0 ? "+" : "-", unit);
+    else
+        std::snprintf(text, sizeof text, "%+.*f %s", places, db, unit);
+    return text;
+}
+
+double decibels(double linear) { return linear > 0.0 ? 20.0 * std::log10(linear) : -HUGE_VAL; }

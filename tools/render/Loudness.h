@@ -3,6 +3,15 @@
 #pragma once
 #include <ebur128.h>
 
+#include <string>
+
+// A meter's results: linear peaks, loudness in LUFS.
+struct Levels {
+    double samplePeak = 0.0;
+    double truePeak = 0.0;
+    double loudness = 0.0;
+};
+
 class LevelMeter {
 public:
     LevelMeter(int channels, int sampleRate);
@@ -15,6 +24,7 @@ public:
     double truePeak() const;                     // linear
     double loudness() const;                     // LUFS; -inf for silence or too short a signal
     long framesOverFullScale() const { return overs_; }
+    Levels levels() const { return {samplePeak(), truePeak(), loudness()}; }
 
 private:
     ebur128_state* state_;
@@ -22,3 +32,8 @@ private:
     double peak_ = 0.0;
     long overs_ = 0;
 };
+
+// A level for people: "-9.0 LUFS", "+0.52 dBTP", "-inf dBFS".
+std::string levelText(double db, const char* unit, int places = 1);
+// Decibels of a linear level, -inf for 0.
+double decibels(double linear);

@@ -47,6 +47,27 @@ std::string showNumber(double v) {
     return buf;
 }
 
+// A number as the command line writes it: "+5.99 dB", "41%", "1200 Hz";
+// `withUnit` false gives the bare number.
+std::string commandLineNumber(std::string digits, double value, const std::string& unit, bool withUnit = true) {
+    static const struct {
+        const char* unit;
+        const char* written;
+        bool signed_;
+    } kUnits[] = {{"db", " dB", true}, {"hz", " Hz", false}, {"%", "%", false}};
+    for (const auto& u : kUnits) {
+        if (unit != u.unit) continue;
+        if (u.signed_ && value > 0.0 && digits[0] != '+') digits = "+" + digits;
+        if (withUnit) digits += u.written;
+    }
+    return digits;
+}
+
+// Display order of numbers: "-0:0" (a cut too small to show) lies below "0:00".
+bool atOrAbove(double number, double target) {
+    return number > target || (number == target && (std::signbit(target) || !std::signbit(number)));
+}
+
 struct GridPoint {
     float value;
     DisplayReading reading;
@@ -66,6 +87,18 @@ struct Probe {
         return readDisplay(shown, label);
     }
 };
+
+// The display at evenly spaced normalised values from 0 to 1.
+std::vector<GridPoint> scan(Probe& probe) {
+    std::vector<GridPoint> grid;
+    for (int j = 0; j <= kGridSteps; j++) {
+        GridPoint g;
+        g.value = j == kGridSteps ? 1.0f : (float)j / (float)kGridSteps;
+        g.reading = probe.at(g.value, &g.text);
+        grid.push_back(g);
+    }
+    return grid;
+}
 
 // Smallest float in (lo, hi] for which pred holds, given pred(lo) false and pred(hi) true.
 float bisect(float lo, float hi, const std::function<bool(float)>& pred) {
@@ -127,24 +160,22 @@ std::map<std::string, UnitRange> unitRanges(Probe& probe, const std::vector<Grid
     return ranges;
 }
 
+// "-96 to +16 dB", "Off, Linked", "inf, -42 to 0 dB, 0 to 100%": in the order the display shows them.
 std::string acceptedText(const std::vector<GridPoint>& grid, const std::map<std::string, UnitRange>& ranges) {
-    std::string msg;
-    for (const auto& [unit, u] : ranges) {
-        if (!msg.empty()) msg += ", or ";
-        msg += "a number from " + showNumber(u.lo) + " to " + showNumber(u.hi) + (unit.empty() ? "" : " " + unit);
-    }
-    std::vector<std::string> words;
+    std::vector<std::pair<float, std::string>> items;
+    for (const auto& [unit, u] : ranges)
+        items.push_back({u.first, commandLineNumber(showNumber(u.lo), u.lo, unit, false) + " to " +
+                                      commandLineNumber(showNumber(u.hi), u.hi, unit, true)});
     for (const GridPoint& g : grid) {
         if (g.reading.numeric || g.reading.word.empty()) continue;
         bool seen = false;
-        for (const std::string& w : words) seen = seen || w == trim(g.text);
-        if (!seen) words.push_back(trim(g.text));
+        for (const auto& item : items) seen = seen || item.second == trim(g.text);
+        if (!seen) items.push_back({g.value, trim(g.text)});
     }
-    for (size_t i = 0; i < words.size(); i++) {
-        if (!msg.empty()) msg += i == 0 ? ", or " : ", ";
-        msg += "\"" + words[i] + "\"";
-    }
-    return msg;
+    std::stable_sort(items.begin(), items.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::string text;
+    for (const auto& item : items) text += (text.empty() ? "" : ", ") + item.second;
+    return text;
 }
 
 // Splits "+4.5dB", "41 %", "1.2kHz" into a number and a unit.
@@ -199,6 +230,10 @@ DisplayReading readDisplay(const std::string& display, const std::string& label)
         r.numeric = true;
         r.number = n;
         r.unit = unit;
+        r.digits = trim(s);
+        for (char& c : r.digits)
+            if (c == ':' || c == ',') c = '.';
+        if (r.digits.back() == '.') r.digits.pop_back();
     } else {
         r.word = normaliseWords(display);
     }
@@ -237,15 +272,9 @@ int findParameter(PluginInstance& plugin, const std::string& name, std::string& 
 
 bool findValue(PluginInstance& plugin, int index, const std::string& request, float& normalised,
                std::string& error) {
-    const float saved = plugin.get(index);
+    const float saved = plugin.exact(index);
     Probe probe{plugin, index, plugin.label(index)};
-    std::vector<GridPoint> grid;
-    for (int j = 0; j <= kGridSteps; j++) {
-        GridPoint g;
-        g.value = j == kGridSteps ? 1.0f : (float)j / (float)kGridSteps;
-        g.reading = probe.at(g.value, &g.text);
-        grid.push_back(g);
-    }
+    const std::vector<GridPoint> grid = scan(probe);
     std::string name = plugin.name(index);
     bool found = false;
     const std::map<std::string, UnitRange> ranges = unitRanges(probe, grid);
@@ -273,7 +302,7 @@ bool findValue(PluginInstance& plugin, int index, const std::string& request, fl
                 auto reached = [&](double target) {
                     return [&, target](float v) {
                         DisplayReading r = probe.at(v);
-                        if (r.numeric && r.unit == unit) return r.number >= target;
+                        if (r.numeric && r.unit == unit) return atOrAbove(r.number, target);
                         return v > last;
                     };
                 };
@@ -310,15 +339,41 @@ bool applySetting(PluginInstance& plugin, const std::string& assignment, std::st
     float value = 0.0f;
     if (!findValue(plugin, index, assignment.substr(eq + 1), value, error)) return false;
     plugin.set(index, value);
-    shown = plugin.name(index);
-    shown += " = ";
-    std::string display = plugin.display(index);
-    shown += trim(display);
-    // Units follow numbers; a word such as "Smooth SK" stands alone.
-    std::string label = trim(plugin.label(index));
-    if (!label.empty() && readDisplay(display, label).numeric) {
-        shown += ' ';
-        shown += label;
-    }
+    shown = plugin.name(index) + " = " + commandLineText(plugin, index);
     return true;
+}
+
+std::string commandLineText(PluginInstance& plugin, int index) {
+    std::string display = plugin.display(index);
+    DisplayReading r = readDisplay(display, plugin.label(index));
+    return r.numeric ? commandLineNumber(r.digits, r.number, r.unit) : trim(display);
+}
+
+std::string acceptedValues(PluginInstance& plugin, int index) {
+    const float saved = plugin.exact(index);
+    Probe probe{plugin, index, plugin.label(index)};
+    const std::vector<GridPoint> grid = scan(probe);
+    std::string text = acceptedText(grid, unitRanges(probe, grid));
+    plugin.set(index, saved);
+    return text;
+}
+
+std::vector<DisplayStep> displaySteps(PluginInstance& plugin, int index) {
+    const float saved = plugin.exact(index);
+    Probe probe{plugin, index, plugin.label(index)};
+    const std::vector<GridPoint> grid = scan(probe);
+    std::vector<DisplayStep> steps;
+    for (size_t j = 0; j < grid.size(); j++) {
+        const DisplayReading& r = grid[j].reading;
+        if (!r.numeric || (!steps.empty() && trim(grid[j].text) == steps.back().text)) continue;
+        float first = grid[j].value;
+        if (j > 0)
+            first = bisect(grid[j - 1].value, grid[j].value, [&](float v) {
+                DisplayReading x = probe.at(v);
+                return x.numeric && x.unit == r.unit && atOrAbove(x.number, r.number);
+            });
+        steps.push_back({first, r.number, trim(grid[j].text)});
+    }
+    plugin.set(index, saved);
+    return steps;
 }

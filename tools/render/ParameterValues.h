@@ -12,7 +12,16 @@ struct DisplayReading {
     bool numeric = false;
     double number = 0.0;
     std::string unit;
-    std::string word;  // lower case, blanks collapsed
+    std::string digits;  // the number as shown, with '.' as the separator
+    std::string word;    // lower case, blanks collapsed
+};
+
+// One distinct numeric display text of a parameter and the smallest
+// normalised value that shows it.
+struct DisplayStep {
+    float value;
+    double number;
+    std::string text;
 };
 
 std::string normaliseWords(const std::string& s);
@@ -27,5 +36,14 @@ int findParameter(PluginInstance& plugin, const std::string& name, std::string& 
 bool findValue(PluginInstance& plugin, int index, const std::string& request, float& normalised,
                std::string& error);
 
-// "Name=Value": finds both and sets the parameter. `shown` gets "Name = text label".
+// "Name=Value": finds both and sets the parameter. `shown` gets "Name = value"
+// as the command line writes it.
 bool applySetting(PluginInstance& plugin, const std::string& assignment, std::string& shown, std::string& error);
+
+// The current value as the command line writes it: "+5.99 dB", "Smooth SK", "41%".
+std::string commandLineText(PluginInstance& plugin, int index);
+// What findValue accepts, in the same form: "-96 to +16 dB", "Off, Linked".
+std::string acceptedValues(PluginInstance& plugin, int index);
+// The parameter's numeric display texts in the order of its normalised
+// values. The parameter's value is left unchanged.
+std::vector<DisplayStep> displaySteps(PluginInstance& plugin, int index);

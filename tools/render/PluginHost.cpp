@@ -79,10 +79,19 @@ std::string PluginInstance::name(int index) { return text(effGetParamName, index
 std::string PluginInstance::display(int index) { return text(effGetParamDisplay, index); }
 std::string PluginInstance::label(int index) { return text(effGetParamLabel, index); }
 float PluginInstance::get(int index) { return effect_->getParameter(effect_, index); }
-void PluginInstance::set(int index, float value) { effect_->setParameter(effect_, index, value); }
+void PluginInstance::set(int index, float value) {
+    effect_->setParameter(effect_, index, value);
+    written_[index] = {value, get(index)};
+}
+
+float PluginInstance::exact(int index) {
+    float reported = get(index);
+    auto it = written_.find(index);
+    return it != written_.end() && it->second.second == reported ? it->second.first : reported;
+}
 
 void PluginInstance::copyParametersFrom(PluginInstance& other) {
-    for (int i = 0; i < numParams() && i < other.numParams(); i++) set(i, other.get(i));
+    for (int i = 0; i < numParams() && i < other.numParams(); i++) set(i, other.exact(i));
 }
 
 void PluginInstance::start(float sampleRate, int blockSize) {

@@ -1,7 +1,9 @@
 // A minimal VST 2 host: loads a plug-in library, creates instances through
 // its entry point and drives them through the effect record only.
 #pragma once
+#include <map>
 #include <string>
+#include <utility>
 
 #include "vst2/AEffect.h"
 
@@ -43,6 +45,11 @@ public:
     std::string label(int index);
     float get(int index);
     void set(int index, float value);
+    // The value last set through this host while the plug-in still reports
+    // it, else what it reports. getParameter divides the stored value by the
+    // parameter's range, and that quotient, set again, can land one float
+    // below the step it came from.
+    float exact(int index);
     void copyParametersFrom(PluginInstance& other);
 
     void start(float sampleRate, int blockSize);
@@ -53,6 +60,7 @@ private:
     std::string text(VstInt32 opcode, int index);
     AEffect* effect_;
     bool running_ = false;
+    std::map<int, std::pair<float, float>> written_;  // index -> value set, value reported after it
 };
 
 // This host's callback: answers the version question, reports every pin as
