@@ -56,6 +56,21 @@ inline float driveInPlace(float* work, int32_t n, float gain) {
     return topScalar;
 }
 
+// The smallest value of a block (1.0 for an empty one: no gain below unity).
+inline float lowest(const float* v, int32_t n) {
+    __m128 low4 = _mm_set1_ps(1.0f);
+    int32_t i = 0;
+    for (; i + 4 <= n; i += 4) low4 = _mm_min_ps(_mm_loadu_ps(v + i), low4);
+    float low = 1.0f;
+    for (; i < n; ++i)
+        if (v[i] < low) low = v[i];
+    float lanes[4];
+    _mm_storeu_ps(lanes, low4);
+    for (float x : lanes)
+        if (x < low) low = x;
+    return low;
+}
+
 }  // namespace blockops
 
 namespace blockops {

@@ -131,6 +131,10 @@ void MaximizerEngine::process(const float* const* inputs, float* const* outputs,
             for (int c = 0; c < 2; ++c)
                 if (active[c]) meters_.setKneeGain(c, ch[c].kneeState);
         }
+        // The lowest knee gain applied (after linking), where the knee runs.
+        if (s.algorithm.softKnee)
+            for (int c = 0; c < 2; ++c)
+                if (active[c]) meters_.lowerKnee(c, blockops::lowest(ch[c].kneeGain, m));
 
         for (int c = 0; c < 2; ++c) {
             if (!active[c]) continue;

@@ -38,7 +38,7 @@ std::string slurp(FILE* f) {
 }
 
 Run render(std::vector<std::string> args) {
-    args.insert(args.begin(), {"--plugin", HOK_PLUGIN_PATH, "--no-progress"});
+    args.insert(args.begin(), "--no-progress");
     FILE* out = std::tmpfile();
     FILE* err = std::tmpfile();
     Run r;
@@ -243,28 +243,59 @@ Audio hotMix(long frames) {
     return a;
 }
 
-TEST_CASE("tools.render", "the measured gain reduction matches output over input, whatever the output gain") {
-    TempDir dir;
-    Audio in = hotMix(44100);
-    CHECK(writeAudio(dir / "mix.wav", in));
-    Run plain = render({dir / "mix.wav", dir / "out.wav"});
-    CHECK_EQ(plain.status, 0);
-    // Defaults drive and output at unity, so output over input is the applied gain.
-    Audio out = readAudio(dir / "out.wav");
+double summaryKnee(const std::string& out) {
+    size_t at = out.find("deepest soft knee       ");
+    return at == std::string::npos ? 1.0 : std::atof(out.c_str() + at + 24);
+}
+
+// The deepest applied gain in dB: output over input where the input is not silent.
+double deepestRatio(const Audio& in, const Audio& out) {
     double deepest = 1.0;
     for (size_t i = 0; i < in.samples.size() && i < out.samples.size(); i++)
         if (std::fabs(in.samples[i]) > 1e-3) deepest = std::fmin(deepest, std::fabs(out.samples[i] / in.samples[i]));
-    double expected = 20 * std::log10(deepest);
+    return 20 * std::log10(deepest);
+}
+
+TEST_CASE("tools.render", "the reported gain reduction is what limiter and knee applied, whatever the output gain") {
+    TempDir dir;
+    Audio in = hotMix(44100);
+    CHECK(writeAudio(dir / "mix.wav", in));
+    // Without the knee, drive and output at unity, output over input is the limiter's gain.
+    Run plain = render({dir / "mix.wav", dir / "out.wav", "--set", "Algorithm=Full"});
+    CHECK_EQ(plain.status, 0);
+    const double expected = deepestRatio(in, readAudio(dir / "out.wav"));
     CHECK(expected < -3.0);
     CHECK_NEAR(summaryReduction(plain.out), expected, 0.006);
+    CHECK(!contains(plain.out, "deepest soft knee"));
     // Output gain comes after the limiter; more drive means more reduction.
-    Run quieter = render({dir / "mix.wav", dir / "out.wav", "--set", "Out Gain=-6"});
+    Run quieter = render({dir / "mix.wav", dir / "out.wav", "--set", "Algorithm=Full", "--set", "Out Gain=-6"});
     CHECK_NEAR(summaryReduction(quieter.out), expected, 0.006);
-    Run louder = render({dir / "mix.wav", dir / "out.wav", "--set", "Limiter Gain=+6"});
+    Run louder = render({dir / "mix.wav", dir / "out.wav", "--set", "Algorithm=Full", "--set", "Limiter Gain=+6"});
     CHECK_NEAR(summaryReduction(louder.out), expected - 6.0, 0.6);
     // The equaliser runs before the drive and does not count as reduction.
     Run eq = render({dir / "mix.wav", dir / "out.wav", "--set", "Algorithm=Full", "--set", "Bass Boost=-12dB"});
     CHECK(summaryReduction(eq.out) > expected);
+    // With the soft knee (the default) each sample gets knee times limiter gain:
+    // the deepest of that lies between the sum of both deepest values and either one.
+    Run knee = render({dir / "mix.wav", dir / "out.wav"});
+    const double total = deepestRatio(in, readAudio(dir / "out.wav"));
+    const double limiter = summaryReduction(knee.out), soft = summaryKnee(knee.out);
+    CHECK(soft < -0.5);
+    CHECK(total >= limiter + soft - 0.01);
+    CHECK(total <= std::min(limiter, soft) + 0.01);
+}
+
+TEST_CASE("tools.render", "another VST 2 library renders the same file, without meters to read") {
+    TempDir dir;
+    CHECK(writeAudio(dir / "mix.wav", hotMix(20000)));
+    Run builtIn = render({dir / "mix.wav", dir / "a.wav"});
+    Run loaded = render({"--plugin", HOK_PLUGIN_PATH, dir / "mix.wav", dir / "b.wav"});
+    CHECK_EQ(loaded.status, 0);
+    const Audio a = readAudio(dir / "a.wav"), b = readAudio(dir / "b.wav");
+    CHECK(a.samples == b.samples);
+    CHECK(contains(loaded.out, "gain reduction not measured"));
+    Run picture = render({"--plugin", HOK_PLUGIN_PATH, dir / "mix.wav", dir / "c.wav", "--editor-png", dir / "e.png"});
+    CHECK(picture.status != 0);
 }
 
 TEST_CASE("tools.render", "--editor-png paints the editor; a failed picture leaves no audio presented as done") {

@@ -7,47 +7,23 @@
 #include <cstdlib>
 
 #include "editor/MaximizerEditor.h"
-#include "vst2/MaximizerEffect.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "tools/render/PluginHost.h"
+#include "vst2/AEffect.h"
 
-EditorMirror::EditorMirror() = default;
-EditorMirror::~EditorMirror() = default;
-
-bool EditorMirror::start(PluginInstance& like, float sampleRate, int blockSize, std::string& error) {
-    AEffect* effect = createEffectInstance(&renderHostCallback);
-    if (!effect) {
-        error = "cannot paint the editor: no in-process instance";
-        return false;
-    }
-    effect->dispatcher(effect, effOpen, 0, 0, nullptr, 0.0f);
-    instance_ = std::make_unique<PluginInstance>(effect);
-    instance_->copyParametersFrom(like);
-    instance_->start(sampleRate, blockSize);
-    left_.assign((size_t)blockSize, 0.0f);
-    right_.assign((size_t)blockSize, 0.0f);
-    return true;
-}
-
-void EditorMirror::process(float** inputs, int frames) {
-    if (!instance_) return;
-    float* outputs[2] = {left_.data(), right_.data()};
-    instance_->process(inputs, outputs, frames);
-}
-
-bool EditorMirror::paintPng(const std::string& path, std::string& error) {
-    if (!instance_) {
-        error = "cannot paint the editor: nothing was rendered";
+bool paintEditorPng(PluginInstance& instance, const std::string& path, std::string& error) {
+    if (!instance.meters()) {
+        error = "cannot paint the editor of a plug-in loaded with --plugin";
         return false;
     }
     platform::HeadlessPlatform& screen = platform::headlessPlatformObject();
     platform::setCurrentPlatform(&screen);
     ERect* rect = nullptr;
-    instance_->dispatch(effEditGetRect, 0, 0, &rect);
+    instance.dispatch(effEditGetRect, 0, 0, &rect);
     int width = rect ? rect->right - rect->left : 512;
     int height = rect ? rect->bottom - rect->top : 218;
     platform::HeadlessWindow* frame = screen.createHostWindow("HokRenderFrame", nullptr, {0, 0, width, height});
-    if (!instance_->dispatch(effEditOpen, 0, 0, frame)) {
+    if (!instance.dispatch(effEditOpen, 0, 0, frame)) {
         screen.destroyWindow(frame);
         error = "cannot paint the editor: it did not open";
         return false;
@@ -59,7 +35,7 @@ bool EditorMirror::paintPng(const std::string& path, std::string& error) {
         ok = writePng(path, window->surface.width, window->surface.height, window->surface.pixels, error);
     else
         error = "cannot paint the editor: it painted nothing";
-    instance_->dispatch(effEditClose);
+    instance.dispatch(effEditClose);
     screen.destroyWindow(frame);
     return ok;
 }

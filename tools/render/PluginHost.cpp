@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "vst2/MaximizerEffect.h"
+
 // The host side of the protocol: a version, connected pins, and a name.
 VstIntPtr VSTCALLBACK renderHostCallback(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void* ptr, float) {
     switch (opcode) {
@@ -27,6 +29,15 @@ std::string trimRight(const std::string& s) {
 
 PluginLibrary::~PluginLibrary() {
     if (handle_) dlclose(handle_);
+}
+
+void PluginLibrary::useBuiltIn() {
+    entry_ = &createEffectInstance;
+    builtIn_ = true;
+}
+
+Meters* PluginInstance::meters() const {
+    return builtIn_ && effect_ ? &static_cast<MaximizerEffect*>(effect_->object)->engine.meters() : nullptr;
 }
 
 bool PluginLibrary::load(const std::string& path, std::string& error) {

@@ -1,11 +1,15 @@
-// A minimal VST 2 host: loads a plug-in library, creates instances through
-// its entry point and drives them through the effect record only.
+// A minimal VST 2 host: creates instances through a plug-in's entry point and
+// drives them through the effect record. The plug-in is this program's own,
+// linked in (whose engine meters the host may also read), or a library
+// loaded from a path.
 #pragma once
 #include <map>
 #include <string>
 #include <utility>
 
 #include "vst2/AEffect.h"
+
+class Meters;
 
 class PluginLibrary {
 public:
@@ -14,20 +18,25 @@ public:
     PluginLibrary& operator=(const PluginLibrary&) = delete;
     ~PluginLibrary();
 
+    // The plug-in linked into this program.
+    void useBuiltIn();
     // Opens the library and finds its entry point; false with a message otherwise.
     bool load(const std::string& path, std::string& error);
     // Calls the entry point with this host's callback; null when it gives no record.
     AEffect* create();
+    bool builtIn() const { return builtIn_; }
 
 private:
     void* handle_ = nullptr;
     AEffect* (*entry_)(audioMasterCallback) = nullptr;
+    bool builtIn_ = false;
 };
 
 // One instance, closed through effClose when the object goes.
 class PluginInstance {
 public:
-    explicit PluginInstance(AEffect* effect) : effect_(effect) {}
+    // `builtIn`: the record is this program's own plug-in, whose meters are reachable.
+    explicit PluginInstance(AEffect* effect, bool builtIn = false) : effect_(effect), builtIn_(builtIn) {}
     PluginInstance(const PluginInstance&) = delete;
     PluginInstance& operator=(const PluginInstance&) = delete;
     ~PluginInstance();
@@ -38,6 +47,8 @@ public:
     int numParams() const { return effect_->numParams; }
     int numPrograms() const { return effect_->numPrograms; }
     int latency() const { return effect_->initialDelay; }
+    // The engine's meters of a built-in instance; null for a loaded library.
+    Meters* meters() const;
 
     // Texts as the plug-in writes them, with trailing blanks removed.
     std::string name(int index);
@@ -59,6 +70,7 @@ public:
 private:
     std::string text(VstInt32 opcode, int index);
     AEffect* effect_;
+    bool builtIn_;
     bool running_ = false;
     std::map<int, std::pair<float, float>> written_;  // index -> value set, value reported after it
 };

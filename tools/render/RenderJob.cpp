@@ -12,7 +12,6 @@
 #include "tools/render/DeliveryTarget.h"
 #include "tools/render/EditorSnapshot.h"
 #include "tools/render/PluginHost.h"
-#include "tools/render/ReductionProbe.h"
 #include "tools/render/RenderPass.h"
 
 namespace {
@@ -105,7 +104,7 @@ private:
     std::unique_ptr<PluginInstance> instance(double outGainDb) {
         AEffect* effect = run_.library.create();
         if (!effect) return nullptr;
-        auto plugin = std::make_unique<PluginInstance>(effect);
+        auto plugin = std::make_unique<PluginInstance>(effect, run_.library.builtIn());
         plugin->copyParametersFrom(run_.settings);
         if (drive_ >= 0) plugin->set(run_.drive, run_.driveSteps[(size_t)drive_].value);
         if (o_.targetLufs || o_.truePeakCeiling) plugin->set(run_.outGain, outGainValue(outGainDb));
@@ -125,18 +124,9 @@ private:
         if (report_.passes > 0 && !again.open(report_.input, error)) return false;
         const float rate = (float)report_.rate;
         const int block = o_.blockSize;
-        ReductionProbe probe;
-        bool probing = false;
-        if (output) {
-            probing = probe.prepare(run_.library, *plugin, rate, block, report_.notProbed);
-            if (probing) report_.notProbed.clear();
-        }
+        const bool metered = output && plugin->meters();
+        report_.notProbed = metered || !output ? "" : "the plug-in loaded with --plugin has no meters to read";
         plugin->start(rate, block);
-        std::unique_ptr<EditorMirror> mirror;
-        if (!editorPng.empty()) {
-            mirror = std::make_unique<EditorMirror>();
-            if (!mirror->start(*plugin, rate, block, error)) return false;
-        }
         const long total = (long)input.info.frames + (plugin->latency() > 0 ? plugin->latency() : 0);
         const bool shown = o_.progress == 1 ||
                            (o_.progress < 0 && isatty(fileno(run_.err)) && total > 30L * report_.rate);
@@ -145,8 +135,8 @@ private:
         PassTaps taps;
         taps.inputMeter = report_.passes == 0 ? &inMeter : nullptr;
         taps.output = output;
-        taps.probe = probing ? &probe : nullptr;
-        taps.mirror = mirror.get();
+        Reduction reduction;
+        taps.reduction = metered ? &reduction : nullptr;
         long frames = 0;
         if (!renderPass(*plugin, input, block, taps, outMeter, progress, frames, error)) return false;
         if (report_.passes++ == 0) {
@@ -158,12 +148,21 @@ private:
             return false;
         }
         out = outMeter.levels();
-        if (mirror && !mirror->paintPng(editorPng, error)) return false;
         if (output && drive_ >= 0) driveText_ = commandLineText(*plugin, run_.drive);
-        if (probing) {
-            report_.deepestGain = probe.deepestGain();
-            report_.deepestChannel = probe.deepestChannel();
-            report_.deepestFrame = probe.deepestFrame();
+        if (metered) {
+            report_.deepestGain = reduction.gain;
+            report_.deepestChannel = reduction.channel;
+            report_.deepestFrame = reduction.frame;
+            report_.deepestKnee = reduction.knee;
+        }
+        if (!editorPng.empty()) {
+            // The editor shows what the whole file did to its meters.
+            if (Meters* meters = plugin->meters())
+                for (int c = 0; c < 2; c++) {
+                    meters->raisePeak(c, reduction.held[c].peak);
+                    meters->lowerReduction(c, reduction.held[c].reduction);
+                }
+            if (!paintEditorPng(*plugin, editorPng, error)) return false;
         }
         plugin->stop();
         return true;

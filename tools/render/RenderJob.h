@@ -35,7 +35,8 @@ struct FileReport {
     std::vector<std::string> chosen;  // "Limiter Gain = +5.99 dB", for the goal
     int passes = 0;
     std::string notProbed;  // why the gain reduction was not measured
-    double deepestGain = 1.0;
+    double deepestGain = 1.0;   // lowest gain of the output stage, linear
+    double deepestKnee = 1.0;   // lowest soft-knee gain, linear
     int deepestChannel = 0;
     long deepestFrame = -1;
 };

@@ -50,12 +50,13 @@ std::string renderUsage() {
            "  --block N            block size handed to the plug-in (default 512)\n"
            "  --editor-png FILE    paint the editor, with the meters the file left, into FILE\n"
            "  --progress, --no-progress   force the progress bar on stderr on or off\n"
-           "  --plugin PATH        the plug-in library (default: HokMaximizer.so beside hok-render)\n"
+           "  --plugin PATH        render through another VST 2 library (default: the plug-in built\n"
+           "                       into hok-render, whose meters give the gain reduction)\n"
            "The output is aligned with the input (the plug-in's 2400-sample latency is removed\n"
            "and its tail flushed) and written under a temporary name, renamed when complete.\n"
            "Integer outputs are rounded and clipped at full scale, never wrapped around.\n"
-           "The deepest gain reduction is measured by running a reference instance at the lowest\n"
-           "drive beside the rendering one and comparing their outputs sample by sample.\n"
+           "The deepest gain reduction is read from the plug-in's own meters after every block:\n"
+           "the lowest gain its output stage applied, and the lowest soft-knee gain.\n"
            "With several inputs, a file that fails does not stop the others; the exit status is\n"
            "non-zero when any failed.\n";
 }

@@ -4,10 +4,8 @@
 #include <vector>
 
 #include "tools/render/AudioFiles.h"
-#include "tools/render/EditorSnapshot.h"
 #include "tools/render/Loudness.h"
 #include "tools/render/PluginHost.h"
-#include "tools/render/ReductionProbe.h"
 
 namespace {
 
@@ -51,8 +49,10 @@ bool renderPass(PluginInstance& plugin, InputFile& input, int block, const PassT
     const int channels = input.info.channels;
     const long latency = plugin.latency() > 0 ? plugin.latency() : 0;
     std::vector<float> interIn((size_t)block * channels), interOut((size_t)block * channels);
-    Channels in(block), mainOut(block), refOut(block);
-    PluginInstance* reference = taps.probe ? taps.probe->reference() : nullptr;
+    Channels in(block), mainOut(block);
+    Meters* meters = taps.reduction ? plugin.meters() : nullptr;
+    if (meters)
+        for (int c = 0; c < 2; c++) meters->take(c);  // what earlier passes left
 
     bool eof = false;
     long inFrames = 0, processed = 0;
@@ -80,8 +80,19 @@ bool renderPass(PluginInstance& plugin, InputFile& input, int block, const PassT
         // A mono file is one buffer for both inputs, as hosts hand it over.
         float* inputs[2] = {in.left.data(), channels == 1 ? in.left.data() : in.right.data()};
         plugin.process(inputs, mainOut.get(), (int)m);
-        if (reference) reference->process(inputs, refOut.get(), (int)m);
-        if (taps.mirror) taps.mirror->process(inputs, (int)m);
+        // The output stage's readings belong to this block's output frames.
+        for (int c = 0; meters && c < channels; c++) {
+            const MeterTake t = meters->take(c);
+            Reduction& r = *taps.reduction;
+            if (t.reduction < r.gain) {
+                r.gain = t.reduction;
+                r.channel = c;
+                r.frame = std::max<long>(0, processed - latency);
+            }
+            r.knee = std::min<double>(r.knee, t.knee);
+            MeterTake& h = r.held[c];
+            h = {std::max(h.peak, t.peak), std::min(h.reduction, t.reduction), std::min(h.knee, t.knee)};
+        }
 
         long skip = std::max<long>(0, latency - processed);
         if (skip < m) {
@@ -95,9 +106,6 @@ bool renderPass(PluginInstance& plugin, InputFile& input, int block, const PassT
                 return false;
             }
             outMeter.add(interOut.data(), k);
-            float* rendered[2] = {mainOut.left.data() + skip, mainOut.right.data() + skip};
-            float* referenced[2] = {refOut.left.data() + skip, refOut.right.data() + skip};
-            if (reference) taps.probe->compare(rendered, referenced, channels, k, processed + skip - latency);
         }
         processed += m;
         progress.update(processed);

@@ -1,17 +1,17 @@
 // One pass of an audio file through a started plug-in instance: the output
 // aligned with the input (the plug-in's latency removed and its tail
-// flushed), measured, and where asked written, compared with the reduction
-// probe's reference and mirrored into the editor picture.
+// flushed), measured, where asked written, and the gain reduction read from
+// the plug-in's own meters after every block.
 #pragma once
 #include <cstdio>
 #include <string>
 
-class EditorMirror;
+#include "engine/Meters.h"
+
 struct InputFile;
 class LevelMeter;
 class OutputFile;
 class PluginInstance;
-class ReductionProbe;
 
 class ProgressBar {
 public:
@@ -28,12 +28,23 @@ private:
     int last_ = -1;
 };
 
+// The deepest reductions over a pass, as the engine's meters report them:
+// the lowest gain the output stage applied (limiter, smoother and link) with
+// its channel and the file position of the block where it happened, and the
+// lowest soft-knee gain; per channel, everything the meters showed.
+struct Reduction {
+    double gain = 1.0;
+    int channel = 0;
+    long frame = -1;
+    double knee = 1.0;
+    MeterTake held[2] = {{-1.0f, 1.0f, 1.0f}, {-1.0f, 1.0f, 1.0f}};
+};
+
 // What a pass feeds besides the output meter; null members are left out.
 struct PassTaps {
     LevelMeter* inputMeter = nullptr;
     OutputFile* output = nullptr;
-    ReductionProbe* probe = nullptr;
-    EditorMirror* mirror = nullptr;
+    Reduction* reduction = nullptr;  // needs an instance with meters
 };
 
 // Renders `input` from its start through `plugin` in blocks of `block`

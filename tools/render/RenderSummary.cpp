@@ -50,10 +50,12 @@ void printSummary(FILE* out, const FileReport& r, bool editorPicture, const char
         std::fprintf(out, "  deepest gain reduction  none\n");
     } else {
         const char* side = r.channels == 1 ? "mono" : r.deepestChannel == 0 ? "left" : "right";
-        std::fprintf(out, "  deepest gain reduction  %s (%s, at %s)\n",
+        std::fprintf(out, "  deepest gain reduction  %s (%s, in the block from %s)\n",
                      levelText(decibels(std::max(r.deepestGain, 1e-4)), "dB", 2).c_str(), side,
                      clock(r.deepestFrame, r.rate).c_str());
     }
+    if (r.notProbed.empty() && r.deepestKnee < 0.99999)
+        std::fprintf(out, "  deepest soft knee       %s\n", levelText(decibels(r.deepestKnee), "dB", 2).c_str());
     if (r.clipped > 0)
         std::fprintf(out, "  clipped        %ld frames above full scale were clipped in the output file\n", r.clipped);
     if (editorPicture) std::fprintf(out, "  editor  %s\n", editorPng);

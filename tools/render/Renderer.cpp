@@ -15,14 +15,6 @@
 
 namespace {
 
-std::string defaultPluginPath() {
-    char self[PATH_MAX];
-    ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-    if (n <= 0) return "HokMaximizer.so";
-    std::string path(self, (size_t)n);
-    return path.substr(0, path.find_last_of('/') + 1) + "HokMaximizer.so";
-}
-
 void printList(PluginInstance& plugin, FILE* out) {
     std::fprintf(out, "  #  %-22s %-11s %s\n", "parameter", "value", "--set takes");
     for (int i = 0; i < plugin.numParams(); i++)
@@ -113,10 +105,13 @@ int runRenderer(const std::vector<std::string>& args, FILE* out, FILE* err) {
         return fail("cannot write into '" + o.outputDir + "': the folder does not exist");
 
     PluginLibrary library;
-    if (!library.load(o.plugin.empty() ? defaultPluginPath() : o.plugin, error)) return fail(error);
+    if (o.plugin.empty())
+        library.useBuiltIn();
+    else if (!library.load(o.plugin, error))
+        return fail(error);
     AEffect* effect = library.create();
     if (!effect) return fail("the plug-in did not create an instance");
-    PluginInstance settings(effect);
+    PluginInstance settings(effect, library.builtIn());
     if (effect->numInputs < 1 || effect->numOutputs < 2 || effect->numInputs > 2 || effect->numOutputs > 2)
         return fail("the plug-in is not a stereo effect");
     RenderRun run{library, settings, o, err, -1, -1, {}, 0.0};
