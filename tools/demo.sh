@@ -19,10 +19,10 @@ if [[ ! -f $BUILD/CMakeCache.txt ]]; then
     cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release \
         -DCMAKE_C_FLAGS_RELEASE="-O2 -DNDEBUG" -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" >/dev/null
 fi
-ninja -C "$BUILD" HokMaximizer hok-render hok-demo-signal >/dev/null
+ninja -C "$BUILD" hok-render hok-demo-signal >/dev/null
 
 mkdir -p "$OUT"
-RENDER=("$BUILD/hok-render" --plugin "$BUILD/HokMaximizer.so")
+RENDER=("$BUILD/hok-render")
 
 echo "== demonstration signal"
 "$BUILD/hok-demo-signal" "$OUT/demo-in.wav" 20
