@@ -101,33 +101,49 @@ public:
     }
 
 private:
-    std::unique_ptr<PluginInstance> instance(double outGainDb) {
-        AEffect* effect = run_.library.create();
-        if (!effect) return nullptr;
-        auto plugin = std::make_unique<PluginInstance>(effect, run_.library.builtIn());
-        plugin->copyParametersFrom(run_.settings);
-        if (drive_ >= 0) plugin->set(run_.drive, run_.driveSteps[(size_t)drive_].value);
-        if (o_.targetLufs || o_.truePeakCeiling) plugin->set(run_.outGain, outGainValue(outGainDb));
-        return plugin;
-    }
+    // The drive and output gain a pass sets on the instance, put back as
+    // they were when it ends, so the next pass and the next file start from
+    // the user's settings.
+    class PassSettings {
+    public:
+        PassSettings(PluginInstance& plugin, const RenderRun& run, int drive, bool goals, double outGainDb)
+            : plugin_(plugin) {
+            for (int index : {run.drive, run.outGain})
+                if (index >= 0) saved_.push_back({index, plugin.exact(index)});
+            if (drive >= 0) plugin.set(run.drive, run.driveSteps[(size_t)drive].value);
+            if (goals) plugin.set(run.outGain, outGainValue(outGainDb));
+        }
+        ~PassSettings() {
+            for (const auto& [index, value] : saved_) plugin_.set(index, value);
+        }
+        PassSettings(const PassSettings&) = delete;
+        PassSettings& operator=(const PassSettings&) = delete;
 
-    // One pass at the current drive and `outGainDb`, written when `output` is given.
+    private:
+        PluginInstance& plugin_;
+        std::vector<std::pair<int, float>> saved_;
+    };
+
+    // One pass at the current drive and `outGainDb`, written when `output` is
+    // given. Every pass runs on the one instance, from a fresh start: the
+    // plug-in's resume sets all its processing state anew.
     bool pass(double outGainDb, OutputFile* output, Levels& out, std::string& error,
               const std::string& editorPng = std::string()) {
-        std::unique_ptr<PluginInstance> plugin = instance(outGainDb);
-        if (!plugin) {
-            error = "the plug-in did not create an instance";
-            return false;
-        }
+        PluginInstance& plugin = run_.settings;
+        PassSettings chosen(plugin, run_, drive_, o_.targetLufs || o_.truePeakCeiling, outGainDb);
         InputFile again;
         InputFile& input = report_.passes == 0 ? first_ : again;
         if (report_.passes > 0 && !again.open(report_.input, error)) return false;
         const float rate = (float)report_.rate;
         const int block = o_.blockSize;
-        const bool metered = output && plugin->meters();
+        const bool metered = output && plugin.meters();
         report_.notProbed = metered || !output ? "" : "the plug-in loaded with --plugin has no meters to read";
-        plugin->start(rate, block);
-        const long total = (long)input.info.frames + (plugin->latency() > 0 ? plugin->latency() : 0);
+        plugin.start(rate, block);
+        struct Stop {
+            PluginInstance& plugin;
+            ~Stop() { plugin.stop(); }
+        } stop{plugin};
+        const long total = (long)input.info.frames + (plugin.latency() > 0 ? plugin.latency() : 0);
         const bool shown = o_.progress == 1 ||
                            (o_.progress < 0 && isatty(fileno(run_.err)) && total > 30L * report_.rate);
         ProgressBar progress(run_.err, shown, total, output ? "rendering" : "measuring");
@@ -138,7 +154,7 @@ private:
         Reduction reduction;
         taps.reduction = metered ? &reduction : nullptr;
         long frames = 0;
-        if (!renderPass(*plugin, input, block, taps, outMeter, progress, frames, error)) return false;
+        if (!renderPass(plugin, input, block, taps, outMeter, progress, frames, error)) return false;
         if (report_.passes++ == 0) {
             report_.in = inMeter.levels();
             report_.frames = frames;
@@ -148,7 +164,7 @@ private:
             return false;
         }
         out = outMeter.levels();
-        if (output && drive_ >= 0) driveText_ = commandLineText(*plugin, run_.drive);
+        if (output && drive_ >= 0) driveText_ = commandLineText(plugin, run_.drive);
         if (metered) {
             report_.deepestGain = reduction.gain;
             report_.deepestChannel = reduction.channel;
@@ -157,14 +173,13 @@ private:
         }
         if (!editorPng.empty()) {
             // The editor shows what the whole file did to its meters.
-            if (Meters* meters = plugin->meters())
+            if (Meters* meters = plugin.meters())
                 for (int c = 0; c < 2; c++) {
                     meters->raisePeak(c, reduction.held[c].peak);
                     meters->lowerReduction(c, reduction.held[c].reduction);
                 }
-            if (!paintEditorPng(*plugin, editorPng, error)) return false;
+            if (!paintEditorPng(plugin, editorPng, error)) return false;
         }
-        plugin->stop();
         return true;
     }
 
@@ -195,7 +210,7 @@ private:
     const RenderOptions& o_;
     FileReport& report_;
     InputFile first_;
-    int drive_ = -1;  // drive step set on every instance, -1 to keep the settings'
+    int drive_ = -1;  // drive step set for a pass, -1 to keep the settings'
     std::string driveText_;
 };
 

@@ -16,7 +16,7 @@ class PluginInstance;
 // What every file of one invocation shares.
 struct RenderRun {
     PluginLibrary& library;
-    PluginInstance& settings;  // holds the program and the settings; never processes
+    PluginInstance& settings;  // the one instance: holds the program and the settings, runs every pass
     const RenderOptions& options;
     FILE* err;
     int drive = -1, outGain = -1;         // parameter indices of Limiter Gain and Out Gain
