@@ -1,0 +1,113 @@
+#include "platform/x11/X11Connection.h"
+
+#include <algorithm>
+#include <atomic>
+#include <mutex>
+#include <vector>
+
+namespace platform::x11 {
+
+namespace {
+
+struct Connection {
+    Display* display;
+    unsigned long errors;
+    bool lost;
+};
+
+// The handlers run on whichever thread met the error, the host's included.
+std::mutex registryLock;
+std::vector<Connection> connections;
+
+// Held while the process-wide handlers change; the handlers never take it.
+std::mutex installLock;
+int installed = 0;
+std::atomic<XErrorHandler> previousError{nullptr};
+std::atomic<XIOErrorHandler> previousIOError{nullptr};
+
+Connection* find(Display* display) {
+    auto it = std::find_if(connections.begin(), connections.end(),
+                           [display](const Connection& c) { return c.display == display; });
+    return it == connections.end() ? nullptr : &*it;
+}
+
+int onError(Display* display, XErrorEvent* error) {
+    {
+        std::lock_guard<std::mutex> hold(registryLock);
+        if (Connection* c = find(display)) {
+            ++c->errors;
+            return 0;
+        }
+    }
+    XErrorHandler previous = previousError.load();
+    return previous ? previous(display, error) : 0;
+}
+
+// Xlib calls the exit handler after this one; for our connections both return.
+int onIOError(Display* display) {
+    {
+        std::lock_guard<std::mutex> hold(registryLock);
+        if (Connection* c = find(display)) {
+            c->lost = true;
+            return 0;
+        }
+    }
+    XIOErrorHandler previous = previousIOError.load();
+    return previous ? previous(display) : 0;
+}
+
+void stayAlive(Display*, void*) {}
+
+void install() {
+    std::lock_guard<std::mutex> hold(installLock);
+    if (installed++ > 0) return;
+    previousError = XSetErrorHandler(onError);
+    previousIOError = XSetIOErrorHandler(onIOError);
+}
+
+// Puts back what was there before, unless someone installed a handler over
+// ours; theirs then stays, and ours keeps passing their errors on.
+void uninstall() {
+    std::lock_guard<std::mutex> hold(installLock);
+    if (--installed > 0) return;
+    XErrorHandler current = XSetErrorHandler(previousError.load());
+    if (current != onError) XSetErrorHandler(current);
+    XIOErrorHandler currentIO = XSetIOErrorHandler(previousIOError.load());
+    if (currentIO != onIOError) XSetIOErrorHandler(currentIO);
+}
+
+template <typename T>
+T read(Display* display, T Connection::*field) {
+    std::lock_guard<std::mutex> hold(registryLock);
+    const Connection* c = find(display);
+    return c ? c->*field : T{};
+}
+
+}  // namespace
+
+Display* openConnection() {
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) return nullptr;
+    {
+        std::lock_guard<std::mutex> hold(registryLock);
+        connections.push_back({display, 0, false});
+    }
+    install();
+    XSetIOErrorExitHandler(display, stayAlive, nullptr);
+    return display;
+}
+
+void closeConnection(Display* display) {
+    if (!display) return;
+    XCloseDisplay(display);  // its last errors still reach our handlers
+    {
+        std::lock_guard<std::mutex> hold(registryLock);
+        if (Connection* c = find(display)) connections.erase(connections.begin() + (c - connections.data()));
+    }
+    uninstall();
+}
+
+unsigned long errorCount(Display* display) { return read(display, &Connection::errors); }
+bool connectionLost(Display* display) { return read(display, &Connection::lost); }
+
+}  // namespace platform::x11
