@@ -66,8 +66,6 @@ public:
         w->id = XCreateWindow(d, w->parent, 0, 0, unsigned(width), unsigned(height), 0, CopyFromParent, InputOutput,
                               CopyFromParent, CWBackPixmap | CWBitGravity | CWEventMask | CWCursor, &attributes);
         XStoreName(d, w->id, title ? title : "");
-        XClassHint hint = {const_cast<char*>(title ? title : ""), const_cast<char*>(className)};
-        XSetClassHint(d, w->id, &hint);
         XWindowAttributes actual = {};
         // A parent that is no window (or none of this display) shows as an error here.
         const bool made = XGetWindowAttributes(d, w->id, &actual) != 0 && x11::errorCount(d) == errorsBefore;
