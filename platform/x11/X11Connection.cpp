@@ -19,11 +19,34 @@ struct Connection {
 std::mutex registryLock;
 std::vector<Connection> connections;
 
-// Held while the process-wide handlers change; the handlers never take it.
+// One of Xlib's process-wide handlers: ours is installed over the one that
+// was there, which gets every error that is not ours.
+template <typename Handler>
+struct HandlerSlot {
+    Handler (*set)(Handler);
+    std::atomic<Handler> previous{nullptr};
+    // Another handler went over ours and may call ours in turn: ours then
+    // stays below it for good, so no chain ever leads back to itself.
+    bool underAnother = false;
+
+    void install(Handler ours) {
+        if (!underAnother) previous = set(ours);
+    }
+    void uninstall(Handler ours) {
+        if (underAnother) return;
+        const Handler current = set(previous.load());
+        if (current != ours) {
+            set(current);
+            underAnother = true;
+        }
+    }
+};
+HandlerSlot<XErrorHandler> errorSlot{XSetErrorHandler};
+HandlerSlot<XIOErrorHandler> ioErrorSlot{XSetIOErrorHandler};
+
+// Held while the slots change; the handlers never take it.
 std::mutex installLock;
-int installed = 0;
-std::atomic<XErrorHandler> previousError{nullptr};
-std::atomic<XIOErrorHandler> previousIOError{nullptr};
+int users = 0;
 
 Connection* find(Display* display) {
     auto it = std::find_if(connections.begin(), connections.end(),
@@ -39,7 +62,7 @@ int onError(Display* display, XErrorEvent* error) {
             return 0;
         }
     }
-    XErrorHandler previous = previousError.load();
+    XErrorHandler previous = errorSlot.previous.load();
     return previous ? previous(display, error) : 0;
 }
 
@@ -52,7 +75,7 @@ int onIOError(Display* display) {
             return 0;
         }
     }
-    XIOErrorHandler previous = previousIOError.load();
+    XIOErrorHandler previous = ioErrorSlot.previous.load();
     return previous ? previous(display) : 0;
 }
 
@@ -60,20 +83,16 @@ void stayAlive(Display*, void*) {}
 
 void install() {
     std::lock_guard<std::mutex> hold(installLock);
-    if (installed++ > 0) return;
-    previousError = XSetErrorHandler(onError);
-    previousIOError = XSetIOErrorHandler(onIOError);
+    if (users++ > 0) return;
+    errorSlot.install(onError);
+    ioErrorSlot.install(onIOError);
 }
 
-// Puts back what was there before, unless someone installed a handler over
-// ours; theirs then stays, and ours keeps passing their errors on.
 void uninstall() {
     std::lock_guard<std::mutex> hold(installLock);
-    if (--installed > 0) return;
-    XErrorHandler current = XSetErrorHandler(previousError.load());
-    if (current != onError) XSetErrorHandler(current);
-    XIOErrorHandler currentIO = XSetIOErrorHandler(previousIOError.load());
-    if (currentIO != onIOError) XSetIOErrorHandler(currentIO);
+    if (--users > 0) return;
+    errorSlot.uninstall(onError);
+    ioErrorSlot.uninstall(onIOError);
 }
 
 template <typename T>

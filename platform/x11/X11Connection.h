@@ -12,7 +12,8 @@ namespace platform::x11 {
 // handlers; null when there is none.
 Display* openConnection();
 // Closes the connection; with the last one closed the earlier handlers are
-// put back (unless another handler was installed over ours meanwhile).
+// put back, unless another handler was installed over ours meanwhile: ours
+// then stays below it, passing on what is not ours.
 void closeConnection(Display* display);
 
 // Protocol errors on the connection so far.

@@ -255,6 +255,13 @@ int hostErrorHandler(Display*, XErrorEvent*) {
     return 0;
 }
 int hostIOErrorHandler(Display*) { std::_Exit(3); }
+// A host handler that passes errors on to the one it was installed over.
+XErrorHandler below = nullptr;
+int chained = 0;
+int chainingHandler(Display* d, XErrorEvent* e) {
+    ++chained;
+    return below ? below(d, e) : 0;
+}
 // The host's handlers are the process's again: installing them returns them.
 bool hostHandlersInPlace() {
     return XSetErrorHandler(hostErrorHandler) == hostErrorHandler &&
@@ -523,6 +530,24 @@ int main(int argc, char** argv) {
     a.call(effClose);
     EXPECT(childrenOf(parent).empty());
     EXPECT_EQ(openDescriptors(), baseline);
+    endCase();
+
+    beginCase("a host handler put over ours that calls ours in turn: a reopened editor makes no loop of them");
+    {
+        Plugin b;
+        b.effect = entry(hostCallback);
+        b.call(effOpen);
+        EXPECT_EQ(b.openIn(parent), 1);
+        below = XSetErrorHandler(chainingHandler);
+        b.call(effEditClose);
+        EXPECT_EQ(b.openIn(parent), 1);
+        XMapWindow(xhost, Window(0x7ffffff0));
+        XSync(xhost, False);
+        EXPECT_EQ(chained, 1);
+        EXPECT_EQ(hostErrors, 2);
+        b.call(effClose);
+        XSetErrorHandler(hostErrorHandler);  // none of the library's code stays in the chain when it goes
+    }
     endCase();
 
     dlclose(library);
