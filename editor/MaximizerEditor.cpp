@@ -91,6 +91,12 @@ void MaximizerEditor::releaseWindowResources() {
     // `window` keeps its stale value; isOpen guards every use.
 }
 
+// The host's idle calls: where windows hear of nothing unless asked (X11),
+// their pending events and due timer ticks are delivered from here.
+void MaximizerEditor::idle() {
+    if (isOpen == 1) host->pollEvents(window);
+}
+
 void MaximizerEditor::timerTick() {
     if (isOpen != 1) return;
     if (fitPending) fitHostWindow();
@@ -112,6 +118,12 @@ void MaximizerEditor::fitHostWindow() {
     platform::Platform& p = *host;
     const int32_t width = skin::kWidth;
     const int32_t height = this->height();
+    if (p.hostFitsFrames()) {
+        // The host's windows are not ours to resize: the host is asked to.
+        link.resizeHostWindow(width, height);
+        p.resizeWindow(window, width, height);
+        return;
+    }
     const int32_t frame = 2 * p.dialogFrameHeight();
     constexpr int32_t kMaxExcess = 80;
 
@@ -178,6 +190,10 @@ platform::MessageResult MaximizerEditor::handleMessage(platform::WindowMessage m
         case WindowMessage::CaptureLost:
             // Another window took the mouse: the button-up will not reach us.
             onCaptureLost();
+            break;
+        case WindowMessage::Destroyed:
+            // Nothing of the window is left to use: the editor closes.
+            close();
             break;
         case WindowMessage::Other: break;
     }

@@ -44,6 +44,8 @@ public:
     void close();
     // The window height for the current EQ Display value.
     int32_t height() const;
+    // The host's regular idle call: pending window events and due ticks.
+    void idle();
 
     // Idle state and the start-up parameter values, meters and channel panel.
     void reset();

@@ -8,11 +8,13 @@ namespace {
 Platform* replacementPlatform = nullptr;
 WindowProcedure editorProcedure = nullptr;
 
-// Windows builds use the Win32 layer once it is in the tree (its header marks
-// it); before that, and on every other system, the headless one.
+// Windows builds use the Win32 layer and Linux builds the Xlib layer once it
+// is in the tree (its header marks it); otherwise the headless one.
 Platform& buildPlatform() {
 #if defined(_WIN32) && __has_include("platform/win32/Win32Platform.h")
     return win32Platform();
+#elif defined(__linux__) && __has_include("platform/x11/X11Platform.h")
+    return x11Platform();
 #else
     return headlessPlatform();
 #endif

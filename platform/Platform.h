@@ -5,9 +5,9 @@
 // identifier) that serves as artwork and back buffer, with rectangle copies,
 // black fills and presentation to the window.
 //
-// Two implementations: Win32/GDI (the Windows plug-ins) and headless (the
-// Linux build and every test). The editor reaches the platform only through
-// currentPlatform(), which tests may replace.
+// Three implementations: Win32/GDI (the Windows plug-ins), Xlib (the Linux
+// plug-in) and headless (every test). The editor reaches the platform only
+// through currentPlatform(), which tests may replace.
 //
 // All calls are made on the user-interface thread.
 #pragma once
@@ -15,7 +15,9 @@
 
 namespace platform {
 
-// A native window: HWND on Windows, a node of the in-memory tree headless.
+// A native window: HWND on Windows, a node of the in-memory tree headless. On
+// X11 a host's window is its window id and the editor's own windows are
+// records of the Xlib layer.
 using WindowHandle = void*;
 
 // The loaded sprite sheet together with whatever the platform needs to draw
@@ -41,6 +43,7 @@ enum class WindowMessage : uint8_t {
     RightButtonDown,
     RightButtonUp,
     CaptureLost,      // the mouse capture went to another window or was released
+    Destroyed,        // the window went without the editor (its parent or its connection died)
     Other,            // anything else
 };
 
@@ -111,6 +114,16 @@ public:
     virtual void resizeWindow(WindowHandle window, int32_t width, int32_t height) = 0;
     // The vertical thickness of a dialog frame as the system reports it.
     virtual int32_t dialogFrameHeight() = 0;
+    // True when the host's windows are out of the editor's reach and the host
+    // is asked to fit them to the editor (X11: another client's windows).
+    virtual bool hostFitsFrames() { return false; }
+
+    // --- Polling ---
+
+    // Delivers the window's pending system events and due timer expiries to
+    // its procedure, where windows hear of nothing unless asked (X11). The
+    // window may be destroyed by what its procedure does.
+    virtual void pollEvents(WindowHandle window) { (void)window; }
 
     // --- The sprite sheet ---
 
@@ -144,7 +157,10 @@ void setCurrentPlatform(Platform* replacement);
 // The build's own platform object, one per process. headlessPlatform()
 // exists in every build. The Win32 layer defines win32Platform() and ships
 // platform/win32/Win32Platform.h; Windows builds use it when that header exists.
+// The Xlib layer defines x11Platform() and ships platform/x11/X11Platform.h;
+// Linux builds use it likewise.
 Platform& win32Platform();
+Platform& x11Platform();
 Platform& headlessPlatform();
 
 }  // namespace platform

@@ -22,6 +22,6 @@ VstInt32 VstEditor::open(void* parent) {
 }
 
 void VstEditor::close() { editor.close(); }
-void VstEditor::idle() {}
+void VstEditor::idle() { editor.idle(); }
 void VstEditor::update() {}
 void VstEditor::setParameterNotice(VstInt32, float) {}

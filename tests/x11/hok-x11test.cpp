@@ -1,0 +1,558 @@
+// A Linux editor host: loads the built plug-in library by path, embeds its
+// editor in an X11 window of its own, drives it with effEditIdle, audio and
+// real pointer input (XTest), and checks what a host sees: the child window,
+// its pixels against the headless picture of the same state, automation and
+// size requests, and that nothing is left behind (windows, connections,
+// error handlers).
+//
+// Usage: hok-x11test PLUGIN.so [SCREENSHOT.png]
+// Prints one line per failed check and a closing "x11host: N passed, M failed";
+// exits with 77 when there is no X display to run on.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <dirent.h>
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "vst2/MaximizerEffect.h"
+#include "platform/headless/HeadlessPlatform.h"
+#include "tests/support/Signals.h"
+#include "tests/win/PngWriter.h"
+#include "tests/win/Tally.h"
+
+namespace {
+using namespace hoktest;
+using Clock = std::chrono::steady_clock;
+
+constexpr int kBlock = 512;
+constexpr int kGainParam = 0;
+constexpr int kEqDisplayParam = 16;
+
+Display* xhost = nullptr;  // the host's own connection
+Window parent = 0;         // the host's window the editor goes into
+
+// ---------------------------------------------------------------- the host side
+
+struct Request {
+    VstInt32 opcode, index;
+    VstIntPtr value;
+    float opt;
+};
+std::vector<Request> requests;
+std::map<int, float> sentValues;  // the last normalised value each parameter received
+
+// Answers as a host does: the size request resizes the window the editor is in.
+VstIntPtr VSTCALLBACK hostCallback(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr value, void*, float opt) {
+    requests.push_back({opcode, index, value, opt});
+    if (opcode == audioMasterAutomate) sentValues[index] = opt;
+    if (opcode == audioMasterSizeWindow && parent) {
+        XResizeWindow(xhost, parent, unsigned(index), unsigned(value));
+        XSync(xhost, False);
+        return 1;
+    }
+    return opcode == audioMasterVersion ? 2400 : 0;
+}
+
+std::vector<Request> since(size_t from, VstInt32 opcode, VstInt32 index = -1) {
+    std::vector<Request> found;
+    for (size_t i = from; i < requests.size(); ++i)
+        if (requests[i].opcode == opcode && (index < 0 || requests[i].index == index)) found.push_back(requests[i]);
+    return found;
+}
+
+// Block b of the test signal, the same bits for every instance.
+void signalBlock(long b, float* left, float* right) {
+    for (int i = 0; i < kBlock; ++i) {
+        const long n = b * kBlock + i;
+        const double swell = (n / 6000) % 3 == 0 ? 1.4 : 0.35;
+        left[i] = float(swell * signals::sine(2.0 * signals::kPi * double(n) / 97.0));
+        right[i] = float(0.8 * swell * signals::sine(2.0 * signals::kPi * double(n) / 151.0));
+    }
+}
+
+struct Plugin {
+    AEffect* effect = nullptr;
+    long blocks = 0;  // blocks processed since the last restart
+    VstIntPtr call(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr, float opt = 0) {
+        return effect->dispatcher(effect, opcode, index, value, ptr, opt);
+    }
+    VstIntPtr openIn(unsigned long window) { return call(effEditOpen, 0, 0, reinterpret_cast<void*>(window)); }
+    float param(int i) { return effect->getParameter(effect, i); }
+    void set(int i, float v) {
+        effect->setParameter(effect, i, v);
+        sentValues[i] = v;
+    }
+    void start() {
+        call(effSetSampleRate, 0, 0, nullptr, 44100.0f);
+        call(effSetBlockSize, 0, kBlock);
+        call(effMainsChanged, 0, 1);
+        blocks = 0;
+    }
+    void process() {
+        std::vector<float> inL(kBlock), inR(kBlock), outL(kBlock), outR(kBlock);
+        signalBlock(blocks++, inL.data(), inR.data());
+        float* ins[2] = {inL.data(), inR.data()};
+        float* outs[2] = {outL.data(), outR.data()};
+        effect->processReplacing(effect, ins, outs, kBlock);
+    }
+};
+
+// Calls effEditIdle every `stepMs` for `ms`, with a block of audio per call
+// when asked, as a host's user-interface loop does.
+void idleFor(Plugin& p, int ms, bool audio = false, int stepMs = 5) {
+    const Clock::time_point end = Clock::now() + std::chrono::milliseconds(ms);
+    while (Clock::now() < end) {
+        p.call(effEditIdle);
+        if (audio) p.process();
+        std::this_thread::sleep_for(std::chrono::milliseconds(stepMs));
+    }
+}
+
+// ---------------------------------------------------------------- windows and pointer
+
+std::vector<Window> childrenOf(Window w) {
+    Window root = 0, up = 0, *list = nullptr;
+    unsigned n = 0;
+    std::vector<Window> out;
+    if (XQueryTree(xhost, w, &root, &up, &list, &n)) out.assign(list, list + n);
+    if (list) XFree(list);
+    return out;
+}
+
+std::string nameOf(Window w) {
+    char* name = nullptr;
+    std::string s;
+    if (XFetchName(xhost, w, &name) && name) s = name;
+    if (name) XFree(name);
+    return s;
+}
+
+struct Geometry {
+    int x = 0, y = 0;
+    unsigned width = 0, height = 0;
+};
+Geometry geometryOf(Window w) {
+    Window root;
+    Geometry g;
+    unsigned border, depth;
+    XGetGeometry(xhost, w, &root, &g.x, &g.y, &g.width, &g.height, &border, &depth);
+    return g;
+}
+
+// The editor's window in `in`: its only child.
+Window editorIn(Window in) {
+    std::vector<Window> c = childrenOf(in);
+    return c.size() == 1 ? c[0] : 0;
+}
+
+// File descriptors of this process: each X connection holds one.
+int openDescriptors() {
+    int n = 0;
+    if (DIR* d = opendir("/proc/self/fd")) {
+        while (readdir(d)) ++n;
+        closedir(d);
+    }
+    return n;
+}
+
+void pointerTo(Window w, int x, int y) {
+    int rx = 0, ry = 0;
+    Window child;
+    XTranslateCoordinates(xhost, w, DefaultRootWindow(xhost), x, y, &rx, &ry, &child);
+    XTestFakeMotionEvent(xhost, -1, rx, ry, CurrentTime);
+    XSync(xhost, False);
+}
+void button(unsigned b, bool down) {
+    XTestFakeButtonEvent(xhost, b, down ? True : False, CurrentTime);
+    XSync(xhost, False);
+}
+
+// The window's pixels as 0x00RRGGBB (the server's visual is 24-bit RGB).
+std::vector<uint32_t> grab(Window w, int width, int height) {
+    std::vector<uint32_t> out;
+    XImage* im = XGetImage(xhost, w, 0, 0, unsigned(width), unsigned(height), AllPlanes, ZPixmap);
+    if (!im) return out;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) out.push_back(uint32_t(XGetPixel(im, x, y)) & 0xFFFFFFu);
+    XDestroyImage(im);
+    return out;
+}
+
+// ---------------------------------------------------------------- the headless picture
+
+VstIntPtr VSTCALLBACK quietHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
+    return opcode == audioMasterVersion ? 2400 : 0;
+}
+
+// The picture of the plug-in's state on the headless platform: an instance
+// of the engine linked in here gets the parameter values the plug-in got
+// and, from a fresh start, the same blocks; its editor is ticked until the
+// meters rest.
+std::vector<uint32_t> headlessPicture(long blocks, int& height) {
+    platform::HeadlessPlatform screen;
+    platform::setCurrentPlatform(&screen);
+    Plugin mirror;
+    mirror.effect = createEffectInstance(quietHost);
+    std::vector<uint32_t> pixels;
+    if (mirror.effect) {
+        mirror.call(effOpen);
+        for (const auto& [index, value] : sentValues) mirror.effect->setParameter(mirror.effect, index, value);
+        mirror.start();
+        while (mirror.blocks < blocks) mirror.process();
+        auto* frame = screen.createHostWindow("HostFrame", nullptr, {0, 0, 600, 300});
+        mirror.call(effEditOpen, 0, 0, frame);
+        auto* window = screen.lastWindowOfClass("Hokclass");
+        for (int i = 0; window && i < 150; ++i) screen.tick(window);
+        if (window) {
+            pixels = window->surface.pixels;
+            height = window->surface.height;
+        }
+        mirror.call(effClose);
+    }
+    platform::setCurrentPlatform(nullptr);
+    return pixels;
+}
+
+// Restarts the plug-in's processing, runs `blocks` blocks through it, lets
+// its meters rest and compares its window with the headless picture.
+void expectSamePicture(Plugin& p, Window editor, long blocks) {
+    p.call(effMainsChanged, 0, 0);
+    p.start();
+    while (p.blocks < blocks) p.process();
+    int height = 0;
+    const std::vector<uint32_t> expected = headlessPicture(blocks, height);
+    EXPECT_EQ(int(geometryOf(editor).height), height);
+    // Ticks until the meters rest: two pictures 250 ms apart agree.
+    std::vector<uint32_t> shown, before;
+    for (int i = 0; i < 40 && (shown.empty() || shown != before); ++i) {
+        before = shown;
+        idleFor(p, 250);
+        shown = grab(editor, 512, height);
+    }
+    EXPECT_EQ(shown.size(), size_t(512) * size_t(height));
+    EXPECT_EQ(expected.size(), shown.size());
+    int differ = 0;
+    for (size_t i = 0; i < shown.size() && i < expected.size(); ++i) differ += shown[i] != expected[i];
+    EXPECT_EQ(differ, 0);
+    int black = 0;
+    for (uint32_t px : shown) black += px == 0;
+    EXPECT(black < int(shown.size()) / 2);  // a painted panel, not an empty window
+}
+
+int hostErrors = 0;
+int hostErrorHandler(Display*, XErrorEvent*) {
+    ++hostErrors;
+    return 0;
+}
+int hostIOErrorHandler(Display*) { std::_Exit(3); }
+// A host handler that passes errors on to the one it was installed over.
+XErrorHandler below = nullptr;
+int chained = 0;
+int chainingHandler(Display* d, XErrorEvent* e) {
+    ++chained;
+    return below ? below(d, e) : 0;
+}
+// The host's handlers are the process's again: installing them returns them.
+bool hostHandlersInPlace() {
+    return XSetErrorHandler(hostErrorHandler) == hostErrorHandler &&
+           XSetIOErrorHandler(hostIOErrorHandler) == hostIOErrorHandler;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const char* label = "x11host";
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: hok-x11test PLUGIN.so [SCREENSHOT.png]\n");
+        return 2;
+    }
+    xhost = XOpenDisplay(nullptr);
+    if (!xhost) {
+        std::printf("no X display (DISPLAY is '%s')\n", std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "");
+        return 77;
+    }
+    XSetErrorHandler(hostErrorHandler);
+    XSetIOErrorHandler(hostIOErrorHandler);
+    int xtestEvent, xtestError, xtestMajor, xtestMinor;
+    const bool xtest = XTestQueryExtension(xhost, &xtestEvent, &xtestError, &xtestMajor, &xtestMinor);
+    parent = XCreateSimpleWindow(xhost, DefaultRootWindow(xhost), 0, 0, 512, 133, 0, 0, 0x404040);
+    XMapWindow(xhost, parent);
+    XSync(xhost, False);
+    const int baseline = openDescriptors();
+
+    beginCase("library loads and VSTPluginMain makes an instance with an editor");
+    void* library = dlopen(argv[1], RTLD_NOW | RTLD_LOCAL);
+    EXPECT(library != nullptr);
+    using Entry = AEffect* (*)(audioMasterCallback);
+    auto entry = library ? reinterpret_cast<Entry>(dlsym(library, "VSTPluginMain")) : nullptr;
+    EXPECT(entry != nullptr);
+    Plugin a;
+    if (entry) a.effect = entry(hostCallback);
+    EXPECT(a.effect != nullptr);
+    if (a.effect) EXPECT(a.effect->flags & effFlagsHasEditor);
+    EXPECT(xtest);
+    const Visual* visual = DefaultVisual(xhost, DefaultScreen(xhost));
+    EXPECT(visual->red_mask == 0xFF0000 && visual->green_mask == 0xFF00 && visual->blue_mask == 0xFF);
+    endCase();
+    if (!a.effect) {
+        std::printf("%s: %d passed, %d failed\n", label, tally.passed, tally.failed + 1);
+        return 1;
+    }
+    requests.clear();
+    sentValues.clear();  // the start-up values are the editor's own, not program 0's
+    a.call(effOpen);
+    a.start();
+
+    beginCase("no parent, an id that is no window, no display: effEditOpen answers 0 and leaves nothing");
+    EXPECT_EQ(a.openIn(0), 0);
+    Pixmap notAWindow = XCreatePixmap(xhost, parent, 8, 8, unsigned(DefaultDepth(xhost, 0)));
+    XSync(xhost, False);
+    EXPECT_EQ(a.openIn(notAWindow), 0);
+    EXPECT_EQ(a.openIn(0x7ffffff0), 0);
+    const std::string display = std::getenv("DISPLAY");
+    unsetenv("DISPLAY");
+    EXPECT_EQ(a.openIn(parent), 0);
+    setenv("DISPLAY", display.c_str(), 1);
+    a.call(effEditIdle);
+    a.call(effEditClose);
+    XFreePixmap(xhost, notAWindow);
+    EXPECT(childrenOf(parent).empty());
+    EXPECT_EQ(openDescriptors(), baseline);
+    EXPECT_EQ(hostErrors, 0);  // the plug-in's errors stayed on its own connection
+    endCase();
+
+    beginCase("effEditOpen maps a 512 x 133 child \"Hok\" at the parent's origin");
+    ERect* rect = nullptr;
+    EXPECT_EQ(a.call(effEditGetRect, 0, 0, &rect), 1);
+    EXPECT(rect && rect->bottom == 133 && rect->right == 512);
+    EXPECT_EQ(a.openIn(parent), 1);
+    const Window editor = editorIn(parent);
+    EXPECT(editor != 0);
+    if (editor) {
+        XWindowAttributes at = {};
+        XGetWindowAttributes(xhost, editor, &at);
+        EXPECT_EQ(at.map_state, IsViewable);
+        EXPECT_EQ(at.x, 0);
+        EXPECT_EQ(at.y, 0);
+        EXPECT_EQ(at.width, 512);
+        EXPECT_EQ(at.height, 133);
+        EXPECT(nameOf(editor) == "Hok");
+    }
+    EXPECT_EQ(openDescriptors(), baseline + 1);  // one connection of its own
+    endCase();
+    if (!editor) {
+        std::printf("%s: %d passed, %d failed\n", label, tally.passed, tally.failed + 1);
+        return 1;
+    }
+
+    beginCase("after audio, the window shows the headless picture of the same state, pixel for pixel");
+    a.set(kGainParam, 300.0f / 393.0f);  // the limiter works: meters and knee line show
+    expectSamePicture(a, editor, 120);
+    endCase();
+
+    beginCase("an XTest drag on the GAIN readout changes Limiter Gain and automates it, also outside the window");
+    {
+        const float before = a.param(kGainParam) * 393.0f;
+        pointerTo(editor, 450, 48);
+        button(1, true);
+        idleFor(a, 120, true);
+        const size_t from = requests.size();
+        pointerTo(editor, 470, 48);
+        idleFor(a, 150, true);
+        EXPECT(std::fabs(a.param(kGainParam) * 393.0f - (before + 20 * 0.4149f)) < 0.01f);
+        const std::vector<Request> seen = since(from, audioMasterAutomate, kGainParam);
+        EXPECT(seen.size() >= 2);
+        if (!seen.empty()) EXPECT(std::fabs(seen.back().opt - a.param(kGainParam)) < 1e-6f);
+        // Beyond the window and the host's window: the grab keeps the gesture going.
+        pointerTo(editor, 512 + 400, 48);
+        idleFor(a, 150, true);
+        EXPECT(std::fabs(a.param(kGainParam) * 393.0f - 393.0f) < 1e-3f);
+        button(1, false);
+        idleFor(a, 60, true);
+        const size_t afterRelease = requests.size();
+        idleFor(a, 200, true);
+        EXPECT_EQ(since(afterRelease, audioMasterAutomate).size(), 0);
+    }
+    endCase();
+
+    beginCase("a drag ends when the grab is lost (the host hides its window)");
+    {
+        const size_t from = requests.size();
+        pointerTo(editor, 250, 64);
+        button(1, true);
+        idleFor(a, 150);
+        EXPECT(since(from, audioMasterAutomate, kGainParam).size() >= 1);
+        XUnmapWindow(xhost, parent);
+        XSync(xhost, False);
+        idleFor(a, 100);
+        const size_t afterLoss = requests.size();
+        idleFor(a, 300);
+        EXPECT_EQ(since(afterLoss, audioMasterAutomate).size(), 0);
+        button(1, false);
+        XMapWindow(xhost, parent);
+        XSync(xhost, False);
+        idleFor(a, 100);
+    }
+    endCase();
+
+    beginCase("timer ticks follow the clock, not the number of effEditIdle calls");
+    {
+        // A held drag on the meter automates Limiter Gain once per tick.
+        pointerTo(editor, 250, 64);
+        button(1, true);
+        idleFor(a, 100);
+        size_t from = requests.size();
+        const Clock::time_point start = Clock::now();
+        idleFor(a, 1000, false, 1);  // several hundred calls
+        const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+        const double ticks = double(since(from, audioMasterAutomate, kGainParam).size());
+        EXPECT(ticks >= 0.8 * ms / 50.0 - 1.0 && ticks <= ms / 50.0 + 1.0);  // a busy machine may drop some
+        from = requests.size();
+        for (int i = 0; i < 4; ++i) {  // calls further apart than a period: one tick each, no catching up
+            std::this_thread::sleep_for(std::chrono::milliseconds(130));
+            a.call(effEditIdle);
+        }
+        EXPECT_EQ(since(from, audioMasterAutomate, kGainParam).size(), 4);
+        button(1, false);
+        idleFor(a, 60);
+    }
+    endCase();
+
+    beginCase("a click on the EQ tab asks the host for 512 x 218 and makes the window taller");
+    {
+        const size_t from = requests.size();
+        pointerTo(editor, 12, 125);
+        button(1, true);
+        button(1, false);
+        idleFor(a, 150, true);
+        const std::vector<Request> eq = since(from, audioMasterAutomate, kEqDisplayParam);
+        EXPECT_EQ(eq.size(), 1);
+        const std::vector<Request> sized = since(from, audioMasterSizeWindow);
+        EXPECT(!sized.empty());
+        for (const Request& r : sized) EXPECT(r.index == 512 && r.value == 218);
+        EXPECT_EQ(geometryOf(editor).height, 218);
+        EXPECT_EQ(geometryOf(editor).width, 512);
+        EXPECT_EQ(geometryOf(parent).height, 218);
+        rect = nullptr;
+        a.call(effEditGetRect, 0, 0, &rect);
+        EXPECT(rect && rect->bottom == 218);
+        expectSamePicture(a, editor, 60);
+    }
+    endCase();
+
+    if (argc > 2) {
+        beginCase("screenshot of the editor in this host written");
+        idleFor(a, 600, true, 12);  // meters at work
+        EXPECT(writePng(argv[2], grab(editor, 512, 218).data(), 512, 218));
+        endCase();
+    }
+
+    beginCase("EQ Display changed on another thread: the refit waits for the editor's next tick");
+    {
+        const size_t from = requests.size();
+        std::thread automation([&] { a.set(kEqDisplayParam, 0.0f); });
+        automation.join();
+        EXPECT_EQ(since(from, audioMasterSizeWindow).size(), 0);
+        EXPECT_EQ(geometryOf(editor).height, 218);
+        idleFor(a, 120);
+        const std::vector<Request> sized = since(from, audioMasterSizeWindow);
+        EXPECT_EQ(sized.size(), 1);
+        if (!sized.empty()) EXPECT(sized[0].index == 512 && sized[0].value == 133);
+        EXPECT_EQ(geometryOf(editor).height, 133);
+    }
+    endCase();
+
+    beginCase("effEditClose removes the window and the connection and gives the host back its error handlers; "
+              "20 more cycles leave nothing either");
+    XMapWindow(xhost, Window(0x7ffffff0));  // while the editor is open, the host's own errors are the host's
+    XSync(xhost, False);
+    EXPECT_EQ(hostErrors, 1);
+    a.call(effEditClose);
+    EXPECT(childrenOf(parent).empty());
+    EXPECT_EQ(openDescriptors(), baseline);
+    a.call(effEditClose);  // a second close does nothing
+    for (int i = 0; i < 20; ++i) {
+        EXPECT_EQ(a.openIn(parent), 1);
+        idleFor(a, 10, true);
+        a.call(effEditClose);
+    }
+    EXPECT(childrenOf(parent).empty());
+    EXPECT_EQ(openDescriptors(), baseline);
+    EXPECT(hostHandlersInPlace());
+    endCase();
+
+    beginCase("the host destroys its window first, or the editor's connection is killed: the editor closes itself");
+    {
+        Window doomed = XCreateSimpleWindow(xhost, DefaultRootWindow(xhost), 600, 0, 512, 133, 0, 0, 0);
+        XMapWindow(xhost, doomed);
+        XSync(xhost, False);
+        EXPECT_EQ(a.openIn(doomed), 1);
+        idleFor(a, 60);
+        XDestroyWindow(xhost, doomed);
+        XSync(xhost, False);
+        idleFor(a, 100);
+        EXPECT_EQ(openDescriptors(), baseline);
+        a.call(effEditClose);
+        a.call(effEditIdle);
+
+        EXPECT_EQ(a.openIn(parent), 1);
+        idleFor(a, 60);
+        const Window killed = editorIn(parent);
+        EXPECT(killed != 0);
+        XKillClient(xhost, killed);  // as xkill does: the server drops the editor's connection
+        XSync(xhost, False);
+        idleFor(a, 100, true);
+        EXPECT(childrenOf(parent).empty());
+        EXPECT_EQ(openDescriptors(), baseline);
+        // It opens again afterwards, and the host's error handling is its own again.
+        EXPECT_EQ(a.openIn(parent), 1);
+        idleFor(a, 60);
+        EXPECT(editorIn(parent) != 0);
+        a.call(effEditClose);
+        EXPECT(hostHandlersInPlace());
+        EXPECT_EQ(hostErrors, 1);
+    }
+    endCase();
+
+    beginCase("effClose with the editor open takes the window and the connection with it");
+    EXPECT_EQ(a.openIn(parent), 1);
+    idleFor(a, 60, true);
+    a.call(effClose);
+    EXPECT(childrenOf(parent).empty());
+    EXPECT_EQ(openDescriptors(), baseline);
+    endCase();
+
+    beginCase("a host handler put over ours that calls ours in turn: a reopened editor makes no loop of them");
+    {
+        Plugin b;
+        b.effect = entry(hostCallback);
+        b.call(effOpen);
+        EXPECT_EQ(b.openIn(parent), 1);
+        below = XSetErrorHandler(chainingHandler);
+        b.call(effEditClose);
+        EXPECT_EQ(b.openIn(parent), 1);
+        XMapWindow(xhost, Window(0x7ffffff0));
+        XSync(xhost, False);
+        EXPECT_EQ(chained, 1);
+        EXPECT_EQ(hostErrors, 2);
+        b.call(effClose);
+        XSetErrorHandler(hostErrorHandler);  // none of the library's code stays in the chain when it goes
+    }
+    endCase();
+
+    dlclose(library);
+    XDestroyWindow(xhost, parent);
+    XCloseDisplay(xhost);
+    std::printf("%s: %d passed, %d failed\n", label, tally.passed, tally.failed);
+    return tally.failed == 0 ? 0 : 1;
+}
