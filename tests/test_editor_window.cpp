@@ -292,3 +292,19 @@ TEST_CASE("editor.fit", "a refit asked for on another thread waits for the windo
     rig.tick();  // done once only
     CHECK_EQ(rig.inner->resizeCount, resizes);
 }
+
+TEST_CASE("editor.window", "a host that destroys its window first: the editor closes itself and never touches it again") {
+    Rig rig;
+    rig.tick();
+    CHECK_EQ(rig.platform.liveSheets, 1);
+    rig.platform.destroyWindow(rig.frame);  // the host's frame, with the editor's child in it
+    CHECK_EQ(rig.editor->isOpen, 0);
+    CHECK_EQ(rig.platform.liveSheets, 0);
+    CHECK_EQ(editorClassUsers, 0);
+    rig.plugin->getEditor()->close();  // the host's late effEditClose
+    rig.plugin->setParameter(kEqDisplay, 1.0f);  // a refit would need the window
+    CHECK_EQ(rig.platform.staleDestroys, 0);
+    auto* other = rig.platform.createHostWindow("HostFrame", nullptr, {0, 0, 600, 400});
+    CHECK_EQ(rig.plugin->getEditor()->open(other), 1);
+    CHECK(rig.platform.lastWindowOfClass("Hokclass") != nullptr);
+}

@@ -57,7 +57,20 @@ WindowHandle HeadlessPlatform::createChildWindow(const char* className, const ch
 
 void HeadlessPlatform::destroyWindow(WindowHandle window) {
     HeadlessWindow* w = live(window);
-    if (!w) return;
+    if (!w) {
+        // A handle the system no longer knows: a real system might have
+        // handed it to another window meanwhile.
+        for (const auto& known : windows)
+            if (known.get() == window && !known->destroying) ++staleDestroys;
+        return;
+    }
+    if (w->destroying) return;
+    // As the systems do, the window's procedure hears of its end first.
+    if (w->userData) {
+        w->destroying = true;
+        editorWindowProc(w, WindowMessage::Destroyed, 0, 0);
+        w->destroying = false;
+    }
     w->alive = false;
     w->timers.clear();
     w->userData = nullptr;

@@ -22,6 +22,7 @@ struct HeadlessWindow {
     void* userData = nullptr;
     std::vector<uintptr_t> timers;
     bool alive = true;
+    bool destroying = false;  // between the destroy notice to the editor and the teardown
     int resizeCount = 0;
     Image surface;  // what was last presented to the window (its client area)
 };
@@ -90,6 +91,7 @@ public:
     int unregistrations = 0;
     int liveSheets = 0;           // loaded and not yet released
     int presents = 0;
+    int staleDestroys = 0;        // destroyWindow on a window that was already gone
     int arrowCursorSets = 0;
     HeadlessWindow* captured = nullptr;
 

@@ -39,7 +39,12 @@ const MessageKind kMessages[] = {
     {WM_RBUTTONDOWN, WindowMessage::RightButtonDown},
     {WM_RBUTTONUP, WindowMessage::RightButtonUp},
     {WM_CAPTURECHANGED, WindowMessage::CaptureLost},
+    {WM_DESTROY, WindowMessage::Destroyed},
 };
+
+// The window whose WM_DESTROY is being handled: the system is destroying it
+// (its parent went first), so the editor's close must not destroy it again.
+HWND beingDestroyed = nullptr;
 
 LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     WindowMessage kind = WindowMessage::Other;
@@ -47,7 +52,12 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         if (m.message == message) kind = m.kind;
     // lParam names the window gaining the capture; taking it again is no loss.
     if (kind == WindowMessage::CaptureLost && HWND(lParam) == window) kind = WindowMessage::Other;
-    if (kind != WindowMessage::Other) {
+    if (kind == WindowMessage::Destroyed) {
+        HWND outer = beingDestroyed;
+        beingDestroyed = window;
+        editorWindowProc(window, kind, 0, 0);
+        beingDestroyed = outer;
+    } else if (kind != WindowMessage::Other) {
         MessageResult r = editorWindowProc(window, kind, uintptr_t(wParam), int32_t(lParam));
         if (!r.useDefault) return LRESULT(r.result);
     }
@@ -73,7 +83,9 @@ public:
         return CreateWindowExA(0, className, title, WS_CHILD | WS_VISIBLE, 0, 0, width, height, hwnd(parent),
                                nullptr, module(), nullptr);
     }
-    void destroyWindow(WindowHandle window) override { DestroyWindow(hwnd(window)); }
+    void destroyWindow(WindowHandle window) override {
+        if (hwnd(window) != beingDestroyed) DestroyWindow(hwnd(window));
+    }
 
     void setUserData(WindowHandle window, void* data) override {
         SetWindowLongPtrA(hwnd(window), GWLP_USERDATA, LONG_PTR(data));

@@ -530,6 +530,27 @@ int main(int argc, char** argv) {
     }
     endCase();
 
+    beginCase("a host that destroys its window first leaves the editor closed; it opens again later");
+    {
+        HWND doomed = makeFrame(40, 40, asked);
+        EXPECT_EQ(b.call(effEditOpen, 0, 0, doomed), 1);
+        HWND child = editorWindowIn(doomed);
+        EXPECT(child != nullptr);
+        DestroyWindow(doomed);  // the child goes with it, before effEditClose
+        EXPECT(child && !IsWindow(child));
+        Ticks none;
+        none.window = child;
+        pump(200, &none);
+        EXPECT_EQ(none.count, 0);
+        b.call(effEditClose);  // nothing left to close: no stale handle is touched
+        HWND again = makeFrame(40, 40, asked);
+        EXPECT_EQ(b.call(effEditOpen, 0, 0, again), 1);
+        EXPECT(editorWindowIn(again) != nullptr);
+        b.call(effEditClose);
+        DestroyWindow(again);
+    }
+    endCase();
+
     beginCase("effClose with the editor open takes the window, its timer and the class with it");
     a.call(effClose);
     EXPECT(reopened && !IsWindow(reopened));
