@@ -68,15 +68,18 @@ float rampFactorFor(float dullSharp) {
     return float((1.0 - double(dullSharp) * double(1.0f / 168.0f)) * double(0.5f));
 }
 
-float outputGainFor(float outGain) {
+double outputLevelFor(float outGain) {
     double x = double(outGain) * double(1.0f / kOutGainUnity);
     if (!(x >= double(0.000999f))) x = double(0.000999f);  // NaN too reads as the floor
     if (x > 1.0) x = 1.0;  // above 0 dB the result is 1.0 anyway; keeps the cut finite
     const double d = 20.0 * std::log10(x);
     const int32_t i = truncateToInt(d);
     const int32_t t = truncateToInt((d - i) * 10.0);
-    const double q = t * double(0.1f) + i;
-    const double gain = std::pow(10.0, q / 20.0);
+    return t * double(0.1f) + i;
+}
+
+float outputGainFor(float outGain) {
+    const double gain = std::pow(10.0, outputLevelFor(outGain) / 20.0);
     return gain > 1.0 ? 1.0f : float(gain);
 }
 

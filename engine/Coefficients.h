@@ -27,7 +27,10 @@ float limiterGainFor(float limiterGain);
 // Limiter ramp control from Dull-Sharp: 0.5 at 0, about 0.0179 at 162.
 float rampFactorFor(float dullSharp);
 
-// Output gain from Out Gain, cut toward zero to 0.1 dB, from 0.001 to 1.0.
+// The output level in dB from Out Gain: the exact level cut toward zero to
+// 0.1 dB, from -60 to 0.
+double outputLevelFor(float outGain);
+// Output gain from Out Gain: the level above as a gain, from 0.001 to 1.0.
 float outputGainFor(float outGain);
 
 float bodyAmountFor(float bodyBoost);
