@@ -12,7 +12,8 @@ struct ChannelPlan {
     bool writeLeft, writeRight;
 };
 
-// The plan of each mode with both outputs written.
+// The plan of each mode: stereo writes both outputs, a mono mode writes only
+// the side it processes (a format that wants the other side too sets it).
 inline ChannelPlan planForMode(int32_t mode) {
     constexpr ChannelPlan kPlans[3] = {{0, {1, 1}, true, true}, {1, {1, 0}, true, false}, {2, {0, 1}, false, true}};
     return kPlans[mode >= 0 && mode <= 2 ? mode : 0];
