@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "engine/Relaxed.h"
+#include "engine/SegmentLog.h"
 
 // Second-order section y = b0·x + b1·x1 + b2·x2 − a1·y1 − a2·y2.
 struct HighPassSection {
@@ -39,4 +40,6 @@ struct ChannelState {
     // Wrap length of this channel's rings. Kept per instance: a process-wide
     // length set by another instance's resume could exceed these rings.
     int32_t ringLength;
+    // Tests may listen to the limiter's segment decisions; null otherwise.
+    SegmentLog* segmentLog;
 };

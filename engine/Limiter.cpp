@@ -181,6 +181,7 @@ struct Sample {
 // Closes a whole half-wave: writes 1/peak unless the peak stays below full scale.
 void closeHalfWave(ChannelState& ch, int32_t R, bool falling, int64_t reach) {
     const float g = peakGain(ch.segmentPeak);
+    if (ch.segmentLog) ch.segmentLog->closed(ch.writePos, ch.segmentLength, false, g);
     if (g > 1.0f) return;
     writeSegment(ch, g, g, ch.segmentLength, R, falling, reach);
 }
@@ -188,6 +189,7 @@ void closeHalfWave(ChannelState& ch, int32_t R, bool falling, int64_t reach) {
 // Closes a hump inside a half-wave (at a dip, or the last one at a crossing).
 void closeHump(ChannelState& ch, const Sample& x, int32_t R, bool falling, int64_t reach) {
     const float g = peakGain(ch.segmentPeak);
+    if (ch.segmentLog) ch.segmentLog->closed(ch.writePos, ch.segmentLength, true, g);
     ch.rampGain = g;
     if (g > 1.0f)
         ch.rampGain = 1.0f;
