@@ -63,12 +63,14 @@ namespace blockops {
 // Output tap over one run of slots that do not wrap: the gain of each channel
 // (the minimum of both when linked) times its delayed sample into out[c],
 // the lowest gain folded into low[c], and the limiter's slots behind the tap
-// reset to 1.0. Channels with active[c] false are not touched.
+// reset to 1.0. Channels with active[c] false are not touched. Where keep[c]
+// is set, each channel's own gain (before the link) is also copied there.
 struct TapRun {
     const float* ring[2];   // the chosen gain rings, at the read slot
     const float* delay[2];  // delay lines, at the read slot
     float* cleared[2];      // limitGain, at the clear slot
     float* out[2];
+    float* keep[2];
     bool active[2];
     bool linked;
 };
@@ -79,6 +81,8 @@ inline void tapRun(const TapRun& t, int32_t k, float low[2]) {
     int32_t i = 0;
     for (; i + 4 <= k; i += 4) {
         __m128 g[2] = {_mm_loadu_ps(t.ring[0] + i), _mm_loadu_ps(t.ring[1] + i)};
+        for (int c = 0; c < 2; ++c)
+            if (t.keep[c]) _mm_storeu_ps(t.keep[c] + i, g[c]);
         if (t.linked) g[0] = g[1] = _mm_min_ps(g[1], g[0]);  // std::min(gL, gR)
         for (int c = 0; c < 2; ++c) {
             if (!t.active[c]) continue;
@@ -95,6 +99,8 @@ inline void tapRun(const TapRun& t, int32_t k, float low[2]) {
     }
     for (; i < k; ++i) {
         float g[2] = {t.ring[0][i], t.ring[1][i]};
+        for (int c = 0; c < 2; ++c)
+            if (t.keep[c]) t.keep[c][i] = g[c];
         if (t.linked) g[0] = g[1] = g[1] < g[0] ? g[1] : g[0];
         for (int c = 0; c < 2; ++c) {
             if (!t.active[c]) continue;

@@ -47,6 +47,7 @@ void channelStart(ChannelState& ch, int32_t ringLength) {
     ch.smoothState = 0;
     ch.gapCount = 1;
     ch.firstPlateauLength = 0;
+    ch.smoothLag = 0;
 
     fillRing(ch.smoothGain, ringLength, 1.0f);
     fillRing(ch.limitGain, ringLength, 1.0f);

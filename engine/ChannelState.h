@@ -37,6 +37,9 @@ struct ChannelState {
     int32_t smoothPos, gapCount, firstPlateauLength;
     float smoothPrev, plateauRun, plateauLevel;
     uint8_t smoothState;
+    // Positions the smoother has left to the output tap's copy while its
+    // ring was not read (0 while it runs); see smoothOrIdle.
+    int32_t smoothLag;
     // Wrap length of this channel's rings. Kept per instance: a process-wide
     // length set by another instance's resume could exceed these rings.
     int32_t ringLength;

@@ -235,7 +235,7 @@ void MaximizerEffect::runBlock(float** inputs, float** outputs, VstInt32 sampleF
         for (int c = 0; c < 2; ++c) {
             if (!active[c]) continue;
             limitBlock(ch[c], workBuffer[c], s.rampFactor, m, s.algorithm.falling);
-            smoothBlock(ch[c], m);
+            smoothOrIdle(ch[c], m, s.algorithm.smoothed, readPos);
         }
 
         // Output tap, 2400 slots behind the limiter, in runs that do not wrap.
@@ -259,6 +259,8 @@ void MaximizerEffect::runBlock(float** inputs, float** outputs, VstInt32 sampleF
                 run.cleared[c] = clearOutside ? scratch + c : ch[c].limitGain + clear;
                 run.out[c] = workBuffer[c] + i;
                 run.active[c] = active[c] != 0;
+                // While the smoothed ring is not read, the smoother idles on the tap's copy.
+                run.keep[c] = active[c] && !s.algorithm.smoothed ? ch[c].smoothGain + read : nullptr;
             }
             run.ring[0] = ringL + read;
             run.ring[1] = ringR + read;

@@ -9,22 +9,13 @@
 #include <cstdint>
 #include <limits>
 
-#include "engine/Stages.h"
+#include "engine/LimiterStep.h"
 #include "engine/Tables.h"
 
 namespace {
 
 constexpr float kFallPerWeight = 0.001f;  // falling mode: sink per unit of window weight
 
-// Ramp length in slots: trunc(rampFactor * 190 + 10), 13 (sharp) to 105
-// (dull) for the factors the coefficient update produces; anything else is
-// kept inside the weight table.
-int32_t rampLength(float rampFactor) {
-    const double x = double(rampFactor) * double(190.0f) + double(10.0f);
-    if (!(x >= 1.0)) return 1;
-    if (x >= double(kWindowSize - 1)) return kWindowSize - 1;
-    return int32_t(x);
-}
 
 // Triangular weight of step j in a window of N + 1 steps: 4 * min(m, 1 - m)
 // with m = j / N, and 1.0 for N = 0. The table covers N up to 210. Longer
@@ -174,10 +165,6 @@ float writeSegment(const ChannelState& ch, float r, float g, int32_t N, int32_t 
 // Gain that puts a segment's peak on full scale; infinite for a silent segment.
 float peakGain(float peak) { return peak > 0.0f ? 1.0f / peak : std::numeric_limits<float>::infinity(); }
 
-struct Sample {
-    float u, v, d;
-};
-
 // Closes a whole half-wave: writes 1/peak unless the peak stays below full scale.
 void closeHalfWave(ChannelState& ch, int32_t R, bool falling, int64_t reach) {
     const float g = peakGain(ch.segmentPeak);
@@ -187,7 +174,7 @@ void closeHalfWave(ChannelState& ch, int32_t R, bool falling, int64_t reach) {
 }
 
 // Closes a hump inside a half-wave (at a dip, or the last one at a crossing).
-void closeHump(ChannelState& ch, const Sample& x, int32_t R, bool falling, int64_t reach) {
+void closeHump(ChannelState& ch, float v, int32_t R, bool falling, int64_t reach) {
     const float g = peakGain(ch.segmentPeak);
     if (ch.segmentLog) ch.segmentLog->closed(ch.writePos, ch.segmentLength, true, g);
     ch.rampGain = g;
@@ -195,94 +182,41 @@ void closeHump(ChannelState& ch, const Sample& x, int32_t R, bool falling, int64
         ch.rampGain = 1.0f;
     else
         ch.rampGain = writeSegment(ch, ch.rampGain, g, ch.segmentLength, R, falling, reach);
-    ch.segmentPeak = x.v;
+    ch.segmentPeak = v;
     ch.humpCount += 1;
     ch.segmentLength = 0;
 }
 
-bool endsHalfWave(float u, int32_t sign) {
-    return (u > 0.0f && sign == 0) || (u < 0.0f && sign == 1) || (u == 0.0f && (sign == 0 || sign == 1));
-}
-
 }  // namespace
 
-void limitBlock(ChannelState& ch, const float* samples, float rampFactor, int32_t n, bool falling) {
-    const int32_t R = rampLength(rampFactor);
-    const int32_t L = ch.ringLength;
-    // Backward writes stay on slots the output tap has still to read, and
-    // clear of the release ramp's slots ahead of writePos.
-    const int64_t ringReach = std::max<int64_t>(0, int64_t(L) - R - 1);
-    float* const delay = ch.delayLine;
-    const float* const knee = ch.kneeGain;
-    // The state every sample touches lives in locals; closing a segment works
-    // on the record, which is brought up to date around it.
-    float prev = ch.prevSample, peak = ch.segmentPeak, slope = ch.lastSlope, turnLevel = ch.turnLevel;
-    int32_t length = ch.segmentLength, pos = ch.writePos, sign = ch.halfWaveSign, humps = ch.humpCount;
-    auto toRecord = [&] {
-        ch.segmentPeak = peak;
-        ch.segmentLength = length;
-        ch.writePos = pos;
-        ch.humpCount = humps;
-    };
-    auto fromRecord = [&] {
-        peak = ch.segmentPeak;
-        length = ch.segmentLength;
-        humps = ch.humpCount;
-    };
-    for (int32_t i = 0; i < n; ++i) {
-        Sample x;
-        x.u = samples[i] * knee[i];
-        x.v = std::fabs(x.u);
-        delay[pos] = x.u;
-        x.d = x.u - prev;
+namespace limiter {
 
-        bool start = false;
-        if (prev == 0.0f && x.u == 0.0f) {
-            length = 0;
-            humps = 0;
-        } else if (prev == 0.0f && sign == -1) {
-            start = true;
-        } else if (prev != 0.0f && endsHalfWave(x.u, sign)) {
-            const int64_t reach = std::min<int64_t>(int64_t(kLimiterLead) + i, ringReach);
-            toRecord();
-            if (humps > 0) {
-                ch.closeAtCrossing = 1;
-                closeHump(ch, x, R, falling, reach);
-                ch.closeAtCrossing = 0;
-            } else {
-                closeHalfWave(ch, R, falling, reach);
-            }
-            fromRecord();
-            start = true;
-        } else if ((x.d > 0.0f && slope < 0.0f) || (x.d < 0.0f && slope > 0.0f)) {  // a turning point
-            if (x.v < turnLevel) {  // the dip after a hump
-                const int64_t reach = std::min<int64_t>(int64_t(kLimiterLead) + i, ringReach);
-                toRecord();
-                ch.closeAtCrossing = 0;
-                closeHump(ch, x, R, falling, reach);
-                fromRecord();
-            }
-            turnLevel = x.v;
-            slope = x.d;
-        }
-        if (start) {  // a half-wave starts
-            turnLevel = 0.0f;
-            slope = x.d;
-            length = 0;
-            humps = 0;
-            peak = 0.0f;
-            sign = x.u > 0.0f ? 1 : 0;
-        }
+int32_t rampLength(float rampFactor) {
+    const double x = double(rampFactor) * double(190.0f) + double(10.0f);
+    if (!(x >= 1.0)) return 1;
+    if (x >= double(kWindowSize - 1)) return kWindowSize - 1;
+    return int32_t(x);
+}
 
-        if (x.v >= peak) peak = x.v;
-        prev = x.u;
-        // Saturates instead of overflowing on a signal that never closes a segment.
-        length += length != std::numeric_limits<int32_t>::max();
-        pos = ahead(pos, L);
+void closeAtCrossing(ChannelState& ch, float v, int32_t R, bool falling, int64_t reach) {
+    if (ch.humpCount > 0) {
+        ch.closeAtCrossing = 1;
+        closeHump(ch, v, R, falling, reach);
+        ch.closeAtCrossing = 0;
+    } else {
+        closeHalfWave(ch, R, falling, reach);
     }
-    toRecord();
-    ch.prevSample = prev;
-    ch.lastSlope = slope;
-    ch.turnLevel = turnLevel;
-    ch.halfWaveSign = sign;
+}
+
+void closeAtDip(ChannelState& ch, float v, int32_t R, bool falling, int64_t reach) {
+    ch.closeAtCrossing = 0;
+    closeHump(ch, v, R, falling, reach);
+}
+
+}  // namespace limiter
+
+void limitBlock(ChannelState& ch, const float* samples, float rampFactor, int32_t n, bool falling) {
+    LimiterRun run(ch, rampFactor, falling);
+    const float* const knee = ch.kneeGain;
+    for (int32_t i = 0; i < n; ++i) run.step(samples[i] * knee[i], i);
 }

@@ -193,7 +193,7 @@ std::vector<Case> cases() {
          {{kLimiterGain, kPlus6dB}, {kAlgorithm, 3}}, &song44,
          {{9000, kAlgorithm, 1}, {20000, kAlgorithm, 0}, {26000, kAlgorithm, 2}, {33000, kAlgorithm, 5},
           {38000, kAlgorithm, 1}}},
-        {"96k song, algorithm switched", 96000, 64, {64},
+        {"96k song, algorithm switched", 96000, 256, {256, 64},
          {{kLimiterGain, kPlus12dB}, {kAlgorithm, 5}}, &song96,
          {{30001, kAlgorithm, 2}, {60000, kAlgorithm, 3}, {61000, kAlgorithm, 1}}},
     };
