@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "engine/BlockOps.h"
+#include "engine/Dynamics.h"
 #include "engine/Flush.h"
 #include "engine/MaximizerEffect.h"
 #include "engine/Settle.h"
@@ -71,10 +72,6 @@ void driveAndMeter(float* work, int32_t n, float gain, Relaxed<float>& meter, Re
         meter = peak;
         fallSpeed = 0.0f;
     }
-}
-
-void linkKneeGains(float* left, float* right, int32_t n) {
-    for (int32_t i = 0; i < n; ++i) left[i] = right[i] = std::min(left[i], right[i]);
 }
 
 // Automatic selection: one shared input buffer means mono; otherwise the host
@@ -219,23 +216,19 @@ void MaximizerEffect::runBlock(float** inputs, float** outputs, VstInt32 sampleF
             if (active[c]) driveAndMeter(workBuffer[c], m, s.limiterGain, peakMeter[c], peakFallSpeed[c]);
 
         if (active[0] && active[1]) {
-            kneeBlockPair(ch[0], ch[1], workBuffer[0], workBuffer[1], s.kneeSpeed, s.algorithm.softKnee, m);
+            const DynamicsSettings d{s.kneeSpeed, s.algorithm.softKnee, s.linked, s.rampFactor, s.algorithm.falling,
+                                     s.algorithm.smoothed};
+            dynamicsPair(ch[0], ch[1], workBuffer[0], workBuffer[1], d, readPos, m);
+            if (s.linked) currentGain[0] = currentGain[1] = std::min(ch[0].kneeState, ch[1].kneeState);
+            else for (int c = 0; c < 2; ++c) currentGain[c] = ch[c].kneeState;
         } else {
-            for (int c = 0; c < 2; ++c)
-                if (active[c]) kneeBlock(ch[c], workBuffer[c], ch[c].kneeGain, s.kneeSpeed, s.algorithm.softKnee, m);
-        }
-        if (s.linked) {
-            linkKneeGains(ch[0].kneeGain, ch[1].kneeGain, m);
-            currentGain[0] = currentGain[1] = ch[0].kneeGain[m - 1];
-        } else {
-            for (int c = 0; c < 2; ++c)
-                if (active[c]) currentGain[c] = ch[c].kneeState;
-        }
-
-        for (int c = 0; c < 2; ++c) {
-            if (!active[c]) continue;
-            limitBlock(ch[c], workBuffer[c], s.rampFactor, m, s.algorithm.falling);
-            smoothOrIdle(ch[c], m, s.algorithm.smoothed, readPos);
+            for (int c = 0; c < 2; ++c) {
+                if (!active[c]) continue;
+                kneeBlock(ch[c], workBuffer[c], ch[c].kneeGain, s.kneeSpeed, s.algorithm.softKnee, m);
+                currentGain[c] = ch[c].kneeState;
+                limitBlock(ch[c], workBuffer[c], s.rampFactor, m, s.algorithm.falling);
+                smoothOrIdle(ch[c], m, s.algorithm.smoothed, readPos);
+            }
         }
 
         // Output tap, 2400 slots behind the limiter, in runs that do not wrap.

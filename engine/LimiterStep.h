@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <limits>
 
+#include "engine/SimdArch.h"
 #include "engine/Stages.h"
 
 namespace limiter {
@@ -24,24 +25,27 @@ void closeAtDip(ChannelState& ch, float v, int32_t R, bool falling, int64_t reac
 
 }  // namespace limiter
 
-class LimiterRun {
+// Arch only tells the instruction sets apart: each source built for its own
+// set gets its own copy of the run, never one compiled for another set.
+template <typename Arch>
+class LimiterRunFor {
 public:
-    LimiterRun(ChannelState& ch, float rampFactor, bool falling)
+    [[gnu::always_inline]] LimiterRunFor(ChannelState& ch, float rampFactor, bool falling)
         : ch_(ch), R(limiter::rampLength(rampFactor)), falling_(falling), L(ch.ringLength),
           // Backward writes stay on slots the output tap has still to read,
           // and clear of the release ramp's slots ahead of writePos.
           ringReach(std::max<int64_t>(0, int64_t(ch.ringLength) - R - 1)), delay(ch.delayLine),
           prev(ch.prevSample), peak(ch.segmentPeak), slope(ch.lastSlope), turnLevel(ch.turnLevel),
           length(ch.segmentLength), pos(ch.writePos), sign(ch.halfWaveSign), humps(ch.humpCount) {}
-    ~LimiterRun() {
+    [[gnu::always_inline]] ~LimiterRunFor() {
         toRecord();
         ch_.prevSample = prev;
         ch_.lastSlope = slope;
         ch_.turnLevel = turnLevel;
         ch_.halfWaveSign = sign;
     }
-    LimiterRun(const LimiterRun&) = delete;
-    LimiterRun& operator=(const LimiterRun&) = delete;
+    LimiterRunFor(const LimiterRunFor&) = delete;
+    LimiterRunFor& operator=(const LimiterRunFor&) = delete;
 
     // Sample u (after the knee) at index i of the block.
     [[gnu::always_inline]] void step(float u, int32_t i) {
@@ -86,17 +90,17 @@ public:
     }
 
 private:
-    bool endsHalfWave(float u) const {
+    [[gnu::always_inline]] bool endsHalfWave(float u) const {
         return (u > 0.0f && sign == 0) || (u < 0.0f && sign == 1) || (u == 0.0f && (sign == 0 || sign == 1));
     }
-    int64_t reach(int32_t i) const { return std::min<int64_t>(int64_t(kLimiterLead) + i, ringReach); }
-    void toRecord() {
+    [[gnu::always_inline]] int64_t reach(int32_t i) const { return std::min<int64_t>(int64_t(kLimiterLead) + i, ringReach); }
+    [[gnu::always_inline]] void toRecord() {
         ch_.segmentPeak = peak;
         ch_.segmentLength = length;
         ch_.writePos = pos;
         ch_.humpCount = humps;
     }
-    void fromRecord() {
+    [[gnu::always_inline]] void fromRecord() {
         peak = ch_.segmentPeak;
         length = ch_.segmentLength;
         humps = ch_.humpCount;
@@ -111,3 +115,5 @@ private:
     float prev, peak, slope, turnLevel;
     int32_t length, pos, sign, humps;
 };
+
+using LimiterRun = LimiterRunFor<simd::Sse2>;

@@ -1,0 +1,71 @@
+// The dynamics of both channels in one loop, written once and compiled for
+// each instruction set (DynamicsSse2.cpp, DynamicsAvx2.cpp): per sample the
+// soft knee of both channels (one per lane), the stereo link of its gains,
+// and each channel's limiter step on the sample times its gain. The knee's
+// chain from one state to the next then runs beside the limiter's work
+// instead of before it. The smoother follows over the block.
+#pragma once
+#include <emmintrin.h>
+
+#include "engine/Dynamics.h"
+#include "engine/KneeStep.h"
+#include "engine/LimiterStep.h"
+
+namespace dynamics {
+
+// Every helper here is a template over the instruction set or always
+// inlined, so that no function compiled for AVX2 is shared with SSE2 code.
+[[gnu::always_inline]] inline __m128 magnitude(__m128 v) {
+    return _mm_and_ps(v, _mm_castsi128_ps(_mm_set1_epi32(0x7fffffff)));
+}
+
+// Knee gains of both channels into their kneeGain arrays.
+template <typename Arch>
+void kneeLoop(ChannelState& l, ChannelState& r, const float* xl, const float* xr, int32_t speed, int32_t n) {
+    KneePair<Arch> knee(l, r, speed);
+    for (int32_t i = 0; i < n; ++i) {
+        const __m128 x = _mm_setr_ps(xl[i], xr[i], 0.0f, 0.0f);
+        const __m128 g = _mm_cvtpd_ps(knee.step(_mm_cvtps_pd(magnitude(x))));
+        _mm_store_ss(l.kneeGain + i, g);
+        _mm_store_ss(r.kneeGain + i, _mm_shuffle_ps(g, g, _MM_SHUFFLE(1, 1, 1, 1)));
+    }
+}
+
+template <typename Arch, bool Linked>
+[[gnu::always_inline]] inline void kneeAndLimit(ChannelState& l, ChannelState& r, const float* xl, const float* xr,
+                                                const DynamicsSettings& s, int32_t n) {
+    KneePair<Arch> knee(l, r, s.kneeSpeed);
+    LimiterRunFor<Arch> left(l, s.rampFactor, s.falling), right(r, s.rampFactor, s.falling);
+    for (int32_t i = 0; i < n; ++i) {
+        const __m128 x = _mm_setr_ps(xl[i], xr[i], 0.0f, 0.0f);
+        __m128 g = _mm_cvtpd_ps(knee.step(_mm_cvtps_pd(magnitude(x))));
+        if constexpr (Linked) g = _mm_min_ps(_mm_shuffle_ps(g, g, _MM_SHUFFLE(0, 0, 0, 1)), g);
+        const __m128 u = _mm_mul_ps(x, g);
+        left.step(_mm_cvtss_f32(u), i);
+        right.step(_mm_cvtss_f32(_mm_shuffle_ps(u, u, _MM_SHUFFLE(1, 1, 1, 1))), i);
+    }
+}
+
+// With the knee off every gain is 1.0: the limiter sees the samples as they are.
+template <typename Arch>
+[[gnu::always_inline]] inline void limitOnly(ChannelState& l, ChannelState& r, const float* xl, const float* xr,
+                                             const DynamicsSettings& s, int32_t n) {
+    l.kneeState = r.kneeState = 1.0f;
+    LimiterRunFor<Arch> left(l, s.rampFactor, s.falling), right(r, s.rampFactor, s.falling);
+    for (int32_t i = 0; i < n; ++i) {
+        left.step(xl[i], i);
+        right.step(xr[i], i);
+    }
+}
+
+template <typename Arch>
+void pair(ChannelState& l, ChannelState& r, const float* xl, const float* xr, const DynamicsSettings& s,
+          int32_t readPos, int32_t n) {
+    if (s.kneeEnabled != 1) limitOnly<Arch>(l, r, xl, xr, s, n);
+    else if (s.linked) kneeAndLimit<Arch, true>(l, r, xl, xr, s, n);
+    else kneeAndLimit<Arch, false>(l, r, xl, xr, s, n);
+    smoothOrIdle(l, n, s.smoothed, readPos);
+    smoothOrIdle(r, n, s.smoothed, readPos);
+}
+
+}  // namespace dynamics
