@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 
 #include "engine/LimiterStep.h"
@@ -93,6 +94,54 @@ inline float rampNext(float r, float step, int32_t j, int32_t R) {
     return float(double(r) + double(step) * double(triangleWindow[j][R]));
 }
 
+// The power of two at or below a positive normal double.
+double binadeStart(double a) {
+    uint64_t bits;
+    std::memcpy(&bits, &a, sizeof bits);
+    bits &= 0xFFF0000000000000u;
+    double base;
+    std::memcpy(&base, &bits, sizeof base);
+    return base;
+}
+
+// The running values of a ramp: out[i], i = 0..R, is the value before step
+// i, from r up, each step adding step × weight (row R - i of column R) and
+// rounding to float. Done step by step that is a chain of roundings, each
+// waiting on the last. Within one binade of the float, though, rounding
+// a + p to float adds to a the same number of the binade's float steps
+// whatever a is (a lies on the float grid), so the steps' counts are
+// independent of each other and only their running sum is serial. Where the
+// value would leave its binade, that one step is taken the plain way and the
+// counting goes on in the next binade. (On an exact tie the plain rounding
+// picks the even float and the count the even count: one float step apart,
+// on the rarest of ties.)
+void rampValues(float r, float step, int32_t R, float* out) {
+    double a = r;
+    int32_t i = 0;
+    while (i <= R && !(a > 0x1p-60 && step > 0.0f)) {  // tiny or zero, or a level ramp: plainly
+        out[i] = float(a);
+        a = rampNext(float(a), step, R - i, R);
+        ++i;
+    }
+    while (i <= R) {
+        const double base = binadeStart(a), top = 2.0 * base;
+        const double grid = base * 0x1p-23, perGrid = 0x1p23 / base;
+        const double start = a;
+        int32_t steps = 0;  // float steps above start
+        for (;; ++i) {
+            out[i] = float(start + steps * grid);
+            if (i == R) return;
+            const double p = double(step) * double(triangleWindow[R - i][R]);
+            if (p >= base) break;  // leaves the binade whatever a is
+            const int32_t k = int32_t(std::lrint(((base + p) - base) * perGrid));
+            if (start + (steps + k) * grid >= top) break;
+            steps += k;
+        }
+        a = rampNext(out[i], step, R - i, R);  // the step that leaves the binade
+        ++i;
+    }
+}
+
 // Where a closed segment's gain goes: the limiter's ring and, for slots the
 // smoother has already copied (from `copiedFrom` slots behind writePos on),
 // the smoothed ring too, so that a late write still lowers what the smoothed
@@ -137,14 +186,13 @@ float writeSegment(const ChannelState& ch, float r, float g, int32_t N, int32_t 
 
     // The two ramps' values first, side by side: each is a chain of roundings
     // through float, and two chains in one loop overlap in the processor.
-    float attack[kWindowSize], release[kWindowSize];
-    float a = r, e = g;
-    const float attackStep = rampStep(ch, a, R), releaseStep = rampStep(ch, e, R);
-    for (int32_t j = R, i = 0; j >= 0; --j, ++i) {
-        attack[i] = a;
-        release[i] = e;
-        a = rampNext(a, attackStep, j, R);
-        e = rampNext(e, releaseStep, j, R);
+    // The two ramps' values first; they are the same when both start from g.
+    float attack[kWindowSize], ownRelease[kWindowSize];
+    rampValues(r, rampStep(ch, r, R), R, attack);
+    const float* release = attack;
+    if (g != r) {
+        rampValues(g, rampStep(ch, g, R), R, ownRelease);
+        release = ownRelease;
     }
 
     // Attack, backwards in front of the segment.
