@@ -104,42 +104,56 @@ double binadeStart(double a) {
     return base;
 }
 
-// The running values of a ramp: out[i], i = 0..R, is the value before step
-// i, from r up, each step adding step × weight (row R - i of column R) and
-// rounding to float. Done step by step that is a chain of roundings, each
-// waiting on the last. Within one binade of the float, though, rounding
-// a + p to float adds to a the same number of the binade's float steps
-// whatever a is (a lies on the float grid), so the steps' counts are
-// independent of each other and only their running sum is serial. Where the
-// value would leave its binade, that one step is taken the plain way and the
-// counting goes on in the next binade. (On an exact tie the plain rounding
-// picks the even float and the count the even count: one float step apart,
-// on the rarest of ties.)
-void rampValues(float r, float step, int32_t R, float* out) {
-    double a = r;
+// A run of float roundings: out[i], i = 0..count-1, is the value before
+// step i, and step i adds add(i) (a double, of one sign for the whole run)
+// to the value and rounds it to float; plain(a, i) is that step done
+// plainly. Returns the value after the last step. Done step by step this is
+// a chain of roundings, each waiting on the last (about 13 cycles a step).
+// Within one binade of the float, though, rounding a + p to float moves a
+// by the same number of the binade's float steps whatever a is (a lies on
+// the float grid), so the steps' counts are independent of each other and
+// only their running sum is serial. Where the value would leave its binade,
+// that one step is taken plainly and the counting goes on in the next
+// binade. (On an exact tie the plain rounding picks the even float and the
+// count the even count: one float step apart, on the rarest of ties.)
+template <typename Add, typename Plain>
+float steppedRun(float first, int32_t count, bool rising, Add add, Plain plain, float* out) {
+    float a = first;
     int32_t i = 0;
-    while (i <= R && !(a > 0x1p-60 && step > 0.0f)) {  // tiny or zero, or a level ramp: plainly
-        out[i] = float(a);
-        a = rampNext(float(a), step, R - i, R);
-        ++i;
-    }
-    while (i <= R) {
+    while (i < count) {
+        if (!(a > 0x1p-60f)) {  // tiny or zero: plainly
+            out[i] = a;
+            a = plain(a, i);
+            ++i;
+            continue;
+        }
         const double base = binadeStart(a), top = 2.0 * base;
         const double grid = base * 0x1p-23, perGrid = 0x1p23 / base;
         const double start = a;
-        int32_t steps = 0;  // float steps above start
+        int32_t steps = 0;  // float steps away from start
         for (;; ++i) {
-            out[i] = float(start + steps * grid);
-            if (i == R) return;
-            const double p = double(step) * double(triangleWindow[R - i][R]);
+            out[i] = float(rising ? start + steps * grid : start - steps * grid);
+            if (i + 1 == count) return plain(out[i], i);
+            const double p = rising ? add(i) : -add(i);
             if (p >= base) break;  // leaves the binade whatever a is
-            const int32_t k = int32_t(std::lrint(((base + p) - base) * perGrid));
-            if (start + (steps + k) * grid >= top) break;
+            const double moved = rising ? (base + p) - base : top - (top - p);
+            const int32_t k = int32_t(std::lrint(moved * perGrid));
+            const double next = rising ? start + (steps + k) * grid : start - (steps + k) * grid;
+            if (next >= top || next < base) break;
             steps += k;
         }
-        a = rampNext(out[i], step, R - i, R);  // the step that leaves the binade
+        a = plain(out[i], i);  // the step that leaves the binade
         ++i;
     }
+    return a;
+}
+
+// The running values of a ramp: out[i], i = 0..R, the value before step i,
+// from r, each step adding step x weight (row R - i of column R).
+void rampValues(float r, float step, int32_t R, float* out) {
+    steppedRun(
+        r, R + 1, step >= 0.0f, [&](int32_t i) { return double(step) * double(triangleWindow[R - i][R]); },
+        [&](float a, int32_t i) { return rampNext(a, step, R - i, R); }, out);
 }
 
 // Where a closed segment's gain goes: the limiter's ring and, for slots the
@@ -173,10 +187,19 @@ float writeSegment(const ChannelState& ch, float r, float g, int32_t N, int32_t 
     const int64_t last = std::min<int64_t>(N, reach);
     int32_t slot = p;
     if (falling && r < 1.0f) {
-        for (int64_t k = 0; k <= last; ++k) {
-            out.put(slot, k, r);
-            if (r < 1.0f) r = sink(r, triangleWeight(N - k, N));
-            slot = back(slot, L);
+        // The sinking gain (below 1.0 from the start, so at every slot),
+        // a run of roundings worked out a chunk at a time.
+        float values[256];
+        for (int64_t from = 0; from <= last; from += 256) {
+            const int32_t count = int32_t(std::min<int64_t>(256, last + 1 - from));
+            r = steppedRun(
+                r, count, false,
+                [&](int32_t i) { return -double(kFallPerWeight) * double(triangleWeight(N - from - i, N)); },
+                [&](float a, int32_t i) { return sink(a, triangleWeight(N - from - i, N)); }, values);
+            for (int32_t i = 0; i < count; ++i) {
+                out.put(slot, from + i, values[i]);
+                slot = back(slot, L);
+            }
         }
     } else {
         // One gain over the whole segment: written run by run.
