@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "engine/Coefficients.h"
 #include "engine/Dynamics.h"
 #include "engine/Stages.h"
 #include "engine/Tables.h"
@@ -50,6 +51,27 @@ struct Channel {
 };
 
 // Processor time of this thread: a busy machine stretches wall time, not this.
+// Every equaliser stage on (the benchmark's settings), in place on copies.
+void equaliseBoth(Channel& l, Channel& r, const float* xl, const float* xr) {
+    static HighPassSection treble[2] = {};
+    static float follow[2] = {};
+    static float bl[kBlock], br[kBlock];
+    static const bool prepared = [] {
+        for (HighPassSection& t : treble) store(t, butterworthHighPass(3000.0f, 44100.0f));
+        return true;
+    }();
+    (void)prepared;
+    for (Channel* c : {&l, &r}) {
+        store(c->ch.bassHighPass, butterworthHighPass(100.0f, 44100.0f));
+        store(c->ch.midNotch, midNotch(800.0f, 44100.0f));
+    }
+    std::copy(xl, xl + kBlock, bl);
+    std::copy(xr, xr + kBlock, br);
+    const EqualiserSettings s{true, true, true, true, bodyAmountFor(193.5f), 197.4f / 282.0f, 84.6f / 282.0f,
+                              225.6f, trebleMixFor(225.6f)};
+    equaliserPair(l.ch, r.ch, treble, follow, bl, br, s, kBlock);
+}
+
 double seconds() {
     timespec ts;
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
@@ -87,6 +109,10 @@ int main(int argc, char** argv) {
              smoothBlock(l.ch, kBlock);
              smoothBlock(r.ch, kBlock);
          }},
+        {"equaliser, every stage, SSE2", SimdLevel::sse2,
+         [](Channel& l, Channel& r, const float* xl, const float* xr, float) { equaliseBoth(l, r, xl, xr); }},
+        {"equaliser, every stage, AVX2", SimdLevel::avx2,
+         [](Channel& l, Channel& r, const float* xl, const float* xr, float) { equaliseBoth(l, r, xl, xr); }},
         {"fused knee+limiter, SSE2", SimdLevel::sse2,
          [](Channel& l, Channel& r, const float* xl, const float* xr, float f) {
              dynamicsPair(l.ch, r.ch, xl, xr, {2, 1, true, f, false, false}, 0, kBlock);

@@ -1,6 +1,7 @@
-// Knee, stereo link, limiter and smoother of both channels in one pass, with
-// the instruction set chosen once when the library loads: SSE2 everywhere,
-// AVX2 with FMA where the processor has both.
+// Knee, stereo link, limiter and smoother of both channels in one pass, and
+// the choice of instruction set for it, the paired knee and the paired
+// equaliser, made once when the library loads: SSE2 everywhere, AVX2 with
+// FMA where the processor has both.
 #pragma once
 #include <cstdint>
 
@@ -29,12 +30,3 @@ SimdLevel simdLevel();
 bool simdSupported(SimdLevel level);
 // Tests and benchmarks switch levels to compare them; not while processing.
 void setSimdLevel(SimdLevel level);
-
-namespace dynamics {
-struct Kernels {
-    void (*pair)(ChannelState&, ChannelState&, const float*, const float*, const DynamicsSettings&, int32_t,
-                 int32_t);
-    void (*knee)(ChannelState&, ChannelState&, const float*, const float*, int32_t, int32_t);
-};
-extern const Kernels kSse2, kAvx2;
-}  // namespace dynamics

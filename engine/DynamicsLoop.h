@@ -1,5 +1,5 @@
 // The dynamics of both channels in one loop, written once and compiled for
-// each instruction set (DynamicsSse2.cpp, DynamicsAvx2.cpp): per sample the
+// each instruction set (SimdSse2.cpp, SimdAvx2.cpp): per sample the
 // soft knee of both channels (one per lane), the stereo link of its gains,
 // and each channel's limiter step on the sample times its gain. The knee's
 // chain from one state to the next then runs beside the limiter's work

@@ -1,5 +1,6 @@
 // Choosing the instruction set once, when the library loads.
 #include "engine/Dynamics.h"
+#include "engine/SimdKernels.h"
 
 namespace {
 
@@ -13,13 +14,13 @@ bool processorHasAvx2() {
 }
 
 const bool hasAvx2 = processorHasAvx2();
-const dynamics::Kernels* kernels = hasAvx2 ? &dynamics::kAvx2 : &dynamics::kSse2;
+const simd::Kernels* kernels = hasAvx2 ? &simd::kAvx2 : &simd::kSse2;
 
 }  // namespace
 
 void dynamicsPair(ChannelState& left, ChannelState& right, const float* l, const float* r, const DynamicsSettings& s,
                   int32_t readPos, int32_t n) {
-    kernels->pair(left, right, l, r, s, readPos, n);
+    kernels->dynamics(left, right, l, r, s, readPos, n);
 }
 
 void kneeBlockPair(ChannelState& left, ChannelState& right, const float* samplesLeft, const float* samplesRight,
@@ -32,10 +33,15 @@ void kneeBlockPair(ChannelState& left, ChannelState& right, const float* samples
     kernels->knee(left, right, samplesLeft, samplesRight, speed, n);
 }
 
-SimdLevel simdLevel() { return kernels == &dynamics::kAvx2 ? SimdLevel::avx2 : SimdLevel::sse2; }
+SimdLevel simdLevel() { return kernels == &simd::kAvx2 ? SimdLevel::avx2 : SimdLevel::sse2; }
 
 bool simdSupported(SimdLevel level) { return level == SimdLevel::sse2 || hasAvx2; }
 
 void setSimdLevel(SimdLevel level) {
-    if (simdSupported(level)) kernels = level == SimdLevel::avx2 ? &dynamics::kAvx2 : &dynamics::kSse2;
+    if (simdSupported(level)) kernels = level == SimdLevel::avx2 ? &simd::kAvx2 : &simd::kSse2;
+}
+
+void equaliserPair(ChannelState& left, ChannelState& right, HighPassSection (&treble)[2], float (&follow)[2], float* l,
+                   float* r, const EqualiserSettings& s, int32_t n) {
+    kernels->equaliser(left, right, treble, follow, l, r, s, n);
 }
