@@ -7,6 +7,8 @@
 #pragma once
 #include <emmintrin.h>
 
+#include <algorithm>
+
 #include "engine/Dynamics.h"
 #include "engine/KneeStep.h"
 #include "engine/LimiterStep.h"
@@ -31,18 +33,51 @@ void kneeLoop(ChannelState& l, ChannelState& r, const float* xl, const float* xr
     }
 }
 
+// The knee's chain from one state to the next sets the pace; the limiter's
+// branches on noisy material are hard to predict. So the loop is
+// pipelined: while the knee works on one stretch of samples, the limiters
+// work on the stretch before, whose samples are long known. A mispredicted
+// limiter branch then resolves at once and the front end is back well
+// before the knee's chain needs its next instruction, instead of holding
+// the chain up by the whole recovery each time.
 template <typename Arch, bool Linked>
 [[gnu::always_inline]] inline void kneeAndLimit(ChannelState& l, ChannelState& r, const float* xl, const float* xr,
                                                 const DynamicsSettings& s, int32_t n) {
     KneePair<Arch> knee(l, r, s.kneeSpeed);
     LimiterRunFor<Arch> left(l, s.rampFactor, s.falling), right(r, s.rampFactor, s.falling);
-    for (int32_t i = 0; i < n; ++i) {
-        const __m128 x = _mm_setr_ps(xl[i], xr[i], 0.0f, 0.0f);
-        __m128 g = _mm_cvtpd_ps(knee.step(_mm_cvtps_pd(magnitude(x))));
-        if constexpr (Linked) g = _mm_min_ps(_mm_shuffle_ps(g, g, _MM_SHUFFLE(0, 0, 0, 1)), g);
-        const __m128 u = _mm_mul_ps(x, g);
-        left.step(_mm_cvtss_f32(u), i);
-        right.step(_mm_cvtss_f32(_mm_shuffle_ps(u, u, _MM_SHUFFLE(1, 1, 1, 1))), i);
+    constexpr int32_t kStretch = 64;
+    float u[2][2][kStretch];  // [stretch parity][channel][sample]
+    int32_t done = 0;         // samples the limiters have taken
+    for (int32_t base = 0, k = 0; base < n; base += kStretch, k ^= 1) {
+        const int32_t m = std::min(kStretch, n - base);
+        const int32_t behind = base - done;  // the previous stretch's length, 0 at first
+        float* const ul = u[k][0];
+        float* const ur = u[k][1];
+        const float* const pl = u[k ^ 1][0];
+        const float* const pr = u[k ^ 1][1];
+        for (int32_t i = 0; i < m; ++i) {
+            if (i < behind) {
+                left.step(pl[i], done + i);
+                right.step(pr[i], done + i);
+            }
+            const __m128 x = _mm_setr_ps(xl[base + i], xr[base + i], 0.0f, 0.0f);
+            __m128 g = _mm_cvtpd_ps(knee.step(_mm_cvtps_pd(magnitude(x))));
+            if constexpr (Linked) g = _mm_min_ps(_mm_shuffle_ps(g, g, _MM_SHUFFLE(0, 0, 0, 1)), g);
+            const __m128 v = _mm_mul_ps(x, g);
+            ul[i] = _mm_cvtss_f32(v);
+            ur[i] = _mm_cvtss_f32(_mm_shuffle_ps(v, v, _MM_SHUFFLE(1, 1, 1, 1)));
+        }
+        for (int32_t i = m; i < behind; ++i) {  // a short last stretch leaves some of the one before
+            left.step(pl[i], done + i);
+            right.step(pr[i], done + i);
+        }
+        done = base;
+    }
+    // The last stretch.
+    const int32_t k = ((n + kStretch - 1) / kStretch - 1) & 1;
+    for (int32_t i = 0; done + i < n; ++i) {
+        left.step(u[k][0][i], done + i);
+        right.step(u[k][1][i], done + i);
     }
 }
 
