@@ -44,8 +44,9 @@ template <typename Arch, bool Linked>
 [[gnu::always_inline]] inline void kneeAndLimit(ChannelState& l, ChannelState& r, const float* xl, const float* xr,
                                                 const DynamicsSettings& s, int32_t n) {
     KneePair<Arch> knee(l, r, s.kneeSpeed);
-    LimiterRunFor<Arch> left(l, s.rampFactor, s.falling), right(r, s.rampFactor, s.falling);
-    constexpr int32_t kStretch = 64;
+    limiter::Close queueLeft[limiter::kMaxQueued], queueRight[limiter::kMaxQueued];
+    LimiterRunFor<Arch> left(l, s.rampFactor, s.falling, queueLeft), right(r, s.rampFactor, s.falling, queueRight);
+    constexpr int32_t kStretch = limiter::kMaxQueued;
     float u[2][2][kStretch];  // [stretch parity][channel][sample]
     int32_t done = 0;         // samples the limiters have taken
     for (int32_t base = 0, k = 0; base < n; base += kStretch, k ^= 1) {
@@ -71,6 +72,11 @@ template <typename Arch, bool Linked>
             left.step(pl[i], done + i);
             right.step(pr[i], done + i);
         }
+        // The segments closed in that stretch are written out here, so that
+        // the loop above makes no call and keeps every running value
+        // (the knee's above all) in registers.
+        left.writeQueued();
+        right.writeQueued();
         done = base;
     }
     // The last stretch.
@@ -86,10 +92,16 @@ template <typename Arch>
 [[gnu::always_inline]] inline void limitOnly(ChannelState& l, ChannelState& r, const float* xl, const float* xr,
                                              const DynamicsSettings& s, int32_t n) {
     l.kneeState = r.kneeState = 1.0f;
-    LimiterRunFor<Arch> left(l, s.rampFactor, s.falling), right(r, s.rampFactor, s.falling);
-    for (int32_t i = 0; i < n; ++i) {
-        left.step(xl[i], i);
-        right.step(xr[i], i);
+    limiter::Close queueLeft[limiter::kMaxQueued], queueRight[limiter::kMaxQueued];
+    LimiterRunFor<Arch> left(l, s.rampFactor, s.falling, queueLeft), right(r, s.rampFactor, s.falling, queueRight);
+    for (int32_t base = 0; base < n; base += limiter::kMaxQueued) {
+        const int32_t m = std::min(limiter::kMaxQueued, n - base);
+        for (int32_t i = base; i < base + m; ++i) {
+            left.step(xl[i], i);
+            right.step(xr[i], i);
+        }
+        left.writeQueued();
+        right.writeQueued();
     }
 }
 

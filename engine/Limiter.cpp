@@ -236,26 +236,14 @@ float writeSegment(const ChannelState& ch, float r, float g, int32_t N, int32_t 
 // Gain that puts a segment's peak on full scale; infinite for a silent segment.
 float peakGain(float peak) { return peak > 0.0f ? 1.0f / peak : std::numeric_limits<float>::infinity(); }
 
-// Closes a whole half-wave: writes 1/peak unless the peak stays below full scale.
-void closeHalfWave(ChannelState& ch, int32_t R, bool falling, int64_t reach) {
-    const float g = peakGain(ch.segmentPeak);
-    if (ch.segmentLog) ch.segmentLog->closed(ch.writePos, ch.segmentLength, false, g);
+// Writes one closed segment: 1/peak over it (sinking in falling mode) with
+// its ramps, unless the peak stays below full scale.
+void writeClose(ChannelState& ch, const limiter::Close& c, int32_t R, bool falling) {
+    const float g = peakGain(c.peak);
+    if (ch.segmentLog) ch.segmentLog->closed(c.pos, c.length, c.hump, g);
     if (g > 1.0f) return;
-    writeSegment(ch, g, g, ch.segmentLength, R, falling, reach);
-}
-
-// Closes a hump inside a half-wave (at a dip, or the last one at a crossing).
-void closeHump(ChannelState& ch, float v, int32_t R, bool falling, int64_t reach) {
-    const float g = peakGain(ch.segmentPeak);
-    if (ch.segmentLog) ch.segmentLog->closed(ch.writePos, ch.segmentLength, true, g);
-    ch.rampGain = g;
-    if (g > 1.0f)
-        ch.rampGain = 1.0f;
-    else
-        ch.rampGain = writeSegment(ch, ch.rampGain, g, ch.segmentLength, R, falling, reach);
-    ch.segmentPeak = v;
-    ch.humpCount += 1;
-    ch.segmentLength = 0;
+    ch.writePos = c.pos;
+    writeSegment(ch, g, g, c.length, R, falling, c.reach);
 }
 
 }  // namespace
@@ -269,25 +257,21 @@ int32_t rampLength(float rampFactor) {
     return int32_t(x);
 }
 
-void closeAtCrossing(ChannelState& ch, float v, int32_t R, bool falling, int64_t reach) {
-    if (ch.humpCount > 0) {
-        ch.closeAtCrossing = 1;
-        closeHump(ch, v, R, falling, reach);
-        ch.closeAtCrossing = 0;
-    } else {
-        closeHalfWave(ch, R, falling, reach);
-    }
-}
-
-void closeAtDip(ChannelState& ch, float v, int32_t R, bool falling, int64_t reach) {
-    ch.closeAtCrossing = 0;
-    closeHump(ch, v, R, falling, reach);
+void writeCloses(ChannelState& ch, const Close* closes, int32_t count, int32_t R, bool falling) {
+    const int32_t pos = ch.writePos;
+    for (int32_t k = 0; k < count; ++k) writeClose(ch, closes[k], R, falling);
+    ch.writePos = pos;
 }
 
 }  // namespace limiter
 
 void limitBlock(ChannelState& ch, const float* samples, float rampFactor, int32_t n, bool falling) {
-    LimiterRun run(ch, rampFactor, falling);
+    limiter::Close queue[limiter::kMaxQueued];
+    LimiterRun run(ch, rampFactor, falling, queue);
     const float* const knee = ch.kneeGain;
-    for (int32_t i = 0; i < n; ++i) run.step(samples[i] * knee[i], i);
+    for (int32_t base = 0; base < n; base += limiter::kMaxQueued) {
+        const int32_t m = std::min(limiter::kMaxQueued, n - base);
+        for (int32_t i = 0; i < m; ++i) run.step(samples[base + i] * knee[base + i], base + i);
+        run.writeQueued();
+    }
 }

@@ -18,10 +18,25 @@ namespace limiter {
 // kept inside the weight table.
 int32_t rampLength(float rampFactor);
 
-// A crossing ends the half-wave: its last hump, or the whole half-wave, is written.
-void closeAtCrossing(ChannelState& ch, float v, int32_t R, bool falling, int64_t reach);
-// A dip after a hump: the hump is written and the next one begins.
-void closeAtDip(ChannelState& ch, float v, int32_t R, bool falling, int64_t reach);
+// A closed segment, to be written: the slot of the sample that closed it,
+// its length and peak, how far back writes may reach, and whether it was a
+// hump (else a whole half-wave).
+struct Close {
+    int32_t pos, length;
+    float peak;
+    int64_t reach;
+    bool hump;
+};
+
+// Writes closed segments into the gain rings, in the order they closed.
+// Nothing the limiter decides afterwards depends on these writes (every
+// write keeps the minimum, so they may also come later, as long as they
+// come before the rings are read), which lets the per-sample loop queue
+// them instead of calling out of it.
+void writeCloses(ChannelState& ch, const Close* closes, int32_t count, int32_t R, bool falling);
+
+// Closes a run can queue before they must be written: one per sample at most.
+constexpr int32_t kMaxQueued = 64;
 
 }  // namespace limiter
 
@@ -29,15 +44,21 @@ void closeAtDip(ChannelState& ch, float v, int32_t R, bool falling, int64_t reac
 // set gets its own copy of the run, never one compiled for another set.
 template <typename Arch>
 class LimiterRunFor {
+    limiter::Close* const queued;
+
 public:
-    [[gnu::always_inline]] LimiterRunFor(ChannelState& ch, float rampFactor, bool falling)
-        : ch_(ch), R(limiter::rampLength(rampFactor)), falling_(falling), L(ch.ringLength),
+    // queue: room for kMaxQueued closes, kept by the caller apart from the
+    // run, so the run's values stay in registers (an array indexed by a
+    // variable inside the run would keep all of it in memory).
+    [[gnu::always_inline]] LimiterRunFor(ChannelState& ch, float rampFactor, bool falling, limiter::Close* queue)
+        : queued(queue), ch_(ch), R(limiter::rampLength(rampFactor)), falling_(falling), L(ch.ringLength),
           // Backward writes stay on slots the output tap has still to read,
           // and clear of the release ramp's slots ahead of writePos.
           ringReach(std::max<int64_t>(0, int64_t(ch.ringLength) - R - 1)), delay(ch.delayLine),
           prev(ch.prevSample), peak(ch.segmentPeak), slope(ch.lastSlope), turnLevel(ch.turnLevel),
           length(ch.segmentLength), pos(ch.writePos), sign(ch.halfWaveSign), humps(ch.humpCount) {}
     [[gnu::always_inline]] ~LimiterRunFor() {
+        writeQueued();
         toRecord();
         ch_.prevSample = prev;
         ch_.lastSlope = slope;
@@ -47,7 +68,8 @@ public:
     LimiterRunFor(const LimiterRunFor&) = delete;
     LimiterRunFor& operator=(const LimiterRunFor&) = delete;
 
-    // Sample u (after the knee) at index i of the block.
+    // Sample u (after the knee) at index i of the block. Closed segments are
+    // queued; writeQueued() writes them, at the latest after kMaxQueued steps.
     [[gnu::always_inline]] void step(float u, int32_t i) {
         const float v = std::fabs(u);
         delay[pos] = u;
@@ -60,15 +82,15 @@ public:
         } else if (prev == 0.0f && sign == -1) {
             start = true;
         } else if (prev != 0.0f && endsHalfWave(u)) {
-            toRecord();
-            limiter::closeAtCrossing(ch_, v, R, falling_, reach(i));
-            fromRecord();
+            // The half-wave, or its last hump, closes; a new half-wave starts.
+            queued[count++] = {pos, length, peak, reach(i), humps > 0};
             start = true;
         } else if ((d > 0.0f && slope < 0.0f) || (d < 0.0f && slope > 0.0f)) {  // a turning point
-            if (v < turnLevel) {  // the dip after a hump
-                toRecord();
-                limiter::closeAtDip(ch_, v, R, falling_, reach(i));
-                fromRecord();
+            if (v < turnLevel) {  // the dip after a hump closes it; the next hump starts here
+                queued[count++] = {pos, length, peak, reach(i), true};
+                peak = v;
+                humps += 1;
+                length = 0;
             }
             turnLevel = v;
             slope = d;
@@ -89,6 +111,11 @@ public:
         pos = pos + 1 == L ? 0 : pos + 1;
     }
 
+    void writeQueued() {
+        limiter::writeCloses(ch_, queued, count, R, falling_);
+        count = 0;
+    }
+
 private:
     [[gnu::always_inline]] bool endsHalfWave(float u) const {
         return (u > 0.0f && sign == 0) || (u < 0.0f && sign == 1) || (u == 0.0f && (sign == 0 || sign == 1));
@@ -100,11 +127,6 @@ private:
         ch_.writePos = pos;
         ch_.humpCount = humps;
     }
-    [[gnu::always_inline]] void fromRecord() {
-        peak = ch_.segmentPeak;
-        length = ch_.segmentLength;
-        humps = ch_.humpCount;
-    }
 
     ChannelState& ch_;
     const int32_t R;
@@ -114,6 +136,7 @@ private:
     float* const delay;
     float prev, peak, slope, turnLevel;
     int32_t length, pos, sign, humps;
+    int32_t count = 0;
 };
 
 using LimiterRun = LimiterRunFor<simd::Sse2>;
