@@ -137,7 +137,7 @@ float steppedRun(float first, int32_t count, bool rising, Add add, Plain plain, 
             const double p = rising ? add(i) : -add(i);
             if (p >= base) break;  // leaves the binade whatever a is
             const double moved = rising ? (base + p) - base : top - (top - p);
-            const int32_t k = int32_t(std::lrint(moved * perGrid));
+            const int32_t k = _mm_cvtsd_si32(_mm_set_sd(moved * perGrid));  // nearest, ties to even
             const double next = rising ? start + (steps + k) * grid : start - (steps + k) * grid;
             if (next >= top || next < base) break;
             steps += k;
