@@ -47,7 +47,8 @@ struct Lv2Instance::Impl {
     float rate = 0.0f;
     std::vector<LV2_Options_Option> options;
     LV2_Feature mapFeature{LV2_URID__map, &map}, unmapFeature{LV2_URID__unmap, &unmap};
-    LV2_Feature optionsFeature{LV2_OPTIONS__options, nullptr}, boundedFeature{LV2_BUF_SIZE__boundedBlockLength, nullptr};
+    LV2_Feature optionsFeature{LV2_OPTIONS__options, nullptr};
+    LV2_Feature boundedFeature{LV2_BUF_SIZE__boundedBlockLength, nullptr};
     std::vector<Role> roles;
     std::vector<float> controls;
     std::vector<std::vector<uint64_t>> atoms;  // 8-byte aligned buffers
@@ -81,9 +82,11 @@ bool Lv2Instance::load(const std::string& uri, double rate, int maxBlock, std::s
     const LV2_URID intType = mapUri(nullptr, LV2_ATOM__Int), floatType = mapUri(nullptr, LV2_ATOM__Float);
     m.sequenceType = mapUri(nullptr, LV2_ATOM__Sequence);
     m.chunkType = mapUri(nullptr, LV2_ATOM__Chunk);
-    for (const char* key : {LV2_BUF_SIZE__minBlockLength, LV2_BUF_SIZE__maxBlockLength, LV2_BUF_SIZE__nominalBlockLength})
+    for (const char* key :
+         {LV2_BUF_SIZE__minBlockLength, LV2_BUF_SIZE__maxBlockLength, LV2_BUF_SIZE__nominalBlockLength})
         m.options.push_back({LV2_OPTIONS_INSTANCE, 0, mapUri(nullptr, key), sizeof(int32_t), intType, &m.block});
-    m.options.push_back({LV2_OPTIONS_INSTANCE, 0, mapUri(nullptr, LV2_CORE__sampleRate), sizeof(float), floatType, &m.rate});
+    m.options.push_back(
+        {LV2_OPTIONS_INSTANCE, 0, mapUri(nullptr, LV2_CORE__sampleRate), sizeof(float), floatType, &m.rate});
     m.options.push_back({LV2_OPTIONS_INSTANCE, 0, 0, 0, 0, nullptr});
     m.optionsFeature.data = m.options.data();
     const LV2_Feature* features[] = {&m.mapFeature, &m.unmapFeature, &m.optionsFeature, &m.boundedFeature, nullptr};

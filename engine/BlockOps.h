@@ -11,7 +11,9 @@
 
 namespace blockops {
 
-[[gnu::always_inline]] inline __m128 magnitude(__m128 v) { return _mm_and_ps(v, _mm_castsi128_ps(_mm_set1_epi32(0x7fffffff))); }
+[[gnu::always_inline]] inline __m128 magnitude(__m128 v) {
+    return _mm_and_ps(v, _mm_castsi128_ps(_mm_set1_epi32(0x7fffffff)));
+}
 
 // settle: non-finite values and values strictly inside ±2^-32 become 0.
 [[gnu::always_inline]] inline __m128 settle4(__m128 v) {
@@ -21,7 +23,9 @@ namespace blockops {
 }
 
 // flush: values strictly inside ±2^-32 become 0; NaN passes as in flush().
-[[gnu::always_inline]] inline __m128 flush4(__m128 v) { return _mm_and_ps(v, _mm_cmpnlt_ps(magnitude(v), _mm_set1_ps(kFlushFloor))); }
+[[gnu::always_inline]] inline __m128 flush4(__m128 v) {
+    return _mm_and_ps(v, _mm_cmpnlt_ps(magnitude(v), _mm_set1_ps(kFlushFloor)));
+}
 
 // Input copy: each sample settled.
 inline void copySettled(float* to, const float* from, int32_t n) {

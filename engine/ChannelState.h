@@ -28,11 +28,10 @@ struct ChannelState {
     float* limitGain;
     float* delayLine;
     float* kneeGain;
-    float rampGain;
     int32_t writePos;
     float releaseTarget;
     float kneeState, kneeRate;
-    int32_t closeAtCrossing, halfWaveSign, segmentLength, humpCount;
+    int32_t halfWaveSign, segmentLength, humpCount;
     float turnLevel, prevSample, segmentPeak;
     int32_t smoothPos, gapCount, firstPlateauLength;
     float smoothPrev, plateauRun, plateauLevel;

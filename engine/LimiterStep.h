@@ -120,7 +120,9 @@ private:
     [[gnu::always_inline]] bool endsHalfWave(float u) const {
         return (u > 0.0f && sign == 0) || (u < 0.0f && sign == 1) || (u == 0.0f && (sign == 0 || sign == 1));
     }
-    [[gnu::always_inline]] int64_t reach(int32_t i) const { return std::min<int64_t>(int64_t(kLimiterLead) + i, ringReach); }
+    [[gnu::always_inline]] int64_t reach(int32_t i) const {
+        return std::min<int64_t>(int64_t(kLimiterLead) + i, ringReach);
+    }
     [[gnu::always_inline]] void toRecord() {
         ch_.segmentPeak = peak;
         ch_.segmentLength = length;

@@ -45,7 +45,9 @@ namespace lanes {
 [[gnu::always_inline]] inline __m128d abs(__m128d v) { return _mm_andnot_pd(_mm_set1_pd(-0.0), v); }
 
 // std::clamp(v, -1.0, 1.0), which keeps -0.0 and passes NaN as it is.
-[[gnu::always_inline]] inline __m128d clampUnit(__m128d v) { return _mm_min_pd(_mm_set1_pd(1.0), _mm_max_pd(_mm_set1_pd(-1.0), v)); }
+[[gnu::always_inline]] inline __m128d clampUnit(__m128d v) {
+    return _mm_min_pd(_mm_set1_pd(1.0), _mm_max_pd(_mm_set1_pd(-1.0), v));
+}
 
 // finiteOrZero on float lanes.
 [[gnu::always_inline]] inline __m128 finiteOrZero(__m128 v) {

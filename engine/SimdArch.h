@@ -15,9 +15,13 @@
 namespace simd {
 
 struct Sse2 {
-    [[gnu::always_inline]] static __m128d mulAdd(__m128d a, __m128d b, __m128d c) { return _mm_add_pd(_mm_mul_pd(a, b), c); }
+    [[gnu::always_inline]] static __m128d mulAdd(__m128d a, __m128d b, __m128d c) {
+        return _mm_add_pd(_mm_mul_pd(a, b), c);
+    }
     // c - a·b
-    [[gnu::always_inline]] static __m128d negMulAdd(__m128d a, __m128d b, __m128d c) { return _mm_sub_pd(c, _mm_mul_pd(a, b)); }
+    [[gnu::always_inline]] static __m128d negMulAdd(__m128d a, __m128d b, __m128d c) {
+        return _mm_sub_pd(c, _mm_mul_pd(a, b));
+    }
     [[gnu::always_inline]] static __m128d select(__m128d mask, __m128d yes, __m128d no) {
         return _mm_or_pd(_mm_and_pd(mask, yes), _mm_andnot_pd(mask, no));
     }
@@ -27,7 +31,9 @@ struct Sse2 {
 struct Fma {
     [[gnu::always_inline]] static __m128d mulAdd(__m128d a, __m128d b, __m128d c) { return _mm_fmadd_pd(a, b, c); }
     [[gnu::always_inline]] static __m128d negMulAdd(__m128d a, __m128d b, __m128d c) { return _mm_fnmadd_pd(a, b, c); }
-    [[gnu::always_inline]] static __m128d select(__m128d mask, __m128d yes, __m128d no) { return _mm_blendv_pd(no, yes, mask); }
+    [[gnu::always_inline]] static __m128d select(__m128d mask, __m128d yes, __m128d no) {
+        return _mm_blendv_pd(no, yes, mask);
+    }
 };
 #endif
 

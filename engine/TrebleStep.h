@@ -57,8 +57,8 @@ private:
 template <typename Arch = simd::Sse2>
 class TreblePair {
 public:
-    [[gnu::always_inline]] TreblePair(HighPassSection& l, HighPassSection& r, float& followLeft, float& followRight, float hiBoost,
-               float trebleMix)
+    [[gnu::always_inline]] TreblePair(HighPassSection& l, HighPassSection& r, float& followLeft, float& followRight,
+                                      float hiBoost, float trebleMix)
         : TreblePair(l, r, followLeft, followRight, TrebleFactors(hiBoost, trebleMix)) {}
     [[gnu::always_inline]] ~TreblePair() { lanes::split(f, followLeft_, followRight_); }
     TreblePair(const TreblePair&) = delete;
