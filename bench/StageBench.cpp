@@ -124,7 +124,7 @@ int main(int argc, char** argv) {
     };
     const SimdLevel chosen = simdLevel();
     const double frames = double(kBlock) * kBlocks;
-    std::printf("stage                      ns/frame (best of 5, %d frames, ramp factor %.3f)\n", int(frames),
+    std::printf("stage                          ns/frame (best of 5, %d frames, ramp factor %.3f)\n", int(frames),
                 rampFactor);
     for (const Timed& t : timed) {
         if (!simdSupported(t.level)) continue;
@@ -137,7 +137,7 @@ int main(int argc, char** argv) {
                 t.run(l, r, left.data() + size_t(b) * kBlock, right.data() + size_t(b) * kBlock, rampFactor);
             best = std::min(best, seconds() - t0);
         }
-        std::printf("%-26s %8.2f\n", t.name, best / frames * 1e9);
+        std::printf("%-30s %8.2f\n", t.name, best / frames * 1e9);
     }
     setSimdLevel(chosen);
     return 0;
