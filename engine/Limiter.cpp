@@ -77,7 +77,6 @@ void lowerBehind(float* gain, int32_t pos, int64_t from, int64_t to, int32_t rin
 }
 
 inline int32_t back(int32_t slot, int32_t ringLength) { return slot == 0 ? ringLength - 1 : slot - 1; }
-inline int32_t ahead(int32_t slot, int32_t ringLength) { return slot + 1 == ringLength ? 0 : slot + 1; }
 
 // Slot `distance` positions behind `pos`, wrapped into the ring however far back it lies.
 int32_t behind(int32_t pos, int64_t distance, int32_t ringLength) {
