@@ -1,7 +1,8 @@
 // The half-wave limiter one sample at a time. The state every sample touches
-// lives in the run's locals; closing a segment (a few times per half-wave)
-// works on the record out of line, which is brought up to date around it.
-// limitBlock and the fused dynamics loop both run their samples through it.
+// lives in the run's locals; a closed segment (a few times per half-wave) is
+// queued and written into the gain rings out of line, after the caller's
+// stretch of samples, so that the per-sample loop makes no call. limitBlock
+// and the fused dynamics loop both run their samples through it.
 #pragma once
 #include <algorithm>
 #include <cmath>
