@@ -57,7 +57,8 @@ public:
           // and clear of the release ramp's slots ahead of writePos.
           ringReach(std::max<int64_t>(0, int64_t(ch.ringLength) - R - 1)), delay(ch.delayLine),
           prev(ch.prevSample), peak(ch.segmentPeak), slope(ch.lastSlope), turnLevel(ch.turnLevel),
-          length(ch.segmentLength), pos(ch.writePos), sign(ch.halfWaveSign), humps(ch.humpCount) {}
+          length(ch.segmentLength), pos(ch.writePos), sign(ch.halfWaveSign), humps(ch.humpCount),
+          endSign(endSignOf(ch.halfWaveSign)) {}
     [[gnu::always_inline]] ~LimiterRunFor() {
         writeQueued();
         toRecord();
@@ -103,6 +104,7 @@ public:
             humps = 0;
             peak = 0.0f;
             sign = u > 0.0f ? 1 : 0;
+            endSign = endSignOf(sign);
         }
 
         if (v >= peak) peak = v;
@@ -118,8 +120,12 @@ public:
     }
 
 private:
-    [[gnu::always_inline]] bool endsHalfWave(float u) const {
-        return (u > 0.0f && sign == 0) || (u < 0.0f && sign == 1) || (u == 0.0f && (sign == 0 || sign == 1));
+    // u > 0 or zero ends a negative half-wave, u < 0 or zero a positive one:
+    // one product with the half-wave's end sign (NaN before the first, which
+    // no sample ends).
+    [[gnu::always_inline]] bool endsHalfWave(float u) const { return u * endSign <= 0.0f; }
+    static float endSignOf(int32_t sign) {
+        return sign == 1 ? 1.0f : (sign == 0 ? -1.0f : std::numeric_limits<float>::quiet_NaN());
     }
     [[gnu::always_inline]] int64_t reach(int32_t i) const {
         return std::min<int64_t>(int64_t(kLimiterLead) + i, ringReach);
@@ -139,6 +145,7 @@ private:
     float* const delay;
     float prev, peak, slope, turnLevel;
     int32_t length, pos, sign, humps;
+    float endSign;
     int32_t count = 0;
 };
 
