@@ -58,7 +58,7 @@ public:
           ringReach(std::max<int64_t>(0, int64_t(ch.ringLength) - R - 1)), delay(ch.delayLine),
           prev(ch.prevSample), peak(ch.segmentPeak), slope(ch.lastSlope), turnLevel(ch.turnLevel),
           length(ch.segmentLength), pos(ch.writePos), sign(ch.halfWaveSign), humps(ch.humpCount),
-          endSign(endSignOf(ch.halfWaveSign)) {}
+          endSign(endSignOf(ch.halfWaveSign)), slopeSign(signOf(ch.lastSlope)) {}
     [[gnu::always_inline]] ~LimiterRunFor() {
         writeQueued();
         toRecord();
@@ -78,16 +78,18 @@ public:
         const float d = u - prev;
 
         bool start = false;
-        if (prev == 0.0f && u == 0.0f) {
-            length = 0;
-            humps = 0;
-        } else if (prev == 0.0f && sign == -1) {
-            start = true;
+        if (prev == 0.0f && (u == 0.0f || sign == -1)) [[unlikely]] {
+            if (u == 0.0f) {
+                length = 0;
+                humps = 0;
+            } else {
+                start = true;
+            }
         } else if (prev != 0.0f && endsHalfWave(u)) {
             // The half-wave, or its last hump, closes; a new half-wave starts.
             queued[count++] = {pos, length, peak, reach(i), humps > 0};
             start = true;
-        } else if ((d > 0.0f && slope < 0.0f) || (d < 0.0f && slope > 0.0f)) {  // a turning point
+        } else if (d * slopeSign < 0.0f) {  // a turning point: d against the sign of the last slope
             if (v < turnLevel) {  // the dip after a hump closes it; the next hump starts here
                 queued[count++] = {pos, length, peak, reach(i), true};
                 peak = v;
@@ -96,10 +98,12 @@ public:
             }
             turnLevel = v;
             slope = d;
+            slopeSign = std::copysign(1.0f, d);  // d is not zero here
         }
         if (start) {  // a half-wave starts
             turnLevel = 0.0f;
             slope = d;
+            slopeSign = signOf(d);
             length = 0;
             humps = 0;
             peak = 0.0f;
@@ -124,6 +128,8 @@ private:
     // one product with the half-wave's end sign (NaN before the first, which
     // no sample ends).
     [[gnu::always_inline]] bool endsHalfWave(float u) const { return u * endSign <= 0.0f; }
+    // -1, 0 or +1: multiplied by it, a difference keeps or flips its sign, or is 0.
+    static float signOf(float x) { return x > 0.0f ? 1.0f : (x < 0.0f ? -1.0f : 0.0f); }
     static float endSignOf(int32_t sign) {
         return sign == 1 ? 1.0f : (sign == 0 ? -1.0f : std::numeric_limits<float>::quiet_NaN());
     }
@@ -145,7 +151,7 @@ private:
     float* const delay;
     float prev, peak, slope, turnLevel;
     int32_t length, pos, sign, humps;
-    float endSign;
+    float endSign, slopeSign;
     int32_t count = 0;
 };
 
