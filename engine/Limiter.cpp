@@ -115,8 +115,8 @@ double binadeStart(double a) {
 // that one step is taken plainly and the counting goes on in the next
 // binade. (On an exact tie the plain rounding picks the even float and the
 // count the even count: one float step apart, on the rarest of ties.)
-template <typename Add, typename Plain>
-float steppedRun(float first, int32_t count, bool rising, Add add, Plain plain, float* out) {
+template <bool rising, typename Add, typename Plain>
+float steppedRun(float first, int32_t count, Add add, Plain plain, float* out) {
     float a = first;
     int32_t i = 0;
     while (i < count) {
@@ -137,8 +137,7 @@ float steppedRun(float first, int32_t count, bool rising, Add add, Plain plain, 
             if (p >= base) break;  // leaves the binade whatever a is
             const double moved = rising ? (base + p) - base : top - (top - p);
             const int32_t k = _mm_cvtsd_si32(_mm_set_sd(moved * perGrid));  // nearest, ties to even
-            const double next = rising ? start + (steps + k) * grid : start - (steps + k) * grid;
-            if (next >= top || next < base) break;
+            if (rising ? start + (steps + k) * grid >= top : start - (steps + k) * grid < base) break;
             steps += k;
         }
         a = plain(out[i], i);  // the step that leaves the binade
@@ -150,9 +149,10 @@ float steppedRun(float first, int32_t count, bool rising, Add add, Plain plain, 
 // The running values of a ramp: out[i], i = 0..R, the value before step i,
 // from r, each step adding step x weight (row R - i of column R).
 void rampValues(float r, float step, int32_t R, float* out) {
-    steppedRun(
-        r, R + 1, step >= 0.0f, [&](int32_t i) { return double(step) * double(triangleWindow[R - i][R]); },
-        [&](float a, int32_t i) { return rampNext(a, step, R - i, R); }, out);
+    const auto add = [&](int32_t i) { return double(step) * double(triangleWindow[R - i][R]); };
+    const auto plain = [&](float a, int32_t i) { return rampNext(a, step, R - i, R); };
+    if (step >= 0.0f) steppedRun<true>(r, R + 1, add, plain, out);
+    else steppedRun<false>(r, R + 1, add, plain, out);
 }
 
 // Where a closed segment's gain goes: the limiter's ring and, for slots the
@@ -191,8 +191,8 @@ float writeSegment(const ChannelState& ch, float r, float g, int32_t N, int32_t 
         float values[256];
         for (int64_t from = 0; from <= last; from += 256) {
             const int32_t count = int32_t(std::min<int64_t>(256, last + 1 - from));
-            r = steppedRun(
-                r, count, false,
+            r = steppedRun<false>(
+                r, count,
                 [&](int32_t i) { return -double(kFallPerWeight) * double(triangleWeight(N - from - i, N)); },
                 [&](float a, int32_t i) { return sink(a, triangleWeight(N - from - i, N)); }, values);
             for (int32_t i = 0; i < count; ++i) {
