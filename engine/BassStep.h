@@ -31,9 +31,10 @@ private:
 };
 
 // Both channels at once, one per lane (float values in lanes 0 and 1).
+template <typename Arch = simd::Sse2>
 class BassPair {
 public:
-    BassPair(HighPassSection& l, HighPassSection& r, float c) : BassPair(l, r, BassFactors(c)) {}
+    [[gnu::always_inline]] BassPair(HighPassSection& l, HighPassSection& r, float c) : BassPair(l, r, BassFactors(c)) {}
 
     [[gnu::always_inline]] __m128 step(__m128 in) {
         const __m128d x = lanes::widen(in);
@@ -46,10 +47,10 @@ public:
     }
 
 private:
-    BassPair(HighPassSection& l, HighPassSection& r, const BassFactors& f)
+    [[gnu::always_inline]] BassPair(HighPassSection& l, HighPassSection& r, const BassFactors& f)
         : highPass(l, r), boost(f.boost), cut(_mm_set1_pd(f.cut)), d(_mm_set1_pd(f.d)), one(_mm_set1_pd(1.0)) {}
 
-    HighPassPair highPass;
+    HighPassPair<Arch> highPass;
     const bool boost;
     const __m128d cut, d, one;
 };

@@ -11,17 +11,21 @@
 
 namespace blockops {
 
-inline __m128 magnitude(__m128 v) { return _mm_and_ps(v, _mm_castsi128_ps(_mm_set1_epi32(0x7fffffff))); }
+[[gnu::always_inline]] inline __m128 magnitude(__m128 v) {
+    return _mm_and_ps(v, _mm_castsi128_ps(_mm_set1_epi32(0x7fffffff)));
+}
 
 // settle: non-finite values and values strictly inside ±2^-32 become 0.
-inline __m128 settle4(__m128 v) {
+[[gnu::always_inline]] inline __m128 settle4(__m128 v) {
     const __m128 a = magnitude(v);
     const __m128 keep = _mm_and_ps(_mm_cmpge_ps(a, _mm_set1_ps(kFlushFloor)), _mm_cmplt_ps(a, _mm_set1_ps(INFINITY)));
     return _mm_and_ps(v, keep);
 }
 
 // flush: values strictly inside ±2^-32 become 0; NaN passes as in flush().
-inline __m128 flush4(__m128 v) { return _mm_and_ps(v, _mm_cmpnlt_ps(magnitude(v), _mm_set1_ps(kFlushFloor))); }
+[[gnu::always_inline]] inline __m128 flush4(__m128 v) {
+    return _mm_and_ps(v, _mm_cmpnlt_ps(magnitude(v), _mm_set1_ps(kFlushFloor)));
+}
 
 // Input copy: each sample settled.
 inline void copySettled(float* to, const float* from, int32_t n) {
@@ -78,12 +82,14 @@ namespace blockops {
 // Output tap over one run of slots that do not wrap: the gain of each channel
 // (the minimum of both when linked) times its delayed sample into out[c],
 // the lowest gain folded into low[c], and the limiter's slots behind the tap
-// reset to 1.0. Channels with active[c] false are not touched.
+// reset to 1.0. Channels with active[c] false are not touched. Where keep[c]
+// is set, each channel's own gain (before the link) is also copied there.
 struct TapRun {
     const float* ring[2];   // the chosen gain rings, at the read slot
     const float* delay[2];  // delay lines, at the read slot
     float* cleared[2];      // limitGain, at the clear slot
     float* out[2];
+    float* keep[2];
     bool active[2];
     bool linked;
 };
@@ -94,6 +100,8 @@ inline void tapRun(const TapRun& t, int32_t k, float low[2]) {
     int32_t i = 0;
     for (; i + 4 <= k; i += 4) {
         __m128 g[2] = {_mm_loadu_ps(t.ring[0] + i), _mm_loadu_ps(t.ring[1] + i)};
+        for (int c = 0; c < 2; ++c)
+            if (t.keep[c]) _mm_storeu_ps(t.keep[c] + i, g[c]);
         if (t.linked) g[0] = g[1] = _mm_min_ps(g[1], g[0]);  // std::min(gL, gR)
         for (int c = 0; c < 2; ++c) {
             if (!t.active[c]) continue;
@@ -110,6 +118,8 @@ inline void tapRun(const TapRun& t, int32_t k, float low[2]) {
     }
     for (; i < k; ++i) {
         float g[2] = {t.ring[0][i], t.ring[1][i]};
+        for (int c = 0; c < 2; ++c)
+            if (t.keep[c]) t.keep[c][i] = g[c];
         if (t.linked) g[0] = g[1] = g[1] < g[0] ? g[1] : g[0];
         for (int c = 0; c < 2; ++c) {
             if (!t.active[c]) continue;

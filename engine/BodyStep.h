@@ -25,9 +25,10 @@ private:
 };
 
 // Both channels at once, one per lane (float values in lanes 0 and 1).
+template <typename Arch = simd::Sse2>
 class BodyPair {
 public:
-    explicit BodyPair(float amount) : BodyPair(BodyFactors(amount)) {}
+    [[gnu::always_inline]] explicit BodyPair(float amount) : BodyPair(BodyFactors(amount)) {}
 
     [[gnu::always_inline]] __m128 step(__m128 in) const {
         const __m128d x = lanes::widen(in);
@@ -36,7 +37,7 @@ public:
     }
 
 private:
-    explicit BodyPair(const BodyFactors& f)
+    [[gnu::always_inline]] explicit BodyPair(const BodyFactors& f)
         : e(_mm_set1_pd(f.e)), dry(_mm_set1_pd(f.dry)), wet(_mm_set1_pd(f.wet)), fold(_mm_set1_pd(f.fold)) {}
 
     const __m128d e, dry, wet, fold;

@@ -36,8 +36,6 @@ void channelStart(ChannelState& ch, int32_t ringLength) {
     ch.turnLevel = 0.0f;
     ch.lastSlope = 1.0f;
     ch.halfWaveSign = -1;
-    ch.closeAtCrossing = 0;
-    ch.rampGain = 1.0f;
     ch.releaseTarget = 1.0f;
 
     ch.smoothPos = startPos(kSmootherLead, ringLength);
@@ -47,6 +45,7 @@ void channelStart(ChannelState& ch, int32_t ringLength) {
     ch.smoothState = 0;
     ch.gapCount = 1;
     ch.firstPlateauLength = 0;
+    ch.smoothLag = 0;
 
     fillRing(ch.smoothGain, ringLength, 1.0f);
     fillRing(ch.limitGain, ringLength, 1.0f);

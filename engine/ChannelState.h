@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "engine/Relaxed.h"
+#include "engine/SegmentLog.h"
 
 // Second-order section y = b0·x + b1·x1 + b2·x2 − a1·y1 − a2·y2.
 struct HighPassSection {
@@ -27,16 +28,21 @@ struct ChannelState {
     float* limitGain;
     float* delayLine;
     float* kneeGain;
-    float rampGain;
     int32_t writePos;
     float releaseTarget;
     float kneeState, kneeRate;
-    int32_t closeAtCrossing, halfWaveSign, segmentLength, humpCount;
+    float kneeLow;  // the lowest knee gain of the last block (after the link)
+    int32_t halfWaveSign, segmentLength, humpCount;
     float turnLevel, prevSample, segmentPeak;
     int32_t smoothPos, gapCount, firstPlateauLength;
     float smoothPrev, plateauRun, plateauLevel;
     uint8_t smoothState;
+    // Positions the smoother has left to the output tap's copy while its
+    // ring was not read (0 while it runs); see smoothOrIdle.
+    int32_t smoothLag;
     // Wrap length of this channel's rings. Kept per instance: a process-wide
     // length set by another instance's resume could exceed these rings.
     int32_t ringLength;
+    // Tests may listen to the limiter's segment decisions; null otherwise.
+    SegmentLog* segmentLog;
 };

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "engine/BlockOps.h"
+#include "engine/Dynamics.h"
 #include "engine/Flush.h"
 #include "engine/Engine.h"
 #include "engine/Settle.h"
@@ -38,10 +39,6 @@ void copyInput(float* work, const float* in, int32_t n) { blockops::copySettled(
 void driveAndMeter(float* work, int32_t n, float gain, Meters& meters, int c) {
     const float top = blockops::driveInPlace(work, n, gain);
     meters.raisePeak(c, std::min(top, kPeakCap));
-}
-
-void linkKneeGains(float* left, float* right, int32_t n) {
-    for (int32_t i = 0; i < n; ++i) left[i] = right[i] = std::min(left[i], right[i]);
 }
 
 }  // namespace
@@ -118,29 +115,25 @@ void MaximizerEngine::process(const float* const* inputs, float* const* outputs,
             if (active[c]) driveAndMeter(workBuffer[c], m, s.limiterGain, meters_, c);
 
         if (active[0] && active[1]) {
-            kneeBlockPair(ch[0], ch[1], workBuffer[0], workBuffer[1], s.kneeSpeed, s.algorithm.softKnee, m);
+            const DynamicsSettings d{s.kneeSpeed, s.algorithm.softKnee, s.linked, s.rampFactor, s.algorithm.falling,
+                                     s.algorithm.smoothed};
+            dynamicsPair(ch[0], ch[1], workBuffer[0], workBuffer[1], d, readPos, m);
+            const float linkedGain = std::min(ch[0].kneeState, ch[1].kneeState);
+            for (int c = 0; c < 2; ++c) meters_.setKneeGain(c, s.linked ? linkedGain : ch[c].kneeState);
         } else {
-            for (int c = 0; c < 2; ++c)
-                if (active[c]) kneeBlock(ch[c], workBuffer[c], ch[c].kneeGain, s.kneeSpeed, s.algorithm.softKnee, m);
+            for (int c = 0; c < 2; ++c) {
+                if (!active[c]) continue;
+                kneeBlock(ch[c], workBuffer[c], ch[c].kneeGain, s.kneeSpeed, s.algorithm.softKnee, m);
+                ch[c].kneeLow = blockops::lowest(ch[c].kneeGain, m);
+                meters_.setKneeGain(c, ch[c].kneeState);
+                limitBlock(ch[c], workBuffer[c], s.rampFactor, m, s.algorithm.falling);
+                smoothOrIdle(ch[c], m, s.algorithm.smoothed, readPos);
+            }
         }
-        if (s.linked) {
-            linkKneeGains(ch[0].kneeGain, ch[1].kneeGain, m);
-            meters_.setKneeGain(0, ch[0].kneeGain[m - 1]);
-            meters_.setKneeGain(1, ch[0].kneeGain[m - 1]);
-        } else {
-            for (int c = 0; c < 2; ++c)
-                if (active[c]) meters_.setKneeGain(c, ch[c].kneeState);
-        }
-        // The lowest knee gain applied (after linking), where the knee runs.
+        // The lowest knee gain applied (after the link), where the knee runs.
         if (s.algorithm.softKnee)
             for (int c = 0; c < 2; ++c)
-                if (active[c]) meters_.lowerKnee(c, blockops::lowest(ch[c].kneeGain, m));
-
-        for (int c = 0; c < 2; ++c) {
-            if (!active[c]) continue;
-            limitBlock(ch[c], workBuffer[c], s.rampFactor, m, s.algorithm.falling);
-            smoothBlock(ch[c], m);
-        }
+                if (active[c]) meters_.lowerKnee(c, ch[c].kneeLow);
 
         // Output tap, 2400 slots behind the limiter, in runs that do not wrap.
         const int32_t length = ringLength;
@@ -161,6 +154,8 @@ void MaximizerEngine::process(const float* const* inputs, float* const* outputs,
                 run.cleared[c] = clearOutside ? scratch + c : ch[c].limitGain + clear;
                 run.out[c] = workBuffer[c] + i;
                 run.active[c] = active[c] != 0;
+                // While the smoothed ring is not read, the smoother idles on the tap's copy.
+                run.keep[c] = active[c] && !s.algorithm.smoothed ? ch[c].smoothGain + read : nullptr;
             }
             run.ring[0] = ringL + read;
             run.ring[1] = ringR + read;

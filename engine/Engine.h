@@ -15,6 +15,7 @@
 #include "engine/Meters.h"
 #include "engine/Parameters.h"
 #include "engine/Relaxed.h"
+#include "engine/SegmentLog.h"
 
 struct MaximizerProgram {
     MaximizerProgram();
@@ -96,6 +97,11 @@ public:
     const HighPassSection& trebleSection(int c) const { return trebleHighPass[c]; }
     float trebleFollower(int c) const { return trebleFollow[c]; }
     int32_t readPosition() const { return readPos; }
+    // Records each channel's segment decisions (null: none).
+    void logSegments(SegmentLog* left, SegmentLog* right) {
+        channels[0].segmentLog = left;
+        channels[1].segmentLog = right;
+    }
 
 private:
     void releaseBuffers();

@@ -40,15 +40,19 @@ private:
 
 // Two sections at once, one per double lane: the step of HighPassRun. The
 // history holds float values widened to double, so writing it back is exact.
+// The feedback term a1·y1 comes last and the rounding to float stays in
+// double, so the chain from one output to the next is short; Arch gives the
+// fused multiply-add where there is one (see SimdArch.h).
+template <typename Arch = simd::Sse2>
 class HighPassPair {
 public:
-    HighPassPair(HighPassSection& l, HighPassSection& r)
+    [[gnu::always_inline]] HighPassPair(HighPassSection& l, HighPassSection& r)
         : l_(l), r_(r),
           b0(lanes::pair(l.b0, r.b0)), b1(lanes::pair(l.b1, r.b1)), b2(lanes::pair(l.b2, r.b2)),
           a1(lanes::pair(l.a1, r.a1)), a2(lanes::pair(l.a2, r.a2)),
           x2(lanes::pair(l.x2, r.x2)), x1(lanes::pair(l.x1, r.x1)), x(lanes::pair(l.x, r.x)),
           y2(lanes::pair(l.y2, r.y2)), y1(lanes::pair(l.y1, r.y1)), y(lanes::pair(l.y, r.y)) {}
-    ~HighPassPair() {
+    [[gnu::always_inline]] ~HighPassPair() {
         lanes::split(x2, l_.x2, r_.x2);
         lanes::split(x1, l_.x1, r_.x1);
         lanes::split(x, l_.x, r_.x);
@@ -62,11 +66,8 @@ public:
     // Takes and returns float values widened to double.
     [[gnu::always_inline]] __m128d step(__m128d in) {
         x = in;
-        const __m128d sum = _mm_sub_pd(
-            _mm_sub_pd(_mm_add_pd(_mm_add_pd(_mm_mul_pd(b0, x), _mm_mul_pd(b1, x1)), _mm_mul_pd(b2, x2)),
-                       _mm_mul_pd(a1, y1)),
-            _mm_mul_pd(a2, y2));
-        y = lanes::widen(blockops::settle4(lanes::narrow(sum)));
+        const __m128d early = Arch::negMulAdd(a2, y2, Arch::mulAdd(b2, x2, Arch::mulAdd(b1, x1, _mm_mul_pd(b0, x))));
+        y = lanes::settleAsFloat(Arch::negMulAdd(a1, y1, early));
         x2 = x1;
         x1 = x;
         y2 = y1;

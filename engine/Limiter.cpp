@@ -7,24 +7,16 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 
-#include "engine/Stages.h"
+#include "engine/LimiterStep.h"
 #include "engine/Tables.h"
 
 namespace {
 
 constexpr float kFallPerWeight = 0.001f;  // falling mode: sink per unit of window weight
 
-// Ramp length in slots: trunc(rampFactor * 190 + 10), 13 (sharp) to 105
-// (dull) for the factors the coefficient update produces; anything else is
-// kept inside the weight table.
-int32_t rampLength(float rampFactor) {
-    const double x = double(rampFactor) * double(190.0f) + double(10.0f);
-    if (!(x >= 1.0)) return 1;
-    if (x >= double(kWindowSize - 1)) return kWindowSize - 1;
-    return int32_t(x);
-}
 
 // Triangular weight of step j in a window of N + 1 steps: 4 * min(m, 1 - m)
 // with m = j / N, and 1.0 for N = 0. The table covers N up to 210. Longer
@@ -85,7 +77,6 @@ void lowerBehind(float* gain, int32_t pos, int64_t from, int64_t to, int32_t rin
 }
 
 inline int32_t back(int32_t slot, int32_t ringLength) { return slot == 0 ? ringLength - 1 : slot - 1; }
-inline int32_t ahead(int32_t slot, int32_t ringLength) { return slot + 1 == ringLength ? 0 : slot + 1; }
 
 // Slot `distance` positions behind `pos`, wrapped into the ring however far back it lies.
 int32_t behind(int32_t pos, int64_t distance, int32_t ringLength) {
@@ -100,6 +91,68 @@ float rampStep(const ChannelState& ch, float r, int32_t R) {
 
 inline float rampNext(float r, float step, int32_t j, int32_t R) {
     return float(double(r) + double(step) * double(triangleWindow[j][R]));
+}
+
+// The power of two at or below a positive normal double.
+double binadeStart(double a) {
+    uint64_t bits;
+    std::memcpy(&bits, &a, sizeof bits);
+    bits &= 0xFFF0000000000000u;
+    double base;
+    std::memcpy(&base, &bits, sizeof base);
+    return base;
+}
+
+// A run of float roundings: out[i], i = 0..count-1, is the value before
+// step i, and step i adds add(i) (a double, of one sign for the whole run)
+// to the value and rounds it to float; plain(a, i) is that step done
+// plainly. Returns the value after the last step. Done step by step this is
+// a chain of roundings, each waiting on the last (about 13 cycles a step).
+// Within one binade of the float, though, rounding a + p to float moves a
+// by the same number of the binade's float steps whatever a is (a lies on
+// the float grid), so the steps' counts are independent of each other and
+// only their running sum is serial. Where the value would leave its binade,
+// that one step is taken plainly and the counting goes on in the next
+// binade. (On an exact tie the plain rounding picks the even float and the
+// count the even count: one float step apart, on the rarest of ties.)
+template <bool rising, typename Add, typename Plain>
+float steppedRun(float first, int32_t count, Add add, Plain plain, float* out) {
+    float a = first;
+    int32_t i = 0;
+    while (i < count) {
+        if (!(a > 0x1p-60f)) {  // tiny or zero: plainly
+            out[i] = a;
+            a = plain(a, i);
+            ++i;
+            continue;
+        }
+        const double base = binadeStart(a), top = 2.0 * base;
+        const double grid = base * 0x1p-23, perGrid = 0x1p23 / base;
+        const double start = a;
+        int32_t steps = 0;  // float steps away from start
+        for (;; ++i) {
+            out[i] = float(rising ? start + steps * grid : start - steps * grid);
+            if (i + 1 == count) return plain(out[i], i);
+            const double p = rising ? add(i) : -add(i);
+            if (p >= base) break;  // leaves the binade whatever a is
+            const double moved = rising ? (base + p) - base : top - (top - p);
+            const int32_t k = _mm_cvtsd_si32(_mm_set_sd(moved * perGrid));  // nearest, ties to even
+            if (rising ? start + (steps + k) * grid >= top : start - (steps + k) * grid < base) break;
+            steps += k;
+        }
+        a = plain(out[i], i);  // the step that leaves the binade
+        ++i;
+    }
+    return a;
+}
+
+// The running values of a ramp: out[i], i = 0..R, the value before step i,
+// from r, each step adding step x weight (row R - i of column R).
+void rampValues(float r, float step, int32_t R, float* out) {
+    const auto add = [&](int32_t i) { return double(step) * double(triangleWindow[R - i][R]); };
+    const auto plain = [&](float a, int32_t i) { return rampNext(a, step, R - i, R); };
+    if (step >= 0.0f) steppedRun<true>(r, R + 1, add, plain, out);
+    else steppedRun<false>(r, R + 1, add, plain, out);
 }
 
 // Where a closed segment's gain goes: the limiter's ring and, for slots the
@@ -133,10 +186,19 @@ float writeSegment(const ChannelState& ch, float r, float g, int32_t N, int32_t 
     const int64_t last = std::min<int64_t>(N, reach);
     int32_t slot = p;
     if (falling && r < 1.0f) {
-        for (int64_t k = 0; k <= last; ++k) {
-            out.put(slot, k, r);
-            if (r < 1.0f) r = sink(r, triangleWeight(N - k, N));
-            slot = back(slot, L);
+        // The sinking gain (below 1.0 from the start, so at every slot),
+        // a run of roundings worked out a chunk at a time.
+        float values[256];
+        for (int64_t from = 0; from <= last; from += 256) {
+            const int32_t count = int32_t(std::min<int64_t>(256, last + 1 - from));
+            r = steppedRun<false>(
+                r, count,
+                [&](int32_t i) { return -double(kFallPerWeight) * double(triangleWeight(N - from - i, N)); },
+                [&](float a, int32_t i) { return sink(a, triangleWeight(N - from - i, N)); }, values);
+            for (int32_t i = 0; i < count; ++i) {
+                out.put(slot, from + i, values[i]);
+                slot = back(slot, L);
+            }
         }
     } else {
         // One gain over the whole segment: written run by run.
@@ -146,14 +208,13 @@ float writeSegment(const ChannelState& ch, float r, float g, int32_t N, int32_t 
 
     // The two ramps' values first, side by side: each is a chain of roundings
     // through float, and two chains in one loop overlap in the processor.
-    float attack[kWindowSize], release[kWindowSize];
-    float a = r, e = g;
-    const float attackStep = rampStep(ch, a, R), releaseStep = rampStep(ch, e, R);
-    for (int32_t j = R, i = 0; j >= 0; --j, ++i) {
-        attack[i] = a;
-        release[i] = e;
-        a = rampNext(a, attackStep, j, R);
-        e = rampNext(e, releaseStep, j, R);
+    // The two ramps' values first; they are the same when both start from g.
+    float attack[kWindowSize], ownRelease[kWindowSize];
+    rampValues(r, rampStep(ch, r, R), R, attack);
+    const float* release = attack;
+    if (g != r) {
+        rampValues(g, rampStep(ch, g, R), R, ownRelease);
+        release = ownRelease;
     }
 
     // Attack, backwards in front of the segment.
@@ -174,113 +235,42 @@ float writeSegment(const ChannelState& ch, float r, float g, int32_t N, int32_t 
 // Gain that puts a segment's peak on full scale; infinite for a silent segment.
 float peakGain(float peak) { return peak > 0.0f ? 1.0f / peak : std::numeric_limits<float>::infinity(); }
 
-struct Sample {
-    float u, v, d;
-};
-
-// Closes a whole half-wave: writes 1/peak unless the peak stays below full scale.
-void closeHalfWave(ChannelState& ch, int32_t R, bool falling, int64_t reach) {
-    const float g = peakGain(ch.segmentPeak);
+// Writes one closed segment: 1/peak over it (sinking in falling mode) with
+// its ramps, unless the peak stays below full scale.
+void writeClose(ChannelState& ch, const limiter::Close& c, int32_t R, bool falling) {
+    const float g = peakGain(c.peak);
+    if (ch.segmentLog) ch.segmentLog->closed(c.pos, c.length, c.hump, g);
     if (g > 1.0f) return;
-    writeSegment(ch, g, g, ch.segmentLength, R, falling, reach);
-}
-
-// Closes a hump inside a half-wave (at a dip, or the last one at a crossing).
-void closeHump(ChannelState& ch, const Sample& x, int32_t R, bool falling, int64_t reach) {
-    const float g = peakGain(ch.segmentPeak);
-    ch.rampGain = g;
-    if (g > 1.0f)
-        ch.rampGain = 1.0f;
-    else
-        ch.rampGain = writeSegment(ch, ch.rampGain, g, ch.segmentLength, R, falling, reach);
-    ch.segmentPeak = x.v;
-    ch.humpCount += 1;
-    ch.segmentLength = 0;
-}
-
-bool endsHalfWave(float u, int32_t sign) {
-    return (u > 0.0f && sign == 0) || (u < 0.0f && sign == 1) || (u == 0.0f && (sign == 0 || sign == 1));
+    ch.writePos = c.pos;
+    writeSegment(ch, g, g, c.length, R, falling, c.reach);
 }
 
 }  // namespace
 
+namespace limiter {
+
+int32_t rampLength(float rampFactor) {
+    const double x = double(rampFactor) * double(190.0f) + double(10.0f);
+    if (!(x >= 1.0)) return 1;
+    if (x >= double(kWindowSize - 1)) return kWindowSize - 1;
+    return int32_t(x);
+}
+
+void writeCloses(ChannelState& ch, const Close* closes, int32_t count, int32_t R, bool falling) {
+    const int32_t pos = ch.writePos;
+    for (int32_t k = 0; k < count; ++k) writeClose(ch, closes[k], R, falling);
+    ch.writePos = pos;
+}
+
+}  // namespace limiter
+
 void limitBlock(ChannelState& ch, const float* samples, float rampFactor, int32_t n, bool falling) {
-    const int32_t R = rampLength(rampFactor);
-    const int32_t L = ch.ringLength;
-    // Backward writes stay on slots the output tap has still to read, and
-    // clear of the release ramp's slots ahead of writePos.
-    const int64_t ringReach = std::max<int64_t>(0, int64_t(L) - R - 1);
-    float* const delay = ch.delayLine;
+    limiter::Close queue[limiter::kMaxQueued];
+    LimiterRun run(ch, rampFactor, falling, queue);
     const float* const knee = ch.kneeGain;
-    // The state every sample touches lives in locals; closing a segment works
-    // on the record, which is brought up to date around it.
-    float prev = ch.prevSample, peak = ch.segmentPeak, slope = ch.lastSlope, turnLevel = ch.turnLevel;
-    int32_t length = ch.segmentLength, pos = ch.writePos, sign = ch.halfWaveSign, humps = ch.humpCount;
-    auto toRecord = [&] {
-        ch.segmentPeak = peak;
-        ch.segmentLength = length;
-        ch.writePos = pos;
-        ch.humpCount = humps;
-    };
-    auto fromRecord = [&] {
-        peak = ch.segmentPeak;
-        length = ch.segmentLength;
-        humps = ch.humpCount;
-    };
-    for (int32_t i = 0; i < n; ++i) {
-        Sample x;
-        x.u = samples[i] * knee[i];
-        x.v = std::fabs(x.u);
-        delay[pos] = x.u;
-        x.d = x.u - prev;
-
-        bool start = false;
-        if (prev == 0.0f && x.u == 0.0f) {
-            length = 0;
-            humps = 0;
-        } else if (prev == 0.0f && sign == -1) {
-            start = true;
-        } else if (prev != 0.0f && endsHalfWave(x.u, sign)) {
-            const int64_t reach = std::min<int64_t>(int64_t(kLimiterLead) + i, ringReach);
-            toRecord();
-            if (humps > 0) {
-                ch.closeAtCrossing = 1;
-                closeHump(ch, x, R, falling, reach);
-                ch.closeAtCrossing = 0;
-            } else {
-                closeHalfWave(ch, R, falling, reach);
-            }
-            fromRecord();
-            start = true;
-        } else if ((x.d > 0.0f && slope < 0.0f) || (x.d < 0.0f && slope > 0.0f)) {  // a turning point
-            if (x.v < turnLevel) {  // the dip after a hump
-                const int64_t reach = std::min<int64_t>(int64_t(kLimiterLead) + i, ringReach);
-                toRecord();
-                ch.closeAtCrossing = 0;
-                closeHump(ch, x, R, falling, reach);
-                fromRecord();
-            }
-            turnLevel = x.v;
-            slope = x.d;
-        }
-        if (start) {  // a half-wave starts
-            turnLevel = 0.0f;
-            slope = x.d;
-            length = 0;
-            humps = 0;
-            peak = 0.0f;
-            sign = x.u > 0.0f ? 1 : 0;
-        }
-
-        if (x.v >= peak) peak = x.v;
-        prev = x.u;
-        // Saturates instead of overflowing on a signal that never closes a segment.
-        length += length != std::numeric_limits<int32_t>::max();
-        pos = ahead(pos, L);
+    for (int32_t base = 0; base < n; base += limiter::kMaxQueued) {
+        const int32_t m = std::min(limiter::kMaxQueued, n - base);
+        for (int32_t i = 0; i < m; ++i) run.step(samples[base + i] * knee[base + i], base + i);
+        run.writeQueued();
     }
-    toRecord();
-    ch.prevSample = prev;
-    ch.lastSlope = slope;
-    ch.turnLevel = turnLevel;
-    ch.halfWaveSign = sign;
 }

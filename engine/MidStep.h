@@ -51,15 +51,17 @@ private:
 
 // Both channels at once, one per lane (float values in lanes 0 and 1). The
 // history holds float values widened to double, so writing it back is exact.
+// As in HighPassPair, the feedback term comes last.
+template <typename Arch = simd::Sse2>
 class MidPair {
 public:
-    MidPair(NotchSection& l, NotchSection& r, float c)
+    [[gnu::always_inline]] MidPair(NotchSection& l, NotchSection& r, float c)
         : l_(l), r_(r),
           b0(lanes::pair(l.b0, r.b0)), b1(lanes::pair(l.b1, r.b1)),
           a1(lanes::pair(l.a1, r.a1)), a2(lanes::pair(l.a2, r.a2)), g(_mm_set1_pd(midGain(c))),
           x2(lanes::pair(l.x2, r.x2)), x1(lanes::pair(l.x1, r.x1)), x(lanes::pair(l.x, r.x)),
           y2(lanes::pair(l.y2, r.y2)), y1(lanes::pair(l.y1, r.y1)) {}
-    ~MidPair() {
+    [[gnu::always_inline]] ~MidPair() {
         lanes::split(x2, l_.x2, r_.x2);
         lanes::split(x1, l_.x1, r_.x1);
         lanes::split(x, l_.x, r_.x);
@@ -71,12 +73,10 @@ public:
 
     [[gnu::always_inline]] __m128 step(__m128 in) {
         x = lanes::widen(in);
-        const __m128d notch = _mm_add_pd(
-            _mm_sub_pd(_mm_sub_pd(_mm_add_pd(_mm_mul_pd(b0, _mm_add_pd(x, x2)), _mm_mul_pd(b1, x1)),
-                                  _mm_mul_pd(a1, y1)),
-                       _mm_mul_pd(a2, y2)),
-            _mm_set1_pd(1e-25));
-        const __m128d o = lanes::widen(lanes::finiteOrZero(lanes::narrow(notch)));
+        const __m128d early =
+            Arch::negMulAdd(a2, y2, Arch::mulAdd(b0, _mm_add_pd(x, x2), Arch::mulAdd(b1, x1, _mm_set1_pd(1e-25))));
+        const __m128d notch = Arch::negMulAdd(a1, y1, early);
+        const __m128d o = lanes::finiteAsFloat(notch);
         x2 = x1;
         x1 = x;
         y2 = y1;

@@ -75,9 +75,12 @@ void changeLevel(ChannelState& ch, int32_t s) {
 
 }  // namespace
 
-void smoothBlock(ChannelState& ch, int32_t n) {
+namespace {
+
+// The smoother over n positions from smoothPos, reading the limiter's gains
+// from `limit` (the limiter's ring, or the tap's copy of it).
+void smoothFrom(ChannelState& ch, const float* const limit, int32_t n) {
     const int32_t L = ch.ringLength;
-    const float* const limit = ch.limitGain;
     float* const smooth = ch.smoothGain;
     // The state every position touches lives in locals; a change of level
     // works on the record, which is brought up to date around it.
@@ -116,4 +119,51 @@ void smoothBlock(ChannelState& ch, int32_t n) {
     ch.smoothPrev = prev;
     ch.plateauRun = run;
     ch.smoothState = state;
+}
+
+}  // namespace
+
+void smoothBlock(ChannelState& ch, int32_t n) { smoothFrom(ch, ch.limitGain, n); }
+
+namespace {
+
+void catchUp(ChannelState& ch, int32_t readPos) {
+    const int32_t L = ch.ringLength;
+    const int32_t end = ch.smoothPos;
+    const int64_t ahead = (int64_t(end) - readPos + L) % L;  // slots still in the limiter's ring
+    // Copies behind the tap last until the limiter's late writes reach
+    // smoothPos, one lap on: a smoother that idled longer starts afresh a
+    // ring's length back (a fresh smoother agrees with one that ran all
+    // along from the first position where that one had no plateau in view).
+    const int64_t reachable = L;
+    int64_t lag = ch.smoothLag;
+    if (lag > reachable) {
+        lag = reachable;
+        ch.smoothPrev = -1.0f;
+        ch.plateauRun = 0.0f;
+        ch.plateauLevel = 0.0f;
+        ch.smoothState = kNoPlateau;
+        ch.gapCount = 1;
+        ch.firstPlateauLength = 0;
+    }
+    const int32_t start = int32_t(((int64_t(end) - lag) % L + L) % L);
+    const int64_t history = std::max<int64_t>(0, lag - ahead);
+    // The positions the tap has passed come from its copy, the rest from the limiter's ring.
+    ch.smoothPos = start;
+    smoothFrom(ch, ch.smoothGain, int32_t(history));
+    smoothFrom(ch, ch.limitGain, int32_t(lag - history));
+    ch.smoothLag = 0;
+}
+
+}  // namespace
+
+void smoothOrIdle(ChannelState& ch, int32_t n, bool read, int32_t readPos) {
+    if (read) {
+        if (ch.smoothLag > 0) catchUp(ch, readPos);
+        smoothBlock(ch, n);
+        return;
+    }
+    const int32_t L = ch.ringLength;
+    ch.smoothPos = int32_t((ch.smoothPos + int64_t(n)) % L);
+    ch.smoothLag = int32_t(std::min<int64_t>(int64_t(ch.smoothLag) + n, std::numeric_limits<int32_t>::max()));
 }

@@ -26,6 +26,13 @@ void limitBlock(ChannelState& ch, const float* samples, float rampFactor, int32_
 
 // Gain smoother: derives smoothGain from limitGain, 1200 slots behind the limiter.
 void smoothBlock(ChannelState& ch, int32_t n);
+// The smoother when the output reads its ring; otherwise only smoothPos
+// moves on, while the output tap copies each gain it reads into smoothGain
+// (a history of what the smoother has not seen). When the ring is read
+// again, the smoother first catches up over that history from where it
+// stopped, or, after more than a ring's length, from a fresh start a ring's
+// length back. readPos is the output tap's position.
+void smoothOrIdle(ChannelState& ch, int32_t n, bool read, int32_t readPos);
 
 // Equaliser stages, in place, each also for both channels at once.
 void bodyStage(float* samples, float amount, int32_t n);

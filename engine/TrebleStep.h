@@ -54,12 +54,13 @@ private:
 
 // Both channels at once, one per lane (float values in lanes 0 and 1): each
 // branch of the follower computed and each lane keeping its own.
+template <typename Arch = simd::Sse2>
 class TreblePair {
 public:
-    TreblePair(HighPassSection& l, HighPassSection& r, float& followLeft, float& followRight, float hiBoost,
-               float trebleMix)
+    [[gnu::always_inline]] TreblePair(HighPassSection& l, HighPassSection& r, float& followLeft, float& followRight,
+                                      float hiBoost, float trebleMix)
         : TreblePair(l, r, followLeft, followRight, TrebleFactors(hiBoost, trebleMix)) {}
-    ~TreblePair() { lanes::split(f, followLeft_, followRight_); }
+    [[gnu::always_inline]] ~TreblePair() { lanes::split(f, followLeft_, followRight_); }
     TreblePair(const TreblePair&) = delete;
     TreblePair& operator=(const TreblePair&) = delete;
 
@@ -69,33 +70,35 @@ public:
         const __m128d e = _mm_sub_pd(x, d);
         const __m128d t = lanes::clampUnit(d);  // d is finite, so clamping in double equals clamping the float
         if (!boost) return lanes::finiteOrZero(lanes::narrow(_mm_add_pd(e, _mm_mul_pd(cut, t))));
-        const __m128d one = _mm_set1_pd(1.0), tiny = _mm_set1_pd(1e-10);
-        const __m128d tracked = lanes::clampUnit(_mm_sub_pd(tiny, f));
-        const __m128d w = lanes::abs(_mm_sub_pd(t, f));
-        const __m128d E = lanes::abs(_mm_add_pd(_mm_mul_pd(w, t), tiny));
+        const __m128d one = _mm_set1_pd(1.0), tiny = _mm_set1_pd(1e-10), zero = _mm_setzero_pd();
+        // f stays within -1 … 1, so 1e-10 - f never falls below -1: only the upper clamp can act.
+        const __m128d tracked = _mm_min_pd(one, _mm_sub_pd(tiny, f));
+        const __m128d out = _mm_add_pd(_mm_add_pd(e, _mm_mul_pd(tracked, m)), _mm_mul_pd(t, _mm_sub_pd(one, m)));
+        // The follower, f ∓ (0.03 |diff + 1e-10| 39.4 (1 - E) + 1e-10) (minus for diff > 0), written
+        // for a short chain from one f to the next: the size's sign folded into the product (for
+        // -1e-10 < diff < 0 that differs by under 3e-10), the constants multiplied beforehand.
         const __m128d diff = _mm_sub_pd(t, tracked);
-        const __m128d size = lanes::abs(_mm_add_pd(diff, tiny));
-        const __m128d step =
-            _mm_add_pd(_mm_mul_pd(_mm_mul_pd(_mm_mul_pd(rate, size), gain), _mm_sub_pd(one, E)), tiny);
-        const __m128d zero = _mm_setzero_pd();
-        const __m128d moved = lanes::select(_mm_cmpgt_pd(diff, zero), _mm_sub_pd(f, step), _mm_add_pd(f, step));
-        const __m128d next = lanes::widen(lanes::narrow(lanes::clampUnit(moved)));
-        f = lanes::select(_mm_cmpneq_pd(diff, zero), next, f);
-        return blockops::settle4(
-            lanes::narrow(_mm_add_pd(_mm_add_pd(e, _mm_mul_pd(tracked, m)), _mm_mul_pd(t, _mm_sub_pd(one, m)))));
+        const __m128d rising = _mm_cmpgt_pd(diff, zero);
+        const __m128d E = lanes::abs(Arch::mulAdd(lanes::abs(_mm_sub_pd(t, f)), t, tiny));
+        const __m128d pull = _mm_mul_pd(rateGain, _mm_sub_pd(one, E));
+        const __m128d base = Arch::select(rising, _mm_sub_pd(f, tiny), _mm_add_pd(f, tiny));
+        const __m128d moved = Arch::negMulAdd(pull, _mm_add_pd(diff, tiny), base);
+        const __m128d next = simd::roundToFloat(lanes::clampUnit(moved));
+        f = Arch::select(_mm_cmpneq_pd(diff, zero), next, f);
+        return blockops::settle4(lanes::narrow(out));
     }
 
 private:
-    TreblePair(HighPassSection& l, HighPassSection& r, float& followLeft, float& followRight,
-               const TrebleFactors& k)
+    [[gnu::always_inline]] TreblePair(HighPassSection& l, HighPassSection& r, float& followLeft,
+                                      float& followRight, const TrebleFactors& k)
         : highPass(l, r), followLeft_(followLeft), followRight_(followRight), f(lanes::pair(followLeft, followRight)),
-          boost(k.boost), cut(_mm_set1_pd(k.cut)), m(_mm_set1_pd(k.m)), rate(_mm_set1_pd(0.03f)),
-          gain(_mm_set1_pd(39.4f)) {}
+          boost(k.boost), cut(_mm_set1_pd(k.cut)), m(_mm_set1_pd(k.m)),
+          rateGain(_mm_set1_pd(double(0.03f) * double(39.4f))) {}
 
-    HighPassPair highPass;
+    HighPassPair<Arch> highPass;
     float& followLeft_;
     float& followRight_;
     __m128d f;
     const bool boost;
-    const __m128d cut, m, rate, gain;
+    const __m128d cut, m, rateGain;
 };

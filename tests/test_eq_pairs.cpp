@@ -1,6 +1,7 @@
 // The two-lane equaliser stages against the single-channel stages they stand
-// for: every output bit and every state field must match, on signals that
-// push each guard (overflow, flush, clamps) and on blocks of any length.
+// for: every output and every state field must agree (tests/support/Agree.h),
+// on signals that push each guard (overflow, flush, clamps) and on blocks of
+// any length.
 #include <cstdint>
 #include <cstring>
 #include <limits>
@@ -10,26 +11,22 @@
 #include "engine/Coefficients.h"
 #include "engine/Stages.h"
 #include "tests/check.h"
+#include "tests/support/Agree.h"
 #include "tests/support/Signals.h"
 
 namespace {
 
 constexpr float kRate = 44100.0f;
 
-bool sameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
-
-bool sameBits(const std::vector<float>& a, const std::vector<float>& b) {
-    return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) == 0);
-}
 
 bool sameHistory(const HighPassSection& a, const HighPassSection& b) {
-    return sameBits(a.x2, b.x2) && sameBits(a.x1, b.x1) && sameBits(a.x, b.x) && sameBits(a.y2, b.y2) &&
-           sameBits(a.y1, b.y1) && sameBits(a.y, b.y);
+    return agrees(a.x2, b.x2) && agrees(a.x1, b.x1) && agrees(a.x, b.x) && agrees(a.y2, b.y2) &&
+           agrees(a.y1, b.y1) && agrees(a.y, b.y);
 }
 
 bool sameHistory(const NotchSection& a, const NotchSection& b) {
-    return sameBits(a.x2, b.x2) && sameBits(a.x1, b.x1) && sameBits(a.x, b.x) && sameBits(a.y2, b.y2) &&
-           sameBits(a.y1, b.y1);
+    return agrees(a.x2, b.x2) && agrees(a.x1, b.x1) && agrees(a.x, b.x) && agrees(a.y2, b.y2) &&
+           agrees(a.y1, b.y1);
 }
 
 // The two channels get different corner frequencies and start histories,
@@ -59,7 +56,7 @@ struct EqPair {
         for (int c = 0; c < 2; ++c) {
             same = same && sameHistory(ch[c].bassHighPass, o.ch[c].bassHighPass);
             same = same && sameHistory(ch[c].midNotch, o.ch[c].midNotch);
-            same = same && sameHistory(treble[c], o.treble[c]) && sameBits(follow[c], o.follow[c]);
+            same = same && sameHistory(treble[c], o.treble[c]) && agrees(follow[c], o.follow[c]);
         }
         return same;
     }
@@ -114,8 +111,8 @@ void checkAgainstPerChannel(Paired paired, PerChannel perChannel) {
         perChannel(pb, 1, b.r.data() + at, n);
         sameState = sameState && pa.sameStateAs(pb);
     });
-    CHECK(sameBits(a.l, b.l));
-    CHECK(sameBits(a.r, b.r));
+    CHECK(agrees(a.l, b.l));
+    CHECK(agrees(a.r, b.r));
     CHECK(sameState);
 }
 
@@ -129,8 +126,8 @@ TEST_CASE("engine.eqpairs", "body for both channels at once equals the body stag
             bodyStage(b.l.data() + at, amount, n);
             bodyStage(b.r.data() + at, amount, n);
         });
-        CHECK(sameBits(a.l, b.l));
-        CHECK(sameBits(a.r, b.r));
+        CHECK(agrees(a.l, b.l));
+        CHECK(agrees(a.r, b.r));
     }
 }
 

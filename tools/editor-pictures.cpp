@@ -77,6 +77,7 @@ int main(int argc, char** argv) {
     }
     const std::string folder = argv[1];
     platform::HeadlessPlatform& host = platform::headlessPlatformObject();
+    platform::setCurrentPlatform(&host);  // drawn in memory, whatever the build's own windows
     platform::HeadlessWindow* frame = host.createHostWindow("HostFrame", nullptr, {0, 0, 518, 250});
 
     AEffect* effect = createEffectInstance(quietHost);

@@ -1,0 +1,158 @@
+// The half-wave limiter one sample at a time. The state every sample touches
+// lives in the run's locals; a closed segment (a few times per half-wave) is
+// queued and written into the gain rings out of line, after the caller's
+// stretch of samples, so that the per-sample loop makes no call. limitBlock
+// and the fused dynamics loop both run their samples through it.
+#pragma once
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+#include "engine/SimdArch.h"
+#include "engine/Stages.h"
+
+namespace limiter {
+
+// Ramp length in slots: trunc(rampFactor * 190 + 10), 13 (sharp) to 105
+// (dull) for the factors the coefficient update produces; anything else is
+// kept inside the weight table.
+int32_t rampLength(float rampFactor);
+
+// A closed segment, to be written: the slot of the sample that closed it,
+// its length and peak, how far back writes may reach, and whether it was a
+// hump (else a whole half-wave).
+struct Close {
+    int32_t pos, length;
+    float peak;
+    int64_t reach;
+    bool hump;
+};
+
+// Writes closed segments into the gain rings, in the order they closed.
+// Nothing the limiter decides afterwards depends on these writes (every
+// write keeps the minimum, so they may also come later, as long as they
+// come before the rings are read), which lets the per-sample loop queue
+// them instead of calling out of it.
+void writeCloses(ChannelState& ch, const Close* closes, int32_t count, int32_t R, bool falling);
+
+// Closes a run can queue before they must be written: one per sample at most.
+constexpr int32_t kMaxQueued = 64;
+
+}  // namespace limiter
+
+// Arch only tells the instruction sets apart: each source built for its own
+// set gets its own copy of the run, never one compiled for another set.
+template <typename Arch>
+class LimiterRunFor {
+    limiter::Close* const queued;
+
+public:
+    // queue: room for kMaxQueued closes, kept by the caller apart from the
+    // run, so the run's values stay in registers (an array indexed by a
+    // variable inside the run would keep all of it in memory).
+    [[gnu::always_inline]] LimiterRunFor(ChannelState& ch, float rampFactor, bool falling, limiter::Close* queue)
+        : queued(queue), ch_(ch), R(limiter::rampLength(rampFactor)), falling_(falling), L(ch.ringLength),
+          // Backward writes stay on slots the output tap has still to read,
+          // and clear of the release ramp's slots ahead of writePos.
+          ringReach(std::max<int64_t>(0, int64_t(ch.ringLength) - R - 1)), delay(ch.delayLine),
+          prev(ch.prevSample), peak(ch.segmentPeak), slope(ch.lastSlope), turnLevel(ch.turnLevel),
+          length(ch.segmentLength), pos(ch.writePos), sign(ch.halfWaveSign), humps(ch.humpCount),
+          endSign(endSignOf(ch.halfWaveSign)), slopeSign(signOf(ch.lastSlope)) {}
+    [[gnu::always_inline]] ~LimiterRunFor() {
+        writeQueued();
+        toRecord();
+        ch_.prevSample = prev;
+        ch_.lastSlope = slope;
+        ch_.turnLevel = turnLevel;
+        ch_.halfWaveSign = sign;
+    }
+    LimiterRunFor(const LimiterRunFor&) = delete;
+    LimiterRunFor& operator=(const LimiterRunFor&) = delete;
+
+    // Sample u (after the knee) at index i of the block. Closed segments are
+    // queued; writeQueued() writes them, at the latest after kMaxQueued steps.
+    [[gnu::always_inline]] void step(float u, int32_t i) {
+        const float v = std::fabs(u);
+        delay[pos] = u;
+        const float d = u - prev;
+
+        bool start = false;
+        if (prev == 0.0f && (u == 0.0f || sign == -1)) [[unlikely]] {
+            if (u == 0.0f) {
+                length = 0;
+                humps = 0;
+            } else {
+                start = true;
+            }
+        } else if (prev != 0.0f && endsHalfWave(u)) {
+            // The half-wave, or its last hump, closes; a new half-wave starts.
+            queued[count++] = {pos, length, peak, reach(i), humps > 0};
+            start = true;
+        } else if (d * slopeSign < 0.0f) {  // a turning point: d against the sign of the last slope
+            if (v < turnLevel) {  // the dip after a hump closes it; the next hump starts here
+                queued[count++] = {pos, length, peak, reach(i), true};
+                peak = v;
+                humps += 1;
+                length = 0;
+            }
+            turnLevel = v;
+            slope = d;
+            slopeSign = std::copysign(1.0f, d);  // d is not zero here
+        }
+        if (start) {  // a half-wave starts
+            turnLevel = 0.0f;
+            slope = d;
+            slopeSign = signOf(d);
+            length = 0;
+            humps = 0;
+            peak = 0.0f;
+            sign = u > 0.0f ? 1 : 0;
+            endSign = endSignOf(sign);
+        }
+
+        if (v >= peak) peak = v;
+        prev = u;
+        // Saturates instead of overflowing on a signal that never closes a segment.
+        length += length != std::numeric_limits<int32_t>::max();
+        pos = pos + 1 == L ? 0 : pos + 1;
+    }
+
+    void writeQueued() {
+        limiter::writeCloses(ch_, queued, count, R, falling_);
+        count = 0;
+    }
+
+private:
+    // u > 0 or zero ends a negative half-wave, u < 0 or zero a positive one:
+    // one product with the half-wave's end sign (NaN before the first, which
+    // no sample ends).
+    [[gnu::always_inline]] bool endsHalfWave(float u) const { return u * endSign <= 0.0f; }
+    // -1, 0 or +1: multiplied by it, a difference keeps or flips its sign, or is 0.
+    static float signOf(float x) { return x > 0.0f ? 1.0f : (x < 0.0f ? -1.0f : 0.0f); }
+    static float endSignOf(int32_t sign) {
+        return sign == 1 ? 1.0f : (sign == 0 ? -1.0f : std::numeric_limits<float>::quiet_NaN());
+    }
+    [[gnu::always_inline]] int64_t reach(int32_t i) const {
+        return std::min<int64_t>(int64_t(kLimiterLead) + i, ringReach);
+    }
+    [[gnu::always_inline]] void toRecord() {
+        ch_.segmentPeak = peak;
+        ch_.segmentLength = length;
+        ch_.writePos = pos;
+        ch_.humpCount = humps;
+    }
+
+    ChannelState& ch_;
+    const int32_t R;
+    const bool falling_;
+    const int32_t L;
+    const int64_t ringReach;
+    float* const delay;
+    float prev, peak, slope, turnLevel;
+    int32_t length, pos, sign, humps;
+    float endSign, slopeSign;
+    int32_t count = 0;
+};
+
+using LimiterRun = LimiterRunFor<simd::Sse2>;
