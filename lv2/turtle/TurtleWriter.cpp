@@ -2,12 +2,14 @@
 // description, every port from Ports.h and every parameter's range, default
 // and unit from the engine's table in user units (ParameterUnits.h).
 //   hok-lv2-turtle BUNDLE_DIR BINARY_NAME
+#include <cmath>
 #include <cstdio>
 #include <string>
 
 #include "engine/Engine.h"
 #include "engine/ParameterText.h"
 #include "engine/ParameterUnits.h"
+#include "lv2/MeterHold.h"
 #include "lv2/Ports.h"
 
 namespace {
@@ -86,9 +88,21 @@ std::string latencyPort() {
            " ;\n        units:unit units:frame ;\n    ]";
 }
 
+// What each kind of meter holds, by lv2port::MeterKind, and over how long (MeterHold.h).
+constexpr const char* kMeterHolds[] = {
+    "The highest input sample after the drive gain",
+    "The lowest gain the limiter applied",
+    "The lowest gain of the soft knee",
+};
+std::string meterComment(uint32_t m) {
+    return std::string(kMeterHolds[lv2port::meterKind(m)]) + " in the runs of at least the last 1/" +
+           std::to_string(std::lround(1.0 / MeterHold::kHoldSeconds)) + " s of audio.";
+}
+
 std::string meterPort(uint32_t m) {
     const lv2port::MeterPort& meter = lv2port::kMeters[m];
     return portHead("lv2:OutputPort, lv2:ControlPort", lv2port::kFirstMeter + m, meter.symbol, meter.name) +
+           "        rdfs:comment \"" + meterComment(m) + "\" ;\n" +
            "        lv2:minimum " + number(meter.lowest) + " ;\n        lv2:maximum " + number(meter.highest) +
            " ;\n        units:unit units:db ;\n    ]";
 }
