@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "engine/ParameterUnits.h"
+#include "lv2/Channels.h"
 
 using namespace lv2port;
 
@@ -13,6 +14,7 @@ Lv2Maximizer::Lv2Maximizer(double sampleRate, int32_t hostMaxBlock)
     // The engine starts at the defaults, which are the ports' defaults: a host
     // that leaves a port at its default changes nothing.
     for (int i = 0; i < kNumParams; ++i) applied[i] = userValue(i, engine.value(i));
+    hold.start(rate);
 }
 
 void Lv2Maximizer::connect(uint32_t port, void* data) {
@@ -29,7 +31,10 @@ void Lv2Maximizer::connect(uint32_t port, void* data) {
     }
 }
 
-void Lv2Maximizer::activate() { engine.prepare(rate, maxBlock); }
+void Lv2Maximizer::activate() {
+    engine.prepare(rate, maxBlock);
+    hold.start(rate);
+}
 
 // A port value goes to the engine when it differs from the one last applied;
 // NaN is no value and is never applied.
@@ -43,23 +48,17 @@ void Lv2Maximizer::applyParameters() {
     }
 }
 
-namespace {
-float meterDb(float linear, const MeterPort& port) {
-    const float db = linear > 0.0f ? float(20.0 * std::log10(double(linear))) : port.lowest;
-    return std::clamp(db, port.lowest, port.highest);
-}
-}  // namespace
-
-void Lv2Maximizer::publishMeters() {
-    Meters& meters = engine.meters();
+void Lv2Maximizer::publishMeters(uint32_t frames) {
+    MeterHold::Values values;
     for (int c = 0; c < 2; ++c) {
-        const MeterTake held = meters.take(c);
-        const float values[] = {held.peak, held.reduction, meters.kneeGain(c)};
-        for (uint32_t kind = kPeakMeter; kind <= kKneeMeter; ++kind) {
-            const uint32_t m = meterIndex(MeterKind(kind), c);
-            if (meterOut[m]) *meterOut[m] = meterDb(values[kind], kMeters[m]);
-        }
+        const MeterTake taken = engine.meters().take(c);
+        values[meterIndex(kPeakMeter, c)] = taken.peak;
+        values[meterIndex(kReductionMeter, c)] = taken.reduction;
+        values[meterIndex(kKneeMeter, c)] = taken.knee;
     }
+    hold.add(frames, values);
+    for (uint32_t m = 0; m < kNumMeters; ++m)
+        if (meterOut[m]) *meterOut[m] = meterDb(m, hold.held(m));
 }
 
 void Lv2Maximizer::run(uint32_t frames) {
@@ -73,12 +72,7 @@ void Lv2Maximizer::run(uint32_t frames) {
             if (out) std::fill_n(out, frames, 0.0f);
         return;
     }
-    // Every LV2 port is connected and the host carries two channels, so Auto
-    // Select finds stereo; a forced mono choice writes the processed side to
-    // both outputs, so no output is left holding what the host had there.
-    const bool autoSelect = truncateToInt(engine.value(kAutoSelectChannels)) == 1;
-    ChannelPlan plan = autoSelect ? planForMode(0) : forcedPlan(engine.value(kForceChannels));
-    plan.writeLeft = plan.writeRight = true;
+    const ChannelPlan plan = lv2ChannelPlan(engine);
     for (uint32_t done = 0; done < frames;) {
         const int32_t n = int32_t(std::min<uint32_t>(frames - done, INT32_MAX));
         const float* in[2] = {input[0] + done, input[1] + done};
@@ -86,5 +80,5 @@ void Lv2Maximizer::run(uint32_t frames) {
         engine.process(in, out, n, plan, false);
         done += uint32_t(n);
     }
-    publishMeters();
+    publishMeters(frames);
 }

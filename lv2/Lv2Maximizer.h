@@ -1,12 +1,13 @@
 // The LV2 face of the maximizer: one engine behind the ports of Ports.h.
 // Parameter ports carry user units (ParameterUnits.h); each run applies the
 // ones that changed through the engine's setter, processes, and publishes the
-// latency and the meters. run() allocates nothing, takes no lock and makes no
+// latency and the meters (held as MeterHold.h says). run() allocates nothing, takes no lock and makes no
 // system call.
 #pragma once
 #include <cstdint>
 
 #include "engine/Engine.h"
+#include "lv2/MeterHold.h"
 #include "lv2/Ports.h"
 
 class Lv2Maximizer {
@@ -29,7 +30,7 @@ public:
 
 private:
     void applyParameters();
-    void publishMeters();
+    void publishMeters(uint32_t frames);
 
     MaximizerEngine engine;
     float rate;
@@ -40,4 +41,5 @@ private:
     float applied[kNumParams];  // the port values last handed to the engine
     float* latencyOut = nullptr;
     float* meterOut[lv2port::kNumMeters] = {};
+    MeterHold hold;
 };

@@ -117,6 +117,11 @@ public:
     // True when the host's windows are out of the editor's reach and the host
     // is asked to fit them to the editor (X11: another client's windows).
     virtual bool hostFitsFrames() { return false; }
+    // The window as the system names it to other clients: the HWND on
+    // Windows, the window id on X11 (the editor's own windows are records
+    // there), the handle itself headless. Plug-in formats that hand the
+    // host the editor's window (LV2's widget) pass this.
+    virtual uintptr_t nativeWindow(WindowHandle window) { return reinterpret_cast<uintptr_t>(window); }
 
     // --- Polling ---
 

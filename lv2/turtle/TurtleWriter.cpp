@@ -1,13 +1,16 @@
 // Writes the LV2 bundle's Turtle at build time: manifest.ttl and the plug-in's
 // description, every port from Ports.h and every parameter's range, default
-// and unit from the engine's table in user units (ParameterUnits.h).
-//   hok-lv2-turtle BUNDLE_DIR BINARY_NAME
+// and unit from the engine's table in user units (ParameterUnits.h), and the
+// description of its X11 user interface.
+//   hok-lv2-turtle BUNDLE_DIR BINARY_NAME UI_BINARY_NAME
+#include <cmath>
 #include <cstdio>
 #include <string>
 
 #include "engine/Engine.h"
 #include "engine/ParameterText.h"
 #include "engine/ParameterUnits.h"
+#include "lv2/MeterHold.h"
 #include "lv2/Ports.h"
 
 namespace {
@@ -23,6 +26,7 @@ constexpr const char* kPrefixes =
     "@prefix pprops: <http://lv2plug.in/ns/ext/port-props#> .\n"
     "@prefix rdf: <http://www.w3.org/1999/02/22-rdf-syntax-ns#> .\n"
     "@prefix rdfs: <http://www.w3.org/2000/01/rdf-schema#> .\n"
+    "@prefix ui: <http://lv2plug.in/ns/extensions/ui#> .\n"
     "@prefix units: <http://lv2plug.in/ns/extensions/units#> .\n"
     "@prefix urid: <http://lv2plug.in/ns/ext/urid#> .\n\n";
 
@@ -86,17 +90,45 @@ std::string latencyPort() {
            " ;\n        units:unit units:frame ;\n    ]";
 }
 
+// What each kind of meter holds, by lv2port::MeterKind, and over how long (MeterHold.h).
+constexpr const char* kMeterHolds[] = {
+    "The highest input sample after the drive gain",
+    "The lowest gain the limiter applied",
+    "The lowest gain of the soft knee",
+};
+std::string meterComment(uint32_t m) {
+    return std::string(kMeterHolds[lv2port::meterKind(m)]) + " in the runs of at least the last 1/" +
+           std::to_string(std::lround(1.0 / MeterHold::kHoldSeconds)) + " s of audio.";
+}
+
 std::string meterPort(uint32_t m) {
     const lv2port::MeterPort& meter = lv2port::kMeters[m];
     return portHead("lv2:OutputPort, lv2:ControlPort", lv2port::kFirstMeter + m, meter.symbol, meter.name) +
+           "        rdfs:comment \"" + meterComment(m) + "\" ;\n" +
            "        lv2:minimum " + number(meter.lowest) + " ;\n        lv2:maximum " + number(meter.highest) +
            " ;\n        units:unit units:db ;\n    ]";
+}
+
+// The editor as an X11 child of the host's window, refreshed and fed the
+// mouse from the host's idle calls, asking the host to resize its window when
+// the equaliser section opens or closes; the meters reach it as port values.
+std::string userInterface() {
+    std::string ttl = "<" + std::string(lv2port::kUiUri) + ">\n    a ui:X11UI ;\n";
+    ttl += "    lv2:requiredFeature ui:parent, ui:idleInterface ;\n";
+    ttl += "    lv2:optionalFeature ui:resize, ui:noUserResize ;\n";
+    ttl += "    lv2:extensionData ui:idleInterface ;\n    ui:portNotification";
+    for (uint32_t m = 0; m < lv2port::kNumMeters; ++m)
+        ttl += std::string(m ? " ,\n        [" : "\n        [") + " ui:plugin <" + lv2port::kPluginUri +
+               "> ; lv2:symbol \"" + lv2port::kMeters[m].symbol + "\" ; ui:portIndex " +
+               std::to_string(lv2port::kFirstMeter + m) + " ; ui:protocol ui:floatProtocol ]";
+    return ttl + " .\n";
 }
 
 std::string description() {
     std::string ttl = kPrefixes;
     ttl += "<" + std::string(lv2port::kPluginUri) + ">\n    a lv2:Plugin, lv2:LimiterPlugin, doap:Project ;\n";
     ttl += "    doap:name \"Hok Maximizer\" ;\n    doap:maintainer [ foaf:name \"Qel\" ] ;\n";
+    ttl += "    ui:ui <" + std::string(lv2port::kUiUri) + "> ;\n";
     ttl += "    lv2:optionalFeature lv2:hardRTCapable, opts:options, urid:map ;\n";
     ttl += "    opts:supportedOption bufsz:maxBlockLength ;\n    lv2:port\n";
     std::string ports;
@@ -107,13 +139,15 @@ std::string description() {
     for (int i = 0; i < kNumParams; ++i) add(parameterPort(i));
     add(latencyPort());
     for (uint32_t m = 0; m < lv2port::kNumMeters; ++m) add(meterPort(m));
-    return ttl + ports + " .\n";
+    return ttl + ports + " .\n\n" + userInterface();
 }
 
-std::string manifest(const std::string& binary) {
-    return "@prefix lv2: <http://lv2plug.in/ns/lv2core#> .\n@prefix rdfs: <http://www.w3.org/2000/01/rdf-schema#> .\n\n<" +
+std::string manifest(const std::string& binary, const std::string& uiBinary) {
+    return "@prefix lv2: <http://lv2plug.in/ns/lv2core#> .\n@prefix rdfs: <http://www.w3.org/2000/01/rdf-schema#> .\n"
+           "@prefix ui: <http://lv2plug.in/ns/extensions/ui#> .\n\n<" +
            std::string(lv2port::kPluginUri) + ">\n    a lv2:Plugin ;\n    lv2:binary <" + binary +
-           "> ;\n    rdfs:seeAlso <" + kDescriptionFile + "> .\n";
+           "> ;\n    rdfs:seeAlso <" + kDescriptionFile + "> .\n\n<" + lv2port::kUiUri +
+           ">\n    a ui:X11UI ;\n    ui:binary <" + uiBinary + "> ;\n    rdfs:seeAlso <" + kDescriptionFile + "> .\n";
 }
 
 bool write(const std::string& path, const std::string& text) {
@@ -126,13 +160,13 @@ bool write(const std::string& path, const std::string& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: hok-lv2-turtle BUNDLE_DIR BINARY_NAME\n");
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: hok-lv2-turtle BUNDLE_DIR BINARY_NAME UI_BINARY_NAME\n");
         return 2;
     }
     const MaximizerEngine tables;  // the level scale that Limiter Gain's range reads
     const std::string dir = argv[1];
-    if (!write(dir + "/manifest.ttl", manifest(argv[2])) || !write(dir + "/" + kDescriptionFile, description())) {
+    if (!write(dir + "/manifest.ttl", manifest(argv[2], argv[3])) || !write(dir + "/" + kDescriptionFile, description())) {
         std::fprintf(stderr, "hok-lv2-turtle: cannot write into %s\n", argv[1]);
         return 1;
     }

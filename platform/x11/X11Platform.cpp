@@ -168,6 +168,10 @@ public:
     }
     int32_t dialogFrameHeight() override { return 0; }  // no frames of ours around the window
     bool hostFitsFrames() override { return true; }
+    uintptr_t nativeWindow(WindowHandle handle) override {
+        X11Window* w = live(handle);
+        return w && !w->gone ? uintptr_t(w->id) : 0;
+    }
 
     void pollEvents(WindowHandle handle) override;
 

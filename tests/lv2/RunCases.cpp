@@ -85,6 +85,29 @@ TEST_CASE("lv2.run", "44.1, 48 and 96 kHz, runs of 1 to 8192 frames: no allocati
     }
 }
 
+TEST_CASE("lv2.run", "a peak stays on its meter port for at least 1/25 s of audio after its run, a slice more at most") {
+    // A host passing output values on to a user interface 25 times a second
+    // of audio, after some run, sees every peak.
+    for (double rate : {44100.0, 96000.0})
+        for (int block : {16, 256, 4096}) {
+            const double hold = rate / 25.0, slice = std::ceil(hold / 4.0);
+            const int n = 3 * block + int(hold + slice) + 2 * block;
+            std::vector<float> left(size_t(n), 0.0f), right(size_t(n), 0.0f);
+            left[size_t(3 * block - 1)] = 0.5f;  // the third run's last sample
+            Lv2Instance plugin(rate, block);
+            int runs = 0, held = 0, late = 0, early = 0;
+            plugin.process(left, right, {block}, nullptr, [&] {
+                const double after = double(++runs - 3) * block;  // frames since the peak's run ended
+                const bool shown = std::fabs(plugin.meter(lv2port::kPeakMeter, 0) - 20.0f * std::log10(0.5f)) < 1e-3f;
+                if (after < 0.0) early += shown;
+                else if (after < hold) held += !shown;
+                else if (after >= hold + slice) late += plugin.meter(lv2port::kPeakMeter, 0) != lv2port::kMeters[0].lowest;
+            });
+            CHECK(plugin.ok() && runs * block >= n);
+            CHECK_EQ(early + held + late, 0);
+        }
+}
+
 TEST_CASE("lv2.bad", "NaN leaves a parameter as it was; values beyond a port's range act as its end") {
     const int n = 12000;
     const Stereo in{signals::program(n, 1.8, 21), signals::program(n, 1.4, 22)};

@@ -9,9 +9,6 @@
 // Prints one line per failed check and a closing "x11host: N passed, M failed";
 // exits with 77 when there is no X display to run on.
 #include <X11/Xlib.h>
-#include <X11/Xutil.h>
-#include <X11/extensions/XTest.h>
-#include <dirent.h>
 #include <dlfcn.h>
 #include <unistd.h>
 
@@ -29,17 +26,18 @@
 #include "tests/support/Signals.h"
 #include "tests/win/PngWriter.h"
 #include "tests/win/Tally.h"
+#include "tests/x11/XHost.h"
 
 namespace {
 using namespace hoktest;
+using namespace xhost;
 using Clock = std::chrono::steady_clock;
 
 constexpr int kBlock = 512;
 constexpr int kGainParam = 0;
 constexpr int kEqDisplayParam = 16;
 
-Display* xhost = nullptr;  // the host's own connection
-Window parent = 0;         // the host's window the editor goes into
+Window parent = 0;  // the host's window the editor goes into
 
 // ---------------------------------------------------------------- the host side
 
@@ -56,8 +54,8 @@ VstIntPtr VSTCALLBACK hostCallback(AEffect*, VstInt32 opcode, VstInt32 index, Vs
     requests.push_back({opcode, index, value, opt});
     if (opcode == audioMasterAutomate) sentValues[index] = opt;
     if (opcode == audioMasterSizeWindow && parent) {
-        XResizeWindow(xhost, parent, unsigned(index), unsigned(value));
-        XSync(xhost, False);
+        XResizeWindow(display, parent, unsigned(index), unsigned(value));
+        XSync(display, False);
         return 1;
     }
     return opcode == audioMasterVersion ? 2400 : 0;
@@ -118,76 +116,6 @@ void idleFor(Plugin& p, int ms, bool audio = false, int stepMs = 5) {
     }
 }
 
-// ---------------------------------------------------------------- windows and pointer
-
-std::vector<Window> childrenOf(Window w) {
-    Window root = 0, up = 0, *list = nullptr;
-    unsigned n = 0;
-    std::vector<Window> out;
-    if (XQueryTree(xhost, w, &root, &up, &list, &n)) out.assign(list, list + n);
-    if (list) XFree(list);
-    return out;
-}
-
-std::string nameOf(Window w) {
-    char* name = nullptr;
-    std::string s;
-    if (XFetchName(xhost, w, &name) && name) s = name;
-    if (name) XFree(name);
-    return s;
-}
-
-struct Geometry {
-    int x = 0, y = 0;
-    unsigned width = 0, height = 0;
-};
-Geometry geometryOf(Window w) {
-    Window root;
-    Geometry g;
-    unsigned border, depth;
-    XGetGeometry(xhost, w, &root, &g.x, &g.y, &g.width, &g.height, &border, &depth);
-    return g;
-}
-
-// The editor's window in `in`: its only child.
-Window editorIn(Window in) {
-    std::vector<Window> c = childrenOf(in);
-    return c.size() == 1 ? c[0] : 0;
-}
-
-// File descriptors of this process: each X connection holds one.
-int openDescriptors() {
-    int n = 0;
-    if (DIR* d = opendir("/proc/self/fd")) {
-        while (readdir(d)) ++n;
-        closedir(d);
-    }
-    return n;
-}
-
-void pointerTo(Window w, int x, int y) {
-    int rx = 0, ry = 0;
-    Window child;
-    XTranslateCoordinates(xhost, w, DefaultRootWindow(xhost), x, y, &rx, &ry, &child);
-    XTestFakeMotionEvent(xhost, -1, rx, ry, CurrentTime);
-    XSync(xhost, False);
-}
-void button(unsigned b, bool down) {
-    XTestFakeButtonEvent(xhost, b, down ? True : False, CurrentTime);
-    XSync(xhost, False);
-}
-
-// The window's pixels as 0x00RRGGBB (the server's visual is 24-bit RGB).
-std::vector<uint32_t> grab(Window w, int width, int height) {
-    std::vector<uint32_t> out;
-    XImage* im = XGetImage(xhost, w, 0, 0, unsigned(width), unsigned(height), AllPlanes, ZPixmap);
-    if (!im) return out;
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) out.push_back(uint32_t(XGetPixel(im, x, y)) & 0xFFFFFFu);
-    XDestroyImage(im);
-    return out;
-}
-
 // ---------------------------------------------------------------- the headless picture
 
 VstIntPtr VSTCALLBACK quietHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
@@ -240,21 +168,10 @@ void expectSamePicture(Plugin& p, Window editor, long blocks) {
         shown = grab(editor, 512, height);
     }
     EXPECT_EQ(shown.size(), size_t(512) * size_t(height));
-    EXPECT_EQ(expected.size(), shown.size());
-    int differ = 0;
-    for (size_t i = 0; i < shown.size() && i < expected.size(); ++i) differ += shown[i] != expected[i];
-    EXPECT_EQ(differ, 0);
-    int black = 0;
-    for (uint32_t px : shown) black += px == 0;
-    EXPECT(black < int(shown.size()) / 2);  // a painted panel, not an empty window
+    EXPECT_EQ(differing(shown, expected), 0);
+    EXPECT(blackPixels(shown) < int(shown.size()) / 2);  // a painted panel, not an empty window
 }
 
-int hostErrors = 0;
-int hostErrorHandler(Display*, XErrorEvent*) {
-    ++hostErrors;
-    return 0;
-}
-int hostIOErrorHandler(Display*) { std::_Exit(3); }
 // A host handler that passes errors on to the one it was installed over.
 XErrorHandler below = nullptr;
 int chained = 0;
@@ -276,18 +193,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: hok-x11test PLUGIN.so [SCREENSHOT.png]\n");
         return 2;
     }
-    xhost = XOpenDisplay(nullptr);
-    if (!xhost) {
-        std::printf("no X display (DISPLAY is '%s')\n", std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "");
-        return 77;
-    }
-    XSetErrorHandler(hostErrorHandler);
-    XSetIOErrorHandler(hostIOErrorHandler);
-    int xtestEvent, xtestError, xtestMajor, xtestMinor;
-    const bool xtest = XTestQueryExtension(xhost, &xtestEvent, &xtestError, &xtestMajor, &xtestMinor);
-    parent = XCreateSimpleWindow(xhost, DefaultRootWindow(xhost), 0, 0, 512, 133, 0, 0, 0x404040);
-    XMapWindow(xhost, parent);
-    XSync(xhost, False);
+    if (!openHost()) return 77;
+    const bool xtest = hasXTest();
+    parent = hostWindow(0, 0, 512, 133);
     const int baseline = openDescriptors();
 
     beginCase("library loads and VSTPluginMain makes an instance with an editor");
@@ -301,7 +209,7 @@ int main(int argc, char** argv) {
     EXPECT(a.effect != nullptr);
     if (a.effect) EXPECT(a.effect->flags & effFlagsHasEditor);
     EXPECT(xtest);
-    const Visual* visual = DefaultVisual(xhost, DefaultScreen(xhost));
+    const Visual* visual = DefaultVisual(display, DefaultScreen(display));
     EXPECT(visual->red_mask == 0xFF0000 && visual->green_mask == 0xFF00 && visual->blue_mask == 0xFF);
     endCase();
     if (!a.effect) {
@@ -315,17 +223,17 @@ int main(int argc, char** argv) {
 
     beginCase("no parent, an id that is no window, no display: effEditOpen answers 0 and leaves nothing");
     EXPECT_EQ(a.openIn(0), 0);
-    Pixmap notAWindow = XCreatePixmap(xhost, parent, 8, 8, unsigned(DefaultDepth(xhost, 0)));
-    XSync(xhost, False);
+    Pixmap notAWindow = XCreatePixmap(display, parent, 8, 8, unsigned(DefaultDepth(display, 0)));
+    XSync(display, False);
     EXPECT_EQ(a.openIn(notAWindow), 0);
     EXPECT_EQ(a.openIn(0x7ffffff0), 0);
-    const std::string display = std::getenv("DISPLAY");
+    const std::string displayName = std::getenv("DISPLAY");
     unsetenv("DISPLAY");
     EXPECT_EQ(a.openIn(parent), 0);
-    setenv("DISPLAY", display.c_str(), 1);
+    setenv("DISPLAY", displayName.c_str(), 1);
     a.call(effEditIdle);
     a.call(effEditClose);
-    XFreePixmap(xhost, notAWindow);
+    XFreePixmap(display, notAWindow);
     EXPECT(childrenOf(parent).empty());
     EXPECT_EQ(openDescriptors(), baseline);
     EXPECT_EQ(hostErrors, 0);  // the plug-in's errors stayed on its own connection
@@ -338,16 +246,8 @@ int main(int argc, char** argv) {
     EXPECT_EQ(a.openIn(parent), 1);
     const Window editor = editorIn(parent);
     EXPECT(editor != 0);
-    if (editor) {
-        XWindowAttributes at = {};
-        XGetWindowAttributes(xhost, editor, &at);
-        EXPECT_EQ(at.map_state, IsViewable);
-        EXPECT_EQ(at.x, 0);
-        EXPECT_EQ(at.y, 0);
-        EXPECT_EQ(at.width, 512);
-        EXPECT_EQ(at.height, 133);
-        EXPECT(nameOf(editor) == "Hok");
-    }
+    EXPECT(shownAtOrigin(editor, 512, 133));
+    EXPECT(nameOf(editor) == "Hok");
     EXPECT_EQ(openDescriptors(), baseline + 1);  // one connection of its own
     endCase();
     if (!editor) {
@@ -392,15 +292,15 @@ int main(int argc, char** argv) {
         button(1, true);
         idleFor(a, 150);
         EXPECT(since(from, audioMasterAutomate, kGainParam).size() >= 1);
-        XUnmapWindow(xhost, parent);
-        XSync(xhost, False);
+        XUnmapWindow(display, parent);
+        XSync(display, False);
         idleFor(a, 100);
         const size_t afterLoss = requests.size();
         idleFor(a, 300);
         EXPECT_EQ(since(afterLoss, audioMasterAutomate).size(), 0);
         button(1, false);
-        XMapWindow(xhost, parent);
-        XSync(xhost, False);
+        XMapWindow(display, parent);
+        XSync(display, False);
         idleFor(a, 100);
     }
     endCase();
@@ -474,8 +374,8 @@ int main(int argc, char** argv) {
 
     beginCase("effEditClose removes the window and the connection and gives the host back its error handlers; "
               "20 more cycles leave nothing either");
-    XMapWindow(xhost, Window(0x7ffffff0));  // while the editor is open, the host's own errors are the host's
-    XSync(xhost, False);
+    XMapWindow(display, Window(0x7ffffff0));  // while the editor is open, the host's own errors are the host's
+    XSync(display, False);
     EXPECT_EQ(hostErrors, 1);
     a.call(effEditClose);
     EXPECT(childrenOf(parent).empty());
@@ -493,13 +393,11 @@ int main(int argc, char** argv) {
 
     beginCase("the host destroys its window first, or the editor's connection is killed: the editor closes itself");
     {
-        Window doomed = XCreateSimpleWindow(xhost, DefaultRootWindow(xhost), 600, 0, 512, 133, 0, 0, 0);
-        XMapWindow(xhost, doomed);
-        XSync(xhost, False);
+        Window doomed = hostWindow(600, 0, 512, 133);
         EXPECT_EQ(a.openIn(doomed), 1);
         idleFor(a, 60);
-        XDestroyWindow(xhost, doomed);
-        XSync(xhost, False);
+        XDestroyWindow(display, doomed);
+        XSync(display, False);
         idleFor(a, 100);
         EXPECT_EQ(openDescriptors(), baseline);
         a.call(effEditClose);
@@ -509,8 +407,8 @@ int main(int argc, char** argv) {
         idleFor(a, 60);
         const Window killed = editorIn(parent);
         EXPECT(killed != 0);
-        XKillClient(xhost, killed);  // as xkill does: the server drops the editor's connection
-        XSync(xhost, False);
+        XKillClient(display, killed);  // as xkill does: the server drops the editor's connection
+        XSync(display, False);
         idleFor(a, 100, true);
         EXPECT(childrenOf(parent).empty());
         EXPECT_EQ(openDescriptors(), baseline);
@@ -541,8 +439,8 @@ int main(int argc, char** argv) {
         below = XSetErrorHandler(chainingHandler);
         b.call(effEditClose);
         EXPECT_EQ(b.openIn(parent), 1);
-        XMapWindow(xhost, Window(0x7ffffff0));
-        XSync(xhost, False);
+        XMapWindow(display, Window(0x7ffffff0));
+        XSync(display, False);
         EXPECT_EQ(chained, 1);
         EXPECT_EQ(hostErrors, 2);
         b.call(effClose);
@@ -551,8 +449,8 @@ int main(int argc, char** argv) {
     endCase();
 
     dlclose(library);
-    XDestroyWindow(xhost, parent);
-    XCloseDisplay(xhost);
+    XDestroyWindow(display, parent);
+    XCloseDisplay(display);
     std::printf("%s: %d passed, %d failed\n", label, tally.passed, tally.failed);
     return tally.failed == 0 ? 0 : 1;
 }

@@ -1,0 +1,434 @@
+// An LV2 host for the plug-in's user interface: finds the interface and its
+// binary in the built bundle through lilv, loads the binary by path and shows
+// the interface in an X11 window of its own, with the features a host gives
+// (ui:parent, ui:resize, the idle interface). It feeds port values as a host
+// does, records the port writes and size requests, compares the window's
+// pixels with the headless picture of the same state, drives it with real
+// pointer input (XTest) and checks that nothing is left behind.
+//
+// Usage: hok-lv2uitest
+// Prints one line per failed check and a closing "lv2ui: N passed, M failed";
+// exits with 77 when there is no X display to run on.
+#include <X11/Xlib.h>
+#include <dlfcn.h>
+#include <lilv/lilv.h>
+#include <lv2/ui/ui.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <map>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "editor/MaximizerEditor.h"
+#include "engine/ParameterUnits.h"
+#include "lv2/Ports.h"
+#include "platform/headless/HeadlessPlatform.h"
+#include "tests/win/Tally.h"
+#include "tests/x11/XHost.h"
+
+namespace {
+using namespace hoktest;
+using namespace xhost;
+using Clock = std::chrono::steady_clock;
+
+Window parent = 0;  // the host's window the interface goes into
+
+// ---------------------------------------------------------------- the host side
+
+struct PortWrite {
+    uint32_t port, size, protocol;
+    float value;
+};
+std::vector<PortWrite> writes;
+std::vector<std::pair<int, int>> sizeRequests;
+
+void recordWrite(LV2UI_Controller, uint32_t port, uint32_t size, uint32_t protocol, const void* buffer) {
+    writes.push_back({port, size, protocol, size == sizeof(float) ? *static_cast<const float*>(buffer) : NAN});
+}
+
+// As a host does: the size request resizes the window the interface is in.
+int resizeRequest(LV2UI_Feature_Handle, int width, int height) {
+    sizeRequests.emplace_back(width, height);
+    if (parent && width > 0 && height > 0) {
+        XResizeWindow(display, parent, unsigned(width), unsigned(height));
+        XSync(display, False);
+    }
+    return 0;
+}
+LV2UI_Resize resizeFeatureData = {nullptr, resizeRequest};
+
+std::vector<PortWrite> writesTo(size_t from, uint32_t port) {
+    std::vector<PortWrite> found;
+    for (size_t i = from; i < writes.size(); ++i)
+        if (writes[i].port == port) found.push_back(writes[i]);
+    return found;
+}
+
+// The interface's descriptor, from the binary lilv names for the bundle's UI.
+struct UiLibrary {
+    void* library = nullptr;
+    const LV2UI_Descriptor* descriptor = nullptr;
+    std::string uri, binary;
+    bool x11 = false, needsParentAndIdle = false;
+};
+
+UiLibrary findUi() {
+    UiLibrary found;
+    LilvWorld* world = lilv_world_new();
+    lilv_world_load_specifications(world);
+    LilvNode* dir = lilv_new_file_uri(world, nullptr, HOK_LV2_BUNDLE "/");
+    lilv_world_load_bundle(world, dir);
+    LilvNode* pluginUri = lilv_new_uri(world, lv2port::kPluginUri);
+    LilvNode* x11Class = lilv_new_uri(world, LV2_UI__X11UI);
+    LilvNode* required = lilv_new_uri(world, LV2_CORE__requiredFeature);
+    const LilvPlugin* plugin = lilv_plugins_get_by_uri(lilv_world_get_all_plugins(world), pluginUri);
+    LilvUIs* uis = plugin ? lilv_plugin_get_uis(plugin) : nullptr;
+    if (uis && lilv_uis_size(uis) == 1) {
+        const LilvUI* ui = lilv_uis_get(uis, lilv_uis_begin(uis));
+        found.uri = lilv_node_as_uri(lilv_ui_get_uri(ui));
+        found.x11 = lilv_ui_is_a(ui, x11Class);
+        LilvNodes* features = lilv_world_find_nodes(world, lilv_ui_get_uri(ui), required, nullptr);
+        int named = 0;
+        LILV_FOREACH (nodes, i, features) {
+            const std::string f = lilv_node_as_uri(lilv_nodes_get(features, i));
+            named += f == LV2_UI__parent || f == LV2_UI__idleInterface;
+        }
+        found.needsParentAndIdle = named == 2;
+        lilv_nodes_free(features);
+        if (char* path = lilv_file_uri_parse(lilv_node_as_uri(lilv_ui_get_binary_uri(ui)), nullptr)) {
+            found.binary = path;
+            lilv_free(path);
+        }
+    }
+    if (uis) lilv_uis_free(uis);
+    for (LilvNode* n : {dir, pluginUri, x11Class, required}) lilv_node_free(n);
+    lilv_world_free(world);
+
+    found.library = found.binary.empty() ? nullptr : dlopen(found.binary.c_str(), RTLD_NOW | RTLD_LOCAL);
+    using Entry = const LV2UI_Descriptor* (*)(uint32_t);
+    auto entry = found.library ? reinterpret_cast<Entry>(dlsym(found.library, "lv2ui_descriptor")) : nullptr;
+    if (entry && !entry(1)) found.descriptor = entry(0);
+    return found;
+}
+
+// One instance of the interface, with the host's port values as sent.
+struct Ui {
+    const LV2UI_Descriptor* d = nullptr;
+    LV2UI_Handle handle = nullptr;
+    LV2UI_Widget widget = nullptr;
+    const LV2UI_Idle_Interface* idle = nullptr;
+
+    bool open(Window in, bool withParent = true, const char* plugin = lv2port::kPluginUri) {
+        const LV2_Feature parentFeature = {LV2_UI__parent, reinterpret_cast<void*>(uintptr_t(in))};
+        const LV2_Feature resizeFeature = {LV2_UI__resize, &resizeFeatureData};
+        const LV2_Feature idleFeature = {LV2_UI__idleInterface, nullptr};
+        const LV2_Feature* all[] = {&resizeFeature, &idleFeature, &parentFeature, nullptr};
+        if (!withParent) all[2] = nullptr;
+        handle = d->instantiate(d, plugin, HOK_LV2_BUNDLE "/", recordWrite, this, &widget, all);
+        idle = static_cast<const LV2UI_Idle_Interface*>(d->extension_data(LV2_UI__idleInterface));
+        return handle != nullptr;
+    }
+    void port(uint32_t index, float value) { d->port_event(handle, index, sizeof value, 0, &value); }
+    void parameter(int index, float internal) { port(lv2port::kFirstParameter + uint32_t(index), userValue(index, internal)); }
+    // What a host sends at the start: every parameter port at its default.
+    void sendDefaults() {
+        for (int i = 0; i < kNumParams; ++i) port(lv2port::kFirstParameter + uint32_t(i), userScale(i).defaultValue);
+    }
+    // Idle calls every 5 ms for `ms`; the last answer.
+    int idleFor(int ms) {
+        int answer = 0;
+        const Clock::time_point end = Clock::now() + std::chrono::milliseconds(ms);
+        while (Clock::now() < end) {
+            answer = idle->idle(handle);
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return answer;
+    }
+    void cleanup() {
+        if (handle) d->cleanup(handle);
+        handle = nullptr;
+    }
+};
+
+// ---------------------------------------------------------------- the headless picture
+
+struct QuietLink final : EditorLink {
+    void changeParameter(int32_t, float) override {}
+    void recheckChannels() override {}
+    bool resizeHostWindow(int32_t, int32_t) override { return true; }
+};
+
+// The editor on the headless platform with these internal parameter values
+// and knee gains (linear), both channels running, ticked until the meters rest.
+std::vector<uint32_t> headlessPicture(const std::map<int, float>& internals, const float (&knee)[2], int& height) {
+    platform::HeadlessPlatform screen;
+    platform::setCurrentPlatform(&screen);
+    std::vector<uint32_t> pixels;
+    {
+        MaximizerEngine model;
+        QuietLink link;
+        MaximizerEditor editor(model, link);
+        editor.reset();
+        for (const auto& [index, value] : internals) model.setValue(index, value);
+        model.updateCoefficients();
+        model.meters().setChannels(1, 1, 0);
+        for (int c = 0; c < 2; ++c) model.meters().setKneeGain(c, knee[c]);
+        auto* frame = screen.createHostWindow("HostFrame", nullptr, {0, 0, 600, 300});
+        auto* window = editor.open(frame) ? screen.lastWindowOfClass("Hokclass") : nullptr;
+        for (int i = 0; window && i < 150; ++i) screen.tick(window);
+        if (window) {
+            pixels = window->surface.pixels;
+            height = window->surface.height;
+        }
+    }
+    platform::setCurrentPlatform(nullptr);
+    return pixels;
+}
+
+// Idles until two pictures 250 ms apart agree (the meters rest), then
+// compares the window with the headless picture.
+void expectSamePicture(Ui& ui, Window editor, const std::map<int, float>& internals, const float (&knee)[2]) {
+    int height = 0;
+    const std::vector<uint32_t> expected = headlessPicture(internals, knee, height);
+    EXPECT_EQ(int(geometryOf(editor).height), height);
+    std::vector<uint32_t> shown, before;
+    for (int i = 0; i < 40 && (shown.empty() || shown != before); ++i) {
+        before = shown;
+        ui.idleFor(250);
+        shown = grab(editor, 512, height);
+    }
+    EXPECT_EQ(shown.size(), size_t(512) * size_t(height));
+    EXPECT_EQ(differing(shown, expected), 0);
+    EXPECT(blackPixels(shown) < int(shown.size()) / 2);  // a painted panel, not an empty window
+}
+
+// The rows a picture differs from another in, and the rightmost column.
+struct Change {
+    int top = -1, bottom = -1, right = -1;
+};
+Change changeBetween(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b, int width) {
+    Change c;
+    for (size_t i = 0; i < a.size() && i < b.size(); ++i) {
+        if (a[i] == b[i]) continue;
+        const int y = int(i) / width, x = int(i) % width;
+        if (c.top < 0) c.top = y;
+        c.bottom = y;
+        if (x > c.right) c.right = x;
+    }
+    return c;
+}
+
+uint32_t parameterPort(int index) { return lv2port::kFirstParameter + uint32_t(index); }
+uint32_t meterPort(lv2port::MeterKind kind, int channel) { return lv2port::kFirstMeter + lv2port::meterIndex(kind, channel); }
+
+int finish(const char* label, int extraFailures = 0) {
+    std::printf("%s: %d passed, %d failed\n", label, tally.passed, tally.failed + extraFailures);
+    return tally.failed + extraFailures == 0 ? 0 : 1;
+}
+
+}  // namespace
+
+int main() {
+    const char* label = "lv2ui";
+    if (!openHost()) return 77;
+    const bool xtest = hasXTest();
+    parent = hostWindow(0, 0, 400, 100);
+    const MaximizerEngine tables;  // the level scale that Limiter Gain's dB read
+
+    beginCase("lilv finds one X11 interface needing ui:parent and the idle interface; its binary gives its descriptor");
+    const UiLibrary library = findUi();
+    EXPECT(library.uri == lv2port::kUiUri);
+    EXPECT(library.x11);
+    EXPECT(library.needsParentAndIdle);
+    EXPECT(library.descriptor != nullptr);
+    if (library.descriptor) {
+        EXPECT(std::string(library.descriptor->URI) == library.uri);
+        EXPECT(library.descriptor->extension_data(LV2_UI__idleInterface) != nullptr);
+        EXPECT(library.descriptor->extension_data(LV2_UI__showInterface) == nullptr);
+    }
+    EXPECT(xtest);
+    endCase();
+    if (!library.descriptor) return finish(label, 1);
+    const int baseline = openDescriptors();
+
+    beginCase("no parent, an id that is no window, another plug-in's URI: instantiate gives NULL and leaves nothing");
+    {
+        Ui ui{library.descriptor};
+        EXPECT(!ui.open(parent, false));
+        const Pixmap notAWindow = XCreatePixmap(display, parent, 8, 8, unsigned(DefaultDepth(display, 0)));
+        XSync(display, False);
+        EXPECT(!ui.open(notAWindow));
+        EXPECT(!ui.open(Window(0x7ffffff0)));
+        EXPECT(!ui.open(parent, true, "urn:another:plugin"));
+        XFreePixmap(display, notAWindow);
+        EXPECT(childrenOf(parent).empty());
+        EXPECT_EQ(openDescriptors(), baseline);
+        EXPECT_EQ(hostErrors, 0);  // the interface's errors stayed on its own connection
+        EXPECT(sizeRequests.empty());
+    }
+    endCase();
+
+    Ui ui{library.descriptor};
+    beginCase("instantiate maps a 512 x 133 child at the parent's origin, names it as the widget and asks for its size");
+    EXPECT(ui.open(parent));
+    const Window editor = editorIn(parent);
+    EXPECT(editor != 0);
+    EXPECT(shownAtOrigin(editor, 512, 133));
+    EXPECT(reinterpret_cast<uintptr_t>(ui.widget) == editor);
+    EXPECT(sizeRequests.size() == 1 && sizeRequests[0] == std::make_pair(512, 133));
+    EXPECT_EQ(geometryOf(parent).width, 512);
+    EXPECT_EQ(openDescriptors(), baseline + 1);  // one connection of its own
+    if (ui.handle) EXPECT_EQ(ui.idleFor(20), 0);
+    endCase();
+    if (!editor) {
+        ui.cleanup();
+        return finish(label, 1);
+    }
+
+    // The state the host reports: its defaults, then a drive, an equaliser
+    // setting and the knee meters.
+    std::map<int, float> state = {{kLimiterGain, 300.0f}, {kBassBoost, 60.0f}, {kStereoLink, 0.0f}};
+    const float kneeDb[2] = {-6.0f, -2.5f};
+    const float knee[2] = {float(std::pow(10.0, kneeDb[0] / 20.0)), float(std::pow(10.0, kneeDb[1] / 20.0))};
+
+    beginCase("the host's port values: the window shows the headless picture of the same state, pixel for pixel");
+    ui.sendDefaults();
+    for (const auto& [index, value] : state) ui.parameter(index, value);
+    for (int c = 0; c < 2; ++c) ui.port(meterPort(lv2port::kKneeMeter, c), kneeDb[c]);
+    expectSamePicture(ui, editor, state, knee);
+    EXPECT(writes.empty());  // values from the host are not written back
+    endCase();
+
+    beginCase("Algorithm by a port event changes the picture to that state's; malformed events change nothing");
+    {
+        const std::vector<uint32_t> before = grab(editor, 512, 133);
+        const float nan = NAN, algorithm = 4.0f;
+        ui.d->port_event(ui.handle, parameterPort(kAlgorithm), sizeof nan, 0, &nan);
+        ui.d->port_event(ui.handle, parameterPort(kAlgorithm), sizeof algorithm, 1, &algorithm);  // another protocol
+        ui.d->port_event(ui.handle, parameterPort(kAlgorithm), 2, 0, &algorithm);
+        ui.d->port_event(ui.handle, lv2port::kNumPorts, sizeof algorithm, 0, &algorithm);
+        ui.d->port_event(ui.handle, lv2port::kLatencyPort, sizeof algorithm, 0, &algorithm);
+        ui.idleFor(150);
+        EXPECT_EQ(differing(grab(editor, 512, 133), before), 0);
+        ui.parameter(kAlgorithm, algorithm);
+        ui.idleFor(150);
+        EXPECT(differing(grab(editor, 512, 133), before) > 0);
+        state[kAlgorithm] = algorithm;
+        expectSamePicture(ui, editor, state, knee);
+    }
+    endCase();
+
+    beginCase("peaks on the meter ports: the left one shows in the left bar, and both fall back to rest");
+    {
+        const std::vector<uint32_t> rest = grab(editor, 512, 133);
+        ui.port(meterPort(lv2port::kPeakMeter, 0), -3.0f);
+        ui.idleFor(120);
+        const Change left = changeBetween(rest, grab(editor, 512, 133), 512);
+        EXPECT(left.top >= 44 && left.bottom < 44 + 14);  // the left peak bar's rows
+        EXPECT(left.right > 150);                          // -3 dB lights most of the scale
+        ui.port(meterPort(lv2port::kPeakMeter, 1), -30.0f);
+        ui.idleFor(120);
+        const Change both = changeBetween(rest, grab(editor, 512, 133), 512);
+        EXPECT(both.top >= 44 && both.bottom >= 70 && both.bottom < 70 + 14);
+        expectSamePicture(ui, editor, state, knee);
+
+        // Only the right channel forced: the left meters rest whatever arrives.
+        ui.parameter(kAutoSelectChannels, 0.0f);
+        ui.parameter(kForceChannels, 2.0f);
+        ui.idleFor(120);
+        const std::vector<uint32_t> rightOnly = grab(editor, 512, 133);
+        ui.port(meterPort(lv2port::kPeakMeter, 0), -3.0f);
+        ui.idleFor(120);
+        EXPECT_EQ(differing(grab(editor, 512, 133), rightOnly), 0);
+        ui.parameter(kAutoSelectChannels, 1.0f);
+        ui.parameter(kForceChannels, 0.0f);
+    }
+    endCase();
+
+    beginCase("an XTest drag on the GAIN readout writes limiter_gain in dB, the position the drag reached");
+    {
+        const float start = state[kLimiterGain];
+        const size_t from = writes.size();
+        pointerTo(editor, 450, 48);
+        button(1, true);
+        ui.idleFor(120);
+        pointerTo(editor, 470, 48);  // 20 pixels of 0.4149 positions each
+        ui.idleFor(150);
+        button(1, false);
+        ui.idleFor(60);
+        const std::vector<PortWrite> gain = writesTo(from, parameterPort(kLimiterGain));
+        EXPECT(gain.size() >= 2);
+        for (const PortWrite& w : gain) EXPECT(w.size == sizeof(float) && w.protocol == 0);
+        if (!gain.empty()) {
+            EXPECT(gain.front().value == userValue(kLimiterGain, start));
+            EXPECT(gain.back().value == userValue(kLimiterGain, start + 8.0f));
+        }
+        EXPECT_EQ(writes.size() - from, gain.size());  // nothing else written
+        const size_t afterRelease = writes.size();
+        ui.idleFor(200);
+        EXPECT_EQ(writes.size(), afterRelease);
+        state[kLimiterGain] = start + 8.0f;
+    }
+    endCase();
+
+    beginCase("a click on the EQ tab writes eq_display 1 and asks ui:resize for 512 x 218; the host's 0 closes it");
+    {
+        const size_t from = writes.size(), sizesFrom = sizeRequests.size();
+        pointerTo(editor, 12, 125);
+        button(1, true);
+        button(1, false);
+        ui.idleFor(150);
+        const std::vector<PortWrite> eq = writesTo(from, parameterPort(kEqDisplay));
+        EXPECT(eq.size() == 1 && eq[0].value == 1.0f);
+        EXPECT(sizeRequests.size() > sizesFrom);
+        for (size_t i = sizesFrom; i < sizeRequests.size(); ++i) EXPECT(sizeRequests[i] == std::make_pair(512, 218));
+        EXPECT_EQ(geometryOf(editor).height, 218);
+        EXPECT_EQ(geometryOf(parent).height, 218);
+        state[kEqDisplay] = 1.0f;
+        expectSamePicture(ui, editor, state, knee);
+
+        const size_t closeFrom = sizeRequests.size();
+        ui.parameter(kEqDisplay, 0.0f);
+        ui.idleFor(60);
+        EXPECT(sizeRequests.size() == closeFrom + 1 && sizeRequests.back() == std::make_pair(512, 133));
+        EXPECT_EQ(geometryOf(editor).height, 133);
+    }
+    endCase();
+
+    beginCase("cleanup removes the window and the connection; 10 more cycles leave nothing either");
+    ui.cleanup();
+    EXPECT(childrenOf(parent).empty());
+    EXPECT_EQ(openDescriptors(), baseline);
+    for (int i = 0; i < 10; ++i) {
+        EXPECT(ui.open(parent));
+        ui.sendDefaults();
+        ui.idleFor(10);
+        ui.cleanup();
+    }
+    EXPECT(childrenOf(parent).empty());
+    EXPECT_EQ(openDescriptors(), baseline);
+    endCase();
+
+    beginCase("the host destroys its window first: idle answers non-zero, the connection is gone, cleanup is safe");
+    {
+        const Window doomed = hostWindow(600, 0, 512, 133);
+        EXPECT(ui.open(doomed));
+        EXPECT_EQ(ui.idleFor(60), 0);
+        XDestroyWindow(display, doomed);
+        XSync(display, False);
+        EXPECT(ui.idleFor(100) != 0);
+        EXPECT_EQ(openDescriptors(), baseline);
+        ui.port(parameterPort(kEqDisplay), 1.0f);  // no window to fit: nothing happens
+        ui.cleanup();
+        EXPECT_EQ(hostErrors, 0);
+    }
+    endCase();
+
+    dlclose(library.library);
+    XDestroyWindow(display, parent);
+    XCloseDisplay(display);
+    return finish(label);
+}

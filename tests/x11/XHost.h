@@ -1,0 +1,53 @@
+// The X11 side of the editor host tests: the host's own connection and
+// window, what it sees of the windows in it (children, geometry, names,
+// pixels), the pointer driven through XTest, and the file descriptors that
+// tell whether a connection was left open.
+#pragma once
+#include <X11/Xlib.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace xhost {
+
+inline Display* display = nullptr;  // the host's own connection
+
+// Opens the host's connection to the display DISPLAY names, under the host's
+// own error handlers: errors are counted in hostErrors, a broken connection
+// ends the process. False, after saying so, when there is no display.
+bool openHost();
+inline int hostErrors = 0;
+int hostErrorHandler(Display*, XErrorEvent*);
+int hostIOErrorHandler(Display*);
+bool hasXTest();
+// A mapped top-level window of the host, grey.
+Window hostWindow(int x, int y, unsigned width, unsigned height);
+
+std::vector<Window> childrenOf(Window w);
+std::string nameOf(Window w);
+
+struct Geometry {
+    int x = 0, y = 0;
+    unsigned width = 0, height = 0;
+};
+Geometry geometryOf(Window w);
+// The editor's window in `in`: its only child, or 0.
+Window editorIn(Window in);
+// True when the window is viewable, at its parent's origin and of this size.
+bool shownAtOrigin(Window w, int width, int height);
+
+// File descriptors of this process: each X connection holds one.
+int openDescriptors();
+
+void pointerTo(Window w, int x, int y);
+void button(unsigned b, bool down);
+
+// The window's pixels as 0x00RRGGBB (the server's visual is 24-bit RGB).
+std::vector<uint32_t> grab(Window w, int width, int height);
+// Pixels that differ between two pictures of the same size; -1 when the sizes differ.
+int differing(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b);
+// Pixels of black: a painted panel has few.
+int blackPixels(const std::vector<uint32_t>& pixels);
+
+}  // namespace xhost
