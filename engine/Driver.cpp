@@ -95,20 +95,14 @@ void MaximizerEngine::process(const float* const* inputs, float* const* outputs,
         for (int c = 0; c < 2; ++c)
             if (active[c]) copyInput(workBuffer[c], inputs[c] + offset, m);
 
-        if (s.eqOn && active[0] && active[1]) {
+        if (s.eqOn) {
             const EqualiserSettings eq{s.bodyOn, s.bassOn, s.midOn, s.trebleOn,
                                        s.bodyAmount, s.bass, s.mid, s.hiBoost, s.trebleMix};
-            equaliserPair(ch[0], ch[1], trebleHighPass, trebleFollow, workBuffer[0], workBuffer[1], eq, m);
-        } else if (s.eqOn) {
-            for (int c = 0; c < 2; ++c)
-                if (active[c] && s.bodyOn) bodyStage(workBuffer[c], s.bodyAmount, m);
-            for (int c = 0; c < 2; ++c)
-                if (active[c] && s.bassOn) bassStage(ch[c], workBuffer[c], s.bass, m);
-            for (int c = 0; c < 2; ++c)
-                if (active[c] && s.midOn) midStage(ch[c], workBuffer[c], s.mid, m);
-            for (int c = 0; c < 2; ++c)
-                if (active[c] && s.trebleOn)
-                    ::trebleStage(trebleHighPass[c], trebleFollow[c], workBuffer[c], s.hiBoost, s.trebleMix, m);
+            if (active[0] && active[1])
+                equaliserPair(ch[0], ch[1], trebleHighPass, trebleFollow, workBuffer[0], workBuffer[1], eq, m);
+            else
+                for (int c = 0; c < 2; ++c)
+                    if (active[c]) equaliserMono(ch[c], trebleHighPass[c], trebleFollow[c], workBuffer[c], eq, m);
         }
 
         for (int c = 0; c < 2; ++c)

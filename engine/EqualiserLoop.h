@@ -1,9 +1,10 @@
-// The whole equaliser over both channels in one loop: body, bass, mid and
-// treble, each stage that is on as one two-lane step, each a sample behind
-// the one before it. The stages' recurrences then overlap in the core
-// instead of running as dependent block passes. Each combination of stages
-// gets its own loop, so no per-sample test of which stages are on remains.
-// Written once over the instruction set (SimdSse2.cpp, SimdAvx2.cpp).
+// The whole equaliser in one loop: body, bass, mid and treble, each stage
+// that is on as one step over every lane, each a sample behind the one before
+// it. The stages' recurrences then overlap in the core instead of running as
+// dependent block passes. Each combination of stages gets its own loop, so
+// no per-sample test of which stages are on remains. Written once over the
+// lane set: one channel (Equaliser.cpp) and both channels for each
+// instruction set (SimdSse2.cpp, SimdAvx2.cpp).
 #pragma once
 #include "engine/BassStep.h"
 #include "engine/BodyStep.h"
@@ -14,49 +15,54 @@
 
 namespace equaliser {
 
-struct Pair {
-    ChannelState& left;
-    ChannelState& right;
-    HighPassSection (&treble)[2];
-    float (&follow)[2];
-    float* l;
-    float* r;
+template <typename L>
+struct Channels {
+    lanes::Each<L, ChannelState> state;
+    lanes::Each<L, HighPassSection> treble;
+    lanes::Each<L, float> follow;
+    lanes::Each<L, float> samples;
     const EqualiserSettings& s;
     int32_t n;
 };
 
 // Each level adds its stage's step when the stage is on, then hands the
 // steps gathered so far to the next level; the last runs the loop.
-template <typename Arch, typename... Steps>
-[[gnu::always_inline]] inline void withTreble(const Pair& p, Steps&... steps) {
-    if (!p.s.trebleOn) return runStepsPair(p.l, p.r, p.n, steps...);
-    TreblePair<Arch> treble(p.treble[0], p.treble[1], p.follow[0], p.follow[1], p.s.hiBoost, p.s.trebleMix);
-    runStepsPair(p.l, p.r, p.n, steps..., treble);
+template <typename L, typename... Steps>
+[[gnu::always_inline]] inline void withTreble(const Channels<L>& c, Steps&... steps) {
+    if (!c.s.trebleOn) return runSteps<L>(c.samples, c.n, steps...);
+    TrebleStep<L> treble(c.treble, c.follow, c.s.hiBoost, c.s.trebleMix);
+    runSteps<L>(c.samples, c.n, steps..., treble);
 }
 
-template <typename Arch, typename... Steps>
-[[gnu::always_inline]] inline void withMid(const Pair& p, Steps&... steps) {
-    if (!p.s.midOn) return withTreble<Arch>(p, steps...);
-    MidPair<Arch> mid(p.left.midNotch, p.right.midNotch, p.s.mid);
-    withTreble<Arch>(p, steps..., mid);
+template <typename L, typename... Steps>
+[[gnu::always_inline]] inline void withMid(const Channels<L>& c, Steps&... steps) {
+    if (!c.s.midOn) return withTreble(c, steps...);
+    MidStep<L> mid(lanes::fields(c.state, &ChannelState::midNotch), c.s.mid);
+    withTreble(c, steps..., mid);
 }
 
-template <typename Arch, typename... Steps>
-[[gnu::always_inline]] inline void withBass(const Pair& p, Steps&... steps) {
-    if (!p.s.bassOn) return withMid<Arch>(p, steps...);
-    BassPair<Arch> bass(p.left.bassHighPass, p.right.bassHighPass, p.s.bass);
-    withMid<Arch>(p, steps..., bass);
+template <typename L, typename... Steps>
+[[gnu::always_inline]] inline void withBass(const Channels<L>& c, Steps&... steps) {
+    if (!c.s.bassOn) return withMid(c, steps...);
+    BassStep<L> bass(lanes::fields(c.state, &ChannelState::bassHighPass), c.s.bass);
+    withMid(c, steps..., bass);
 }
 
-// Flattened: with every level, loop and step inlined here, the steps are
-// locals of this one function and their histories can live in registers.
+// Called from a flattened function: with every level, loop and step inlined
+// there, the steps are locals of that one function and their histories can
+// live in registers.
+template <typename L>
+[[gnu::always_inline]] inline void run(const Channels<L>& c) {
+    if (!c.s.bodyOn) return withBass(c);
+    const BodyStep<L> body(c.s.bodyAmount);
+    withBass(c, body);
+}
+
+// Both channels, for the instruction set Arch.
 template <typename Arch>
 [[gnu::flatten]] void pair(ChannelState& left, ChannelState& right, HighPassSection (&treble)[2], float (&follow)[2],
                            float* l, float* r, const EqualiserSettings& s, int32_t n) {
-    const Pair p{left, right, treble, follow, l, r, s, n};
-    if (!s.bodyOn) return withBass<Arch>(p);
-    const BodyPair<Arch> body(s.bodyAmount);
-    withBass<Arch>(p, body);
+    run(Channels<lanes::Two<Arch>>{{&left, &right}, {&treble[0], &treble[1]}, {&follow[0], &follow[1]}, {l, r}, s, n});
 }
 
 }  // namespace equaliser

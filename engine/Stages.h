@@ -34,21 +34,6 @@ void smoothBlock(ChannelState& ch, int32_t n);
 // length back. readPos is the output tap's position.
 void smoothOrIdle(ChannelState& ch, int32_t n, bool read, int32_t readPos);
 
-// Equaliser stages, in place, each also for both channels at once.
-void bodyStage(float* samples, float amount, int32_t n);
-void bodyStagePair(float* left, float* right, float amount, int32_t n);
-void bassStage(ChannelState& ch, float* samples, float c, int32_t n);
-void bassStagePair(ChannelState& left, ChannelState& right, float* l, float* r, float c, int32_t n);
-void midStage(ChannelState& ch, float* samples, float c, int32_t n);
-void midStagePair(ChannelState& left, ChannelState& right, float* l, float* r, float c, int32_t n);
-
-// Treble stage over one channel's high-pass section and follower.
-void trebleStage(HighPassSection& highPass, float& follow, float* samples, float hiBoost, float trebleMix,
-                 int32_t n);
-// The same for both channels at once.
-void trebleStagePair(HighPassSection (&highPass)[2], float (&follow)[2], float* left, float* right, float hiBoost,
-                     float trebleMix, int32_t n);
-
 // Which equaliser stages are on and their block factors: Body Boost as an
 // amount, Bass and Mid as c = boost / 282, Hi Boost with its treble mix.
 struct EqualiserSettings {
@@ -56,7 +41,12 @@ struct EqualiserSettings {
     float bodyAmount, bass, mid, hiBoost, trebleMix;
 };
 
-// Body, bass, mid and treble, each only if on, for both channels in one pass:
-// the same results as the stages run one after the other on each channel.
+// Body, bass, mid and treble, each only if on, in place, in one pass: the same
+// results as the stages run one after the other. The treble stage has its
+// own high-pass section and follower per channel.
+// Both channels at once (for the instruction set chosen at load):
 void equaliserPair(ChannelState& left, ChannelState& right, HighPassSection (&treble)[2], float (&follow)[2],
                    float* l, float* r, const EqualiserSettings& s, int32_t n);
+// One channel, with the same arithmetic at width one (no fused multiply-add):
+void equaliserMono(ChannelState& ch, HighPassSection& treble, float& follow, float* samples,
+                   const EqualiserSettings& s, int32_t n);

@@ -1,8 +1,9 @@
-// Block loops over per-sample stage steps. Each stage sees its samples in
+// The block loop over per-sample stage steps, for any lane set (one channel,
+// or both side by side; engine/Lanes.h). Each stage sees its samples in
 // order and keeps its own state, so the order in which the stages' steps
 // interleave does not change a single bit of the result.
 //
-// The loops and steps are always inlined into the function that owns the
+// The loop and steps are always inlined into the function that owns the
 // step objects: there the objects are locals whose address never escapes,
 // so their histories live in registers. Left as calls on references, the
 // histories stay in memory (an SSE vector may alias the float samples), and
@@ -11,26 +12,16 @@
 #include <cstdint>
 #include <utility>
 
-#include "engine/PairLanes.h"
-
-// One channel: each sample through every step in turn.
-template <typename... Steps>
-[[gnu::always_inline]] inline void runSteps(float* samples, int32_t n, Steps&... steps) {
-    for (int32_t i = 0; i < n; ++i) {
-        float v = samples[i];
-        ((v = steps.step(v)), ...);
-        samples[i] = v;
-    }
-}
+#include "engine/Lanes.h"
 
 namespace steploop {
 
 // What stage J reads in a turn: the next sample for the first stage, else
 // what the stage before it produced in the previous turn.
-template <size_t J, size_t K>
-[[gnu::always_inline]] inline __m128 input(const __m128 (&carry)[K], const float* left, const float* right,
-                                           int32_t s) {
-    if constexpr (J == 0) return lanes::load(left[s], right[s]);
+template <typename L, size_t J, size_t K>
+[[gnu::always_inline]] inline typename L::F input(const typename L::F (&carry)[K], const lanes::Each<L, float>& x,
+                                                  int32_t s) {
+    if constexpr (J == 0) return L::load(x, s);
     else return carry[J - 1];
 }
 
@@ -39,33 +30,33 @@ template <size_t J, size_t K>
 // run side by side in the core. Guarded turns (the first and last few of a
 // block) skip the stages that have no sample; a skipped stage's carry is
 // never read.
-template <bool Guarded, size_t K, size_t... J, typename... Steps>
-[[gnu::always_inline]] inline void pairTurn(std::index_sequence<J...>, __m128 (&carry)[K], float* left,
-                                            float* right, int32_t t, int32_t n, Steps&... steps) {
-    __m128 next[K];
+template <typename L, bool Guarded, size_t K, size_t... J, typename... Steps>
+[[gnu::always_inline]] inline void turn(std::index_sequence<J...>, typename L::F (&carry)[K],
+                                        const lanes::Each<L, float>& x, int32_t t, int32_t n, Steps&... steps) {
+    typename L::F next[K];
     ((next[J] = !Guarded || (t - int32_t(J) >= 0 && t - int32_t(J) < n)
-                    ? steps.step(input<J>(carry, left, right, t - int32_t(J)))
+                    ? steps.step(input<L, J>(carry, x, t - int32_t(J)))
                     : carry[J]),
      ...);
     const int32_t last = t - int32_t(K - 1);
-    if (!Guarded || (last >= 0 && last < n)) lanes::store(next[K - 1], left + last, right + last);
+    if (!Guarded || (last >= 0 && last < n)) L::store(next[K - 1], x, last);
     ((carry[J] = next[J]), ...);
 }
 
 }  // namespace steploop
 
-// Both channels at once, left in lane 0 and right in lane 1, each stage of
-// the chain one sample behind the stage before it (see pairTurn).
-template <typename... Steps>
-[[gnu::always_inline]] inline void runStepsPair(float* left, float* right, int32_t n, Steps&... steps) {
+// The samples of each lane through every step in turn, in place, each stage
+// of the chain one sample behind the stage before it (see turn).
+template <typename L, typename... Steps>
+[[gnu::always_inline]] inline void runSteps(const lanes::Each<L, float>& x, int32_t n, Steps&... steps) {
     constexpr size_t K = sizeof...(Steps);
     if constexpr (K > 0) {  // with no stage on, the samples stay as they are
         const auto stages = std::index_sequence_for<Steps...>();
-        __m128 carry[K] = {};
+        typename L::F carry[K] = {};
         const int32_t fill = int32_t(K) - 1;
         int32_t t = 0;
-        for (; t < fill; ++t) steploop::pairTurn<true>(stages, carry, left, right, t, n, steps...);
-        for (; t < n; ++t) steploop::pairTurn<false>(stages, carry, left, right, t, n, steps...);
-        for (; t < n + fill; ++t) steploop::pairTurn<true>(stages, carry, left, right, t, n, steps...);
+        for (; t < fill; ++t) steploop::turn<L, true>(stages, carry, x, t, n, steps...);
+        for (; t < n; ++t) steploop::turn<L, false>(stages, carry, x, t, n, steps...);
+        for (; t < n + fill; ++t) steploop::turn<L, true>(stages, carry, x, t, n, steps...);
     }
 }

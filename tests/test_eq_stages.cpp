@@ -1,10 +1,16 @@
-// The equaliser stages on their own: band splits, boost laws, clamps and
-// flushing, driven with coefficients for 44100 Hz.
+// The equaliser stages on their own: band splits, boost laws, clamps,
+// flushing, hostile input and blocks of any length, driven with coefficients
+// for 44100 Hz on every path the engine runs them: one channel (the mono
+// path) and each lane of both channels at once for each instruction set the
+// processor runs. There the other lane carries another signal through other
+// corner frequencies, so a lane that reads its neighbour shows.
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 #include "engine/ChannelState.h"
 #include "engine/Coefficients.h"
+#include "engine/Dynamics.h"
 #include "engine/Stages.h"
 #include "tests/check.h"
 #include "tests/support/Signals.h"
@@ -13,40 +19,100 @@ namespace {
 
 constexpr float kRate = 44100.0f;
 
-ChannelState eqChannel(float bassFreq, float midFreq) {
-    ChannelState ch{};
-    store(ch.bassHighPass, butterworthHighPass(bassFreq, kRate));
-    store(ch.midNotch, midNotch(midFreq, kRate));
-    return ch;
+struct Path {
+    int lane;  // -1: one channel; 0 or 1: that lane of both channels at once
+    SimdLevel level;
+    int channel() const { return lane < 0 ? 0 : lane; }
+};
+
+std::vector<Path> paths() {
+    std::vector<Path> list = {{-1, SimdLevel::sse2}};
+    for (SimdLevel level : {SimdLevel::sse2, SimdLevel::avx2})
+        if (simdSupported(level)) list.insert(list.end(), {{0, level}, {1, level}});
+    return list;
 }
 
-HighPassSection trebleSection(float freq) {
-    HighPassSection s{};
-    store(s, butterworthHighPass(freq, kRate));
-    return s;
+enum Stage { kBody = 1, kBass = 2, kMid = 4, kTreble = 8 };
+
+// The stages in `on`: Body as an amount, Bass and Mid as c, Hi Boost with its treble mix.
+EqualiserSettings settings(int on, float body, float bass, float mid, float hiBoost) {
+    return {(on & kBody) != 0, (on & kBass) != 0, (on & kMid) != 0, (on & kTreble) != 0,
+            body,              bass,              mid,              hiBoost,            trebleMixFor(hiBoost)};
+}
+
+// The equaliser state of both channels: the path's channel gets the corner
+// frequencies given, the other channel its own.
+struct Eq {
+    ChannelState ch[2]{};
+    HighPassSection treble[2]{};
+    float follow[2] = {};
+
+    explicit Eq(const Path& p, float bassFreq = 100.0f, float midFreq = 800.0f, float trebleFreq = 3000.0f) {
+        for (int c = 0; c < 2; ++c) {
+            const bool mine = c == p.channel();
+            store(ch[c].bassHighPass, butterworthHighPass(mine ? bassFreq : 240.0f, kRate));
+            store(ch[c].midNotch, midNotch(mine ? midFreq : 2500.0f, kRate));
+            store(treble[c], butterworthHighPass(mine ? trebleFreq : 9000.0f, kRate));
+        }
+    }
+
+    // In place over x on the path's channel; `other` is the other lane's (unused for one channel).
+    void run(const Path& p, const EqualiserSettings& s, float* x, float* other, int32_t n) {
+        if (p.lane < 0) return equaliserMono(ch[0], treble[0], follow[0], x, s, n);
+        float* both[2];
+        both[p.lane] = x;
+        both[1 - p.lane] = other;
+        const SimdLevel chosen = simdLevel();
+        setSimdLevel(p.level);
+        equaliserPair(ch[0], ch[1], treble, follow, both[0], both[1], s, n);
+        setSimdLevel(chosen);
+    }
+};
+
+// The signal through the stages of `s` on a path, from a clear history.
+std::vector<float> equalise(const Path& p, const EqualiserSettings& s, std::vector<float> v) {
+    Eq eq(p);
+    std::vector<float> other = signals::program(int(v.size()), 1.2, 5);
+    eq.run(p, s, v.data(), other.data(), int32_t(v.size()));
+    return v;
+}
+
+std::vector<float> body(const Path& p, float amount, const std::vector<float>& v) {
+    return equalise(p, settings(kBody, amount, 0, 0, 0), v);
+}
+std::vector<float> bass(const Path& p, float c, const std::vector<float>& v) {
+    return equalise(p, settings(kBass, 0, c, 0, 0), v);
+}
+std::vector<float> mid(const Path& p, float c, const std::vector<float>& v) {
+    return equalise(p, settings(kMid, 0, 0, c, 0), v);
+}
+std::vector<float> treble(const Path& p, float hiBoost, const std::vector<float>& v) {
+    return equalise(p, settings(kTreble, 0, 0, 0, hiBoost), v);
 }
 
 // Peak of the second half, once the filters have settled.
 float settledPeak(const std::vector<float>& v) { return signals::peak(v, v.size() / 2, v.size()); }
 
-std::vector<float> bass(float c, std::vector<float> v) {
-    ChannelState ch = eqChannel(100.0f, 800.0f);
-    bassStage(ch, v.data(), c, static_cast<int32_t>(v.size()));
-    return v;
+bool sameBits(const std::vector<float>& a, const std::vector<float>& b) {
+    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) == 0;
 }
 
-std::vector<float> mid(float c, std::vector<float> v) {
-    ChannelState ch = eqChannel(100.0f, 800.0f);
-    midStage(ch, v.data(), c, static_cast<int32_t>(v.size()));
-    return v;
+// Every history and follower of both channels, in order.
+std::vector<float> histories(const Eq& e) {
+    std::vector<float> h;
+    for (int c = 0; c < 2; ++c) {
+        for (const HighPassSection* s : {&e.ch[c].bassHighPass, &e.treble[c]})
+            h.insert(h.end(), {s->x2, s->x1, s->x, s->y2, s->y1, s->y});
+        const NotchSection& m = e.ch[c].midNotch;
+        h.insert(h.end(), {m.x2, m.x1, m.x, m.y2, m.y1, e.follow[c]});
+    }
+    return h;
 }
 
-std::vector<float> treble(float hiBoost, std::vector<float> v) {
-    HighPassSection s = trebleSection(3000.0f);
-    float follow = 0.0f;
-    const float mix = (hiBoost - 141.0f) / 60.0f;
-    trebleStage(s, follow, v.data(), hiBoost, mix, static_cast<int32_t>(v.size()));
-    return v;
+bool allFinite(const std::vector<float>& v) {
+    for (float x : v)
+        if (!std::isfinite(x)) return false;
+    return true;
 }
 
 }  // namespace
@@ -54,169 +120,192 @@ std::vector<float> treble(float hiBoost, std::vector<float> v) {
 TEST_CASE("engine.eq", "bass stage: cut to zero leaves the high band, centre passes, boost lifts quiet lows") {
     const auto low = signals::sineWave(44100, 44100.0 / 30.0, 0.5);     // 30 Hz
     const auto high = signals::sineWave(44100, 44100.0 / 3000.0, 0.5);  // 3 kHz
-    CHECK(settledPeak(bass(0.0f, low)) < 0.05f);  // second-order slope: about -21 dB an octave and a half down
-    CHECK_NEAR(settledPeak(bass(0.0f, high)), 0.5, 0.005);
-
-    // c = 0.5 restores B + D = x.
     const auto mix = signals::program(20000, 0.5, 7);
-    const auto centre = bass(0.5f, mix);
-    double worst = 0.0;
-    for (size_t i = 0; i < mix.size(); ++i) worst = std::max(worst, std::fabs(double(centre[i]) - mix[i]));
-    CHECK(worst < 1e-6);
+    for (const Path& p : paths()) {
+        CHECK(settledPeak(bass(p, 0.0f, low)) < 0.05f);  // second-order slope: about -21 dB an octave and a half down
+        CHECK_NEAR(settledPeak(bass(p, 0.0f, high)), 0.5, 0.005);
 
-    // Full boost: the low band D = (c 0.5 output) - (c 0 output) comes out
-    // about 1.9 times as large when quiet, much less when loud; highs pass.
-    for (double amplitude : {0.01, 0.9}) {
-        const auto low30 = signals::sineWave(44100, 44100.0 / 30.0, amplitude);
-        const auto none = bass(0.0f, low30), band = bass(0.5f, low30), boosted = bass(1.0f, low30);
-        std::vector<float> d(none.size()), b(none.size());
-        for (size_t i = 0; i < none.size(); ++i) {
-            d[i] = band[i] - none[i];
-            b[i] = boosted[i] - none[i];
+        // c = 0.5 restores B + D = x.
+        const auto centre = bass(p, 0.5f, mix);
+        double worst = 0.0;
+        for (size_t i = 0; i < mix.size(); ++i) worst = std::max(worst, std::fabs(double(centre[i]) - mix[i]));
+        CHECK(worst < 1e-6);
+
+        // Full boost: the low band D = (c 0.5 output) - (c 0 output) comes out
+        // about 1.9 times as large when quiet, much less when loud; highs pass.
+        for (double amplitude : {0.01, 0.9}) {
+            const auto low30 = signals::sineWave(44100, 44100.0 / 30.0, amplitude);
+            const auto none = bass(p, 0.0f, low30), band = bass(p, 0.5f, low30), boosted = bass(p, 1.0f, low30);
+            std::vector<float> d(none.size()), b(none.size());
+            for (size_t i = 0; i < none.size(); ++i) {
+                d[i] = band[i] - none[i];
+                b[i] = boosted[i] - none[i];
+            }
+            const double gain = settledPeak(b) / settledPeak(d);
+            if (amplitude < 0.1)
+                CHECK(gain > 1.85 && gain < 1.92);
+            else
+                CHECK(gain < 1.2);
         }
-        const double gain = settledPeak(b) / settledPeak(d);
-        if (amplitude < 0.1)
-            CHECK(gain > 1.85 && gain < 1.92);
-        else
-            CHECK(gain < 1.2);
+        CHECK_NEAR(settledPeak(bass(p, 1.0f, high)), 0.5, 0.01);
     }
-    CHECK_NEAR(settledPeak(bass(1.0f, high)), 0.5, 0.01);
-}
-
-TEST_CASE("engine.eq", "bass stage carries its filter state across calls") {
-    const auto v = signals::program(6000, 0.8, 3);
-    const auto whole = bass(0.9f, v);
-    ChannelState ch = eqChannel(100.0f, 800.0f);
-    std::vector<float> split(v);
-    bassStage(ch, split.data(), 0.9f, 1000);
-    bassStage(ch, split.data() + 1000, 0.9f, 1);
-    bassStage(ch, split.data() + 1001, 0.9f, 4999);
-    CHECK(split == whole);
 }
 
 TEST_CASE("engine.eq", "mid stage: boost 282 doubles the notch band, 0 removes it, far bands pass") {
     const auto atNotch = signals::sineWave(44100, 44100.0 / 800.0, 0.2);
-    CHECK_NEAR(settledPeak(mid(1.0f, atNotch)), 0.4, 0.01);
-    CHECK(settledPeak(mid(0.0f, atNotch)) < 0.01f);
-    CHECK_NEAR(settledPeak(mid(0.5f, atNotch)), 0.2, 1e-4);
     const auto far = signals::sineWave(44100, 44100.0 / 8000.0, 0.2);
-    CHECK_NEAR(settledPeak(mid(1.0f, far)), 0.2, 0.01);
-    CHECK_NEAR(settledPeak(mid(0.0f, far)), 0.2, 0.01);
+    for (const Path& p : paths()) {
+        CHECK_NEAR(settledPeak(mid(p, 1.0f, atNotch)), 0.4, 0.01);
+        CHECK(settledPeak(mid(p, 0.0f, atNotch)) < 0.01f);
+        CHECK_NEAR(settledPeak(mid(p, 0.5f, atNotch)), 0.2, 1e-4);
+        CHECK_NEAR(settledPeak(mid(p, 1.0f, far)), 0.2, 0.01);
+        CHECK_NEAR(settledPeak(mid(p, 0.0f, far)), 0.2, 0.01);
+    }
 }
 
 TEST_CASE("engine.eq", "mid stage clamps the notch output for the split but keeps it whole as state") {
     // 10 kHz passes the notch almost unchanged, so its output swings to about 1.5.
     const auto v = signals::sineWave(4000, 44100.0 / 10000.0, 1.5);
-    ChannelState ch = eqChannel(100.0f, 800.0f);
-    std::vector<float> out(v);
-    float highestState = 0.0f;
-    for (size_t i = 0; i < out.size(); ++i) {
-        midStage(ch, out.data() + i, 0.0f, 1);
-        highestState = std::max(highestState, float(ch.midNotch.y1));
+    for (const Path& p : paths()) {
+        Eq eq(p);
+        std::vector<float> out(v), other = signals::program(int(v.size()), 1.2, 5);
+        float highestState = 0.0f;
+        for (size_t i = 0; i < out.size(); ++i) {
+            eq.run(p, settings(kMid, 0, 0, 0.0f, 0), out.data() + i, other.data() + i, 1);
+            highestState = std::max(highestState, float(eq.ch[p.channel()].midNotch.y1));
+        }
+        CHECK(highestState > 1.4f);
+        // With the band removed, what is left is the clamped notch output.
+        const float peak = settledPeak(out);
+        CHECK(peak <= 1.0f);
+        CHECK(peak > 0.99f);
     }
-    CHECK(highestState > 1.4f);
-    // With the band removed, what is left is the clamped notch output.
-    const float p = settledPeak(out);
-    CHECK(p <= 1.0f);
-    CHECK(p > 0.99f);
 }
 
 TEST_CASE("engine.eq", "body stage: quiet gain, odd symmetry, bounded near full scale") {
     const float e = 387.0f * 0.0025f;  // 0.9675
-    std::vector<float> quiet{0.001f};
-    bodyStage(quiet.data(), e, 1);
     const double expected = (1.0 - e) + 1.1 * e * (0.9 + e * 0.999);
-    CHECK_NEAR(quiet[0] / 0.001, expected, 0.001);
-
-    std::vector<float> pos, neg;
+    std::vector<float> up, down;
     for (int i = -300; i <= 300; ++i) {
-        pos.push_back(i * 0.004f);
-        neg.push_back(-i * 0.004f);
+        up.push_back(i * 0.004f);
+        down.push_back(-i * 0.004f);
     }
-    bodyStage(pos.data(), e, static_cast<int32_t>(pos.size()));
-    bodyStage(neg.data(), e, static_cast<int32_t>(neg.size()));
-    bool odd = true, finite = true;
-    for (size_t i = 0; i < pos.size(); ++i) {
-        odd &= pos[i] == -neg[i];
-        finite &= std::isfinite(pos[i]) && std::fabs(pos[i]) < 3.0f;
+    for (const Path& p : paths()) {
+        CHECK_NEAR(body(p, e, {0.001f})[0] / 0.001, expected, 0.001);
+        const auto pos = body(p, e, up), neg = body(p, e, down);
+        bool odd = true, finite = true;
+        for (size_t i = 0; i < pos.size(); ++i) {
+            odd &= pos[i] == -neg[i];
+            finite &= std::isfinite(pos[i]) && std::fabs(pos[i]) < 3.0f;
+        }
+        CHECK(odd);
+        CHECK(finite);
+        // Full scale stays within full scale: the fold bends the curve back there.
+        bool within = true;
+        for (size_t i = 50; i <= 550; ++i) within &= std::fabs(pos[i]) < 1.0f;
+        CHECK(within);
     }
-    CHECK(odd);
-    CHECK(finite);
-    // Full scale stays within full scale: the fold bends the curve back there.
-    bool within = true;
-    for (size_t i = 50; i <= 550; ++i) within &= std::fabs(pos[i]) < 1.0f;
-    CHECK(within);
 }
 
 TEST_CASE("engine.eq", "treble stage: Hi Boost 0 removes the high band, lows pass") {
     // The rest x - highpass(x) is not an ideal low-pass: 15 kHz is down by about 16 dB.
     const auto high = signals::sineWave(44100, 44100.0 / 15000.0, 0.5);
     const auto low = signals::sineWave(44100, 44100.0 / 300.0, 0.5);
-    CHECK(settledPeak(treble(0.0f, high)) < 0.1f);
-    CHECK_NEAR(settledPeak(treble(0.0f, low)), 0.5, 0.005);
-    CHECK(settledPeak(treble(70.5f, high)) < 0.35f);
+    for (const Path& p : paths()) {
+        CHECK(settledPeak(treble(p, 0.0f, high)) < 0.1f);
+        CHECK_NEAR(settledPeak(treble(p, 0.0f, low)), 0.5, 0.005);
+        CHECK(settledPeak(treble(p, 70.5f, high)) < 0.35f);
+    }
 }
 
 TEST_CASE("engine.eq", "treble stage clips a high band beyond full scale in both paths") {
     // Hi Boost 0 leaves exactly the part below Treble Freq, e; what the other
     // settings add to it is the clipped band.
     const auto hot = signals::sineWave(20000, 44100.0 / 15000.0, 1.5);
-    const auto rest = treble(0.0f, hot);
-    auto added = [&](float hiBoost) {
-        const auto out = treble(hiBoost, hot);
-        std::vector<float> band(out.size());
-        for (size_t i = 0; i < out.size(); ++i) band[i] = out[i] - rest[i];
-        return settledPeak(band);
-    };
-    const float cut = added(140.0f), boost = added(142.0f);
-    CHECK(cut <= 140.0f / 141.0f + 1e-6f && cut > 0.98f);
-    CHECK(boost <= 1.0f + 1e-6f && boost > 0.95f);
-    // Within full scale nothing is clipped.
     const auto fine = signals::sineWave(20000, 44100.0 / 15000.0, 0.8);
-    CHECK_NEAR(settledPeak(treble(140.0f, fine)), 0.8 * 140.0 / 141.0, 0.03);
+    for (const Path& p : paths()) {
+        const auto rest = treble(p, 0.0f, hot);
+        auto added = [&](float hiBoost) {
+            const auto out = treble(p, hiBoost, hot);
+            std::vector<float> band(out.size());
+            for (size_t i = 0; i < out.size(); ++i) band[i] = out[i] - rest[i];
+            return settledPeak(band);
+        };
+        const float cut = added(140.0f), boost = added(142.0f);
+        CHECK(cut <= 140.0f / 141.0f + 1e-6f && cut > 0.98f);
+        CHECK(boost <= 1.0f + 1e-6f && boost > 0.95f);
+        // Within full scale nothing is clipped.
+        CHECK_NEAR(settledPeak(treble(p, 140.0f, fine)), 0.8 * 140.0 / 141.0, 0.03);
+    }
 }
 
 TEST_CASE("engine.eq", "treble boost: slight above neutral changes little, full boost lifts fast changes") {
     std::vector<float> v = signals::sineWave(20000, 44100.0 / 300.0, 0.3);
     const auto top = signals::sineWave(20000, 44100.0 / 6000.0, 0.3);
     for (size_t i = 0; i < v.size(); ++i) v[i] += top[i];
-    const auto slight = treble(141.6f, v);  // mix 0.01
-    double worst = 0.0, sum = 0.0;
-    for (size_t i = 0; i < v.size(); ++i) {
-        const double d = std::fabs(double(slight[i]) - v[i]);
-        worst = std::max(worst, d);
-        sum += d;
-    }
-    CHECK(worst < 0.02);
-    CHECK(sum > 0.0);
-
     const auto full = signals::sineWave(20000, 44100.0 / 8000.0, 0.3);
-    CHECK(settledPeak(treble(282.0f, full)) > settledPeak(treble(141.6f, full)) * 1.2f);
+    for (const Path& p : paths()) {
+        const auto slight = treble(p, 141.6f, v);  // mix 0.01
+        double worst = 0.0, sum = 0.0;
+        for (size_t i = 0; i < v.size(); ++i) {
+            const double d = std::fabs(double(slight[i]) - v[i]);
+            worst = std::max(worst, d);
+            sum += d;
+        }
+        CHECK(worst < 0.02);
+        CHECK(sum > 0.0);
+        CHECK(settledPeak(treble(p, 282.0f, full)) > settledPeak(treble(p, 141.6f, full)) * 1.2f);
+    }
 }
 
 TEST_CASE("engine.eq", "values below 2^-32 flush to exact zeros in outputs and filter states") {
     std::vector<float> tiny(64, 1e-12f);
     for (size_t i = 0; i < tiny.size(); i += 2) tiny[i] = -1e-12f;
+    for (const Path& p : paths()) {
+        const int k = p.channel();
+        CHECK(sameBits(body(p, 0.5f, tiny), std::vector<float>(64, 0.0f)));
+        // Each stage alone from a clear history, the other lane as quiet.
+        for (const int stage : {kBass, kMid, kTreble}) {
+            Eq eq(p);
+            std::vector<float> x(tiny), other(tiny);
+            eq.run(p, settings(stage, 0, 1.0f, 0.2f, 282.0f), x.data(), other.data(), 64);
+            // The treble outputs are not all flushed (its follower adds 1e-10
+            // terms); its high-pass state is.
+            if (stage != kTreble) CHECK(sameBits(x, std::vector<float>(64, 0.0f)));
+            const HighPassSection& s = stage == kTreble ? eq.treble[k] : eq.ch[k].bassHighPass;
+            CHECK_EQ(s.y1, 0.0f);
+            CHECK_EQ(s.y2, 0.0f);
+        }
+    }
+}
 
-    std::vector<float> b(tiny);
-    bodyStage(b.data(), 0.5f, 64);
-    ChannelState ch = eqChannel(100.0f, 800.0f);
-    std::vector<float> bs(tiny);
-    bassStage(ch, bs.data(), 1.0f, 64);
-    std::vector<float> ms(tiny);
-    midStage(ch, ms.data(), 0.2f, 64);
-    HighPassSection s = trebleSection(3000.0f);
-    float follow = 0.0f;
-    std::vector<float> ts(tiny);
-    trebleStage(s, follow, ts.data(), 282.0f, 2.35f, 64);
-
-    // The treble outputs are not all flushed (its follower adds 1e-10 terms);
-    // its high-pass state is.
-    bool zeros = true;
-    for (int i = 0; i < 64; ++i) zeros &= b[i] == 0.0f && bs[i] == 0.0f && ms[i] == 0.0f;
-    CHECK(zeros);
-    CHECK_EQ(float(ch.bassHighPass.y1), 0.0f);
-    CHECK_EQ(float(ch.bassHighPass.y2), 0.0f);
-    CHECK_EQ(float(s.y1), 0.0f);
-    CHECK_EQ(float(s.y2), 0.0f);
+TEST_CASE("engine.eq", "all stages in one pass, in blocks of any length, equal the stages one after another") {
+    // Every combination of stages, boosting and cutting, over hostile input
+    // (tests/support/Signals.h): the one pass in blocks from empty to long,
+    // each stage alone over the whole signal. Outputs and every history
+    // must agree to the bit and stay finite.
+    static const int32_t kLengths[] = {0, 1, 2, 3, 0, 5, 7, 1, 13, 64, 127, 0, 255, 31, 1, 511, 9};
+    // Body amount, Bass c, Mid c, Hi Boost.
+    const float values[][4] = {{0.0025f, 0.75f, 0.25f, 282.0f}, {0.705f, 0.25f, 1.0f, 20.0f}, {0.25f, 0.0f, 0.0f, 0}};
+    const auto left = signals::hostile(11, 64), right = signals::hostile(23, 50);
+    const int32_t total = int32_t(left.size());
+    for (const Path& p : paths()) {
+        for (int on = 1; on < 16; ++on) {
+            for (const auto& v : values) {
+                Eq apart(p), together(p);
+                std::vector<float> x1(left), o1(right), x2(left), o2(right);
+                for (const int stage : {kBody, kBass, kMid, kTreble})
+                    if (on & stage)
+                        apart.run(p, settings(stage, v[0], v[1], v[2], v[3]), x1.data(), o1.data(), total);
+                for (int32_t at = 0, k = 0; at < total; ++k) {
+                    const int32_t n = std::min(kLengths[k % 17], total - at);
+                    together.run(p, settings(on, v[0], v[1], v[2], v[3]), x2.data() + at, o2.data() + at, n);
+                    at += n;
+                }
+                CHECK(sameBits(x1, x2) && sameBits(o1, o2));
+                CHECK(sameBits(histories(apart), histories(together)));
+                CHECK(allFinite(x2) && allFinite(o2) && allFinite(histories(together)));
+            }
+        }
+    }
 }

@@ -1,7 +1,7 @@
 // The two-lane and four-lane forms of the per-sample work against the scalar
 // forms they stand for: every output and state field must match, to the bit
 // where the arithmetic is the same, within the sound rule where the paired
-// form is written for a shorter chain (knee, treble; tests/support/Agree.h).
+// form is written for a shorter chain (knee; tests/support/Agree.h).
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -93,35 +93,6 @@ TEST_CASE("engine.paired", "knee for both channels at once equals the knee run o
                 CHECK(agrees(a[c].kneeState, b[c].kneeState));
                 CHECK(agrees(a[c].kneeRate, b[c].kneeRate));
             }
-        }
-    }
-}
-
-TEST_CASE("engine.paired", "treble for both channels at once equals the treble stage run on each channel") {
-    // Each lane gets its own coefficients and history, so a swapped lane shows.
-    HighPassSection sections[2]{};
-    sections[0].b0 = 0.738539f, sections[0].b1 = -1.477078f, sections[0].b2 = 0.738539f;
-    sections[0].a1 = -1.407505f, sections[0].a2 = 0.546649f;
-    sections[1].b0 = 0.5f, sections[1].b1 = -1.0f, sections[1].b2 = 0.5f;
-    sections[1].a1 = -0.3f, sections[1].a2 = 0.1f;
-    sections[1].y1 = 0.25f, sections[1].x1 = -0.5f;
-    for (float hiBoost : {282.0f, 150.0f, 20.0f, 0.0f}) {
-        const float mix = (hiBoost - 141.0f) / 60.0f;
-        HighPassSection pa[2] = {sections[0], sections[1]}, pb[2] = {sections[0], sections[1]};
-        float fa[2] = {0.0f, 0.6f}, fb[2] = {0.0f, 0.6f};
-        auto l = hotSignal(3, 2000), r = hotSignal(4, 2000);
-        auto l2 = l, r2 = r;
-        for (size_t at = 0, len = 7; at < l.size(); at += len, len = len * 5 % 300 + 1) {
-            const int32_t n = int32_t(std::min(len, l.size() - at));
-            trebleStagePair(pa, fa, l.data() + at, r.data() + at, hiBoost, mix, n);
-            trebleStage(pb[0], fb[0], l2.data() + at, hiBoost, mix, n);
-            trebleStage(pb[1], fb[1], r2.data() + at, hiBoost, mix, n);
-        }
-        CHECK(agrees(l, l2));
-        CHECK(agrees(r, r2));
-        for (int c = 0; c < 2; ++c) {
-            CHECK(agrees(fa[c], fb[c]));
-            CHECK(std::memcmp(&pa[c], &pb[c], offsetof(HighPassSection, b0)) == 0);
         }
     }
 }

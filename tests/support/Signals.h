@@ -63,6 +63,24 @@ inline std::vector<float> program(int n, double amplitude, uint32_t seed) {
     return v;
 }
 
+// One channel of hostile input, segment after segment so that a filter meets
+// each kind with the history the one before left: silence from a clear
+// history, program material, the same 40 dB hotter, a full-scale square,
+// values about the flush floor and in the denormal range, silence, values
+// that overflow a stage's arithmetic, and silence again.
+inline std::vector<float> hostile(uint32_t seed, int squarePeriod) {
+    std::vector<float> x(200, 0.0f);
+    for (float v : program(700, 0.8, seed)) x.push_back(v);
+    for (float v : program(700, 80.0, seed + 1)) x.push_back(v);
+    for (int i = 0; i < 600; ++i) x.push_back((i / (squarePeriod / 2)) % 2 ? -1.0f : 1.0f);
+    const float tiny[] = {1e-40f, -1e-39f, 0x1p-33f, -0x1p-32f, 0x1p-32f, 0x1.000002p-32f, -1e-45f, 3e-30f};
+    for (int i = 0; i < 400; ++i) x.push_back(tiny[(i + seed) % 8]);
+    x.insert(x.end(), 500, 0.0f);
+    for (int i = 0; i < 200; ++i) x.push_back(i % 3 == 0 ? 3.0e38f : (i % 3 == 1 ? -2.5e38f : 1e30f));
+    x.insert(x.end(), 300, 0.0f);
+    return x;
+}
+
 inline float peak(const std::vector<float>& v, size_t from, size_t to) {
     float p = 0.0f;
     for (size_t i = from; i < to && i < v.size(); ++i) p = v[i] > p ? v[i] : (-v[i] > p ? -v[i] : p);
