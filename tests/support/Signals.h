@@ -76,7 +76,8 @@ inline std::vector<float> hostile(uint32_t seed, int squarePeriod) {
     const float tiny[] = {1e-40f, -1e-39f, 0x1p-33f, -0x1p-32f, 0x1p-32f, 0x1.000002p-32f, -1e-45f, 3e-30f};
     for (int i = 0; i < 400; ++i) x.push_back(tiny[(i + seed) % 8]);
     x.insert(x.end(), 500, 0.0f);
-    for (int i = 0; i < 200; ++i) x.push_back(i % 3 == 0 ? 3.0e38f : (i % 3 == 1 ? -2.5e38f : 1e30f));
+    const float huge[] = {3.0e38f, 3.0e38f, 1e30f, -2.5e38f, -3.0e38f, -3.0e38f};
+    for (int i = 0; i < 200; ++i) x.push_back(huge[i % 6]);
     x.insert(x.end(), 300, 0.0f);
     return x;
 }
