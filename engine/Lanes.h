@@ -86,7 +86,7 @@ struct Scalar {
 };
 
 // Two channels, left in lane 0 and right in lane 1; Arch gives the fused
-// multiply-add and the blend where the instruction set has them.
+// multiply-add where the instruction set has it.
 template <typename Arch>
 struct Paired {
     static constexpr size_t width = 2;
@@ -110,7 +110,8 @@ struct Paired {
     [[gnu::always_inline]] static Mask notEqual(D a, D b) { return _mm_cmpneq_pd(a, b); }
     [[gnu::always_inline]] static Mask both(Mask a, Mask b) { return _mm_and_pd(a, b); }
     [[gnu::always_inline]] static Mask either(Mask a, Mask b) { return _mm_or_pd(a, b); }
-    [[gnu::always_inline]] static D select(Mask m, D yes, D no) { return Arch::select(m, yes, no); }
+    // And, and-not, or: on the processors tried no slower than the blend.
+    [[gnu::always_inline]] static D select(Mask m, D yes, D no) { return simd::Sse2::select(m, yes, no); }
     [[gnu::always_inline]] static D keep(Mask m, D v) { return _mm_and_pd(v, m); }
     [[gnu::always_inline]] static D roundToFloat(D v) { return simd::roundToFloat(v); }
 
