@@ -10,7 +10,7 @@
 #include "engine/ChannelState.h"
 #include "engine/Coefficients.h"
 #include "engine/Stages.h"
-#include "tests/check.h"
+#include <doctest.h>
 #include "tests/support/Agree.h"
 #include "tests/support/Signals.h"
 
@@ -118,7 +118,8 @@ void checkAgainstPerChannel(Paired paired, PerChannel perChannel) {
 
 }  // namespace
 
-TEST_CASE("engine.eqpairs", "body for both channels at once equals the body stage on each channel") {
+TEST_CASE("body for both channels at once equals the body stage on each channel" *
+          doctest::test_suite("engine.eqpairs")) {
     for (float amount : {0.0025f, 0.25f, 0.705f}) {
         Signals a, b;
         inBlocks(a.l.size(), [&](size_t at, int32_t n) {
@@ -131,21 +132,24 @@ TEST_CASE("engine.eqpairs", "body for both channels at once equals the body stag
     }
 }
 
-TEST_CASE("engine.eqpairs", "bass for both channels at once equals the bass stage per channel: cut, neutral, boost") {
+TEST_CASE("bass for both channels at once equals the bass stage per channel: cut, neutral, boost" *
+          doctest::test_suite("engine.eqpairs")) {
     for (float c : {0.0f, 0.25f, 0.5f, 0.75f, 1.0f})
         checkAgainstPerChannel(
             [&](EqPair& p, float* l, float* r, int32_t n) { bassStagePair(p.ch[0], p.ch[1], l, r, c, n); },
             [&](EqPair& p, int k, float* x, int32_t n) { bassStage(p.ch[k], x, c, n); });
 }
 
-TEST_CASE("engine.eqpairs", "mid for both channels at once equals the mid stage per channel: cut, neutral, boost") {
+TEST_CASE("mid for both channels at once equals the mid stage per channel: cut, neutral, boost" *
+          doctest::test_suite("engine.eqpairs")) {
     for (float c : {0.0f, 0.25f, 0.5f, 0.75f, 1.0f})
         checkAgainstPerChannel(
             [&](EqPair& p, float* l, float* r, int32_t n) { midStagePair(p.ch[0], p.ch[1], l, r, c, n); },
             [&](EqPair& p, int k, float* x, int32_t n) { midStage(p.ch[k], x, c, n); });
 }
 
-TEST_CASE("engine.eqpairs", "treble for both channels at once equals the treble stage on each channel") {
+TEST_CASE("treble for both channels at once equals the treble stage on each channel" *
+          doctest::test_suite("engine.eqpairs")) {
     for (float hiBoost : {0.0f, 70.0f, 141.0f, 200.0f, 282.0f}) {
         const float mix = trebleMixFor(hiBoost);
         checkAgainstPerChannel(
@@ -158,7 +162,8 @@ TEST_CASE("engine.eqpairs", "treble for both channels at once equals the treble 
     }
 }
 
-TEST_CASE("engine.eqpairs", "the whole equaliser in one pass equals the stages one after the other on each channel") {
+TEST_CASE("the whole equaliser in one pass equals the stages one after the other on each channel" *
+          doctest::test_suite("engine.eqpairs")) {
     // Every combination of stages on, with boosts and cuts (and neutral
     // values, which the stages must also pass through unchanged in bits).
     const float bodyAmounts[] = {0.0025f, 0.705f};

@@ -6,7 +6,7 @@
 #include "engine/ChannelState.h"
 #include "engine/Coefficients.h"
 #include "engine/Stages.h"
-#include "tests/check.h"
+#include "tests/support/Checks.h"
 #include "tests/support/Signals.h"
 
 namespace {
@@ -51,7 +51,8 @@ std::vector<float> treble(float hiBoost, std::vector<float> v) {
 
 }  // namespace
 
-TEST_CASE("engine.eq", "bass stage: cut to zero leaves the high band, centre passes, boost lifts quiet lows") {
+TEST_CASE("bass stage: cut to zero leaves the high band, centre passes, boost lifts quiet lows" *
+          doctest::test_suite("engine.eq")) {
     const auto low = signals::sineWave(44100, 44100.0 / 30.0, 0.5);     // 30 Hz
     const auto high = signals::sineWave(44100, 44100.0 / 3000.0, 0.5);  // 3 kHz
     CHECK(settledPeak(bass(0.0f, low)) < 0.05f);  // second-order slope: about -21 dB an octave and a half down
@@ -76,14 +77,14 @@ TEST_CASE("engine.eq", "bass stage: cut to zero leaves the high band, centre pas
         }
         const double gain = settledPeak(b) / settledPeak(d);
         if (amplitude < 0.1)
-            CHECK(gain > 1.85 && gain < 1.92);
+            CHECK((gain > 1.85 && gain < 1.92));
         else
             CHECK(gain < 1.2);
     }
     CHECK_NEAR(settledPeak(bass(1.0f, high)), 0.5, 0.01);
 }
 
-TEST_CASE("engine.eq", "bass stage carries its filter state across calls") {
+TEST_CASE("bass stage carries its filter state across calls" * doctest::test_suite("engine.eq")) {
     const auto v = signals::program(6000, 0.8, 3);
     const auto whole = bass(0.9f, v);
     ChannelState ch = eqChannel(100.0f, 800.0f);
@@ -94,7 +95,8 @@ TEST_CASE("engine.eq", "bass stage carries its filter state across calls") {
     CHECK(split == whole);
 }
 
-TEST_CASE("engine.eq", "mid stage: boost 282 doubles the notch band, 0 removes it, far bands pass") {
+TEST_CASE("mid stage: boost 282 doubles the notch band, 0 removes it, far bands pass" *
+          doctest::test_suite("engine.eq")) {
     const auto atNotch = signals::sineWave(44100, 44100.0 / 800.0, 0.2);
     CHECK_NEAR(settledPeak(mid(1.0f, atNotch)), 0.4, 0.01);
     CHECK(settledPeak(mid(0.0f, atNotch)) < 0.01f);
@@ -104,7 +106,8 @@ TEST_CASE("engine.eq", "mid stage: boost 282 doubles the notch band, 0 removes i
     CHECK_NEAR(settledPeak(mid(0.0f, far)), 0.2, 0.01);
 }
 
-TEST_CASE("engine.eq", "mid stage clamps the notch output for the split but keeps it whole as state") {
+TEST_CASE("mid stage clamps the notch output for the split but keeps it whole as state" *
+          doctest::test_suite("engine.eq")) {
     // 10 kHz passes the notch almost unchanged, so its output swings to about 1.5.
     const auto v = signals::sineWave(4000, 44100.0 / 10000.0, 1.5);
     ChannelState ch = eqChannel(100.0f, 800.0f);
@@ -121,7 +124,7 @@ TEST_CASE("engine.eq", "mid stage clamps the notch output for the split but keep
     CHECK(p > 0.99f);
 }
 
-TEST_CASE("engine.eq", "body stage: quiet gain, odd symmetry, bounded near full scale") {
+TEST_CASE("body stage: quiet gain, odd symmetry, bounded near full scale" * doctest::test_suite("engine.eq")) {
     const float e = 387.0f * 0.0025f;  // 0.9675
     std::vector<float> quiet{0.001f};
     bodyStage(quiet.data(), e, 1);
@@ -148,7 +151,7 @@ TEST_CASE("engine.eq", "body stage: quiet gain, odd symmetry, bounded near full 
     CHECK(within);
 }
 
-TEST_CASE("engine.eq", "treble stage: Hi Boost 0 removes the high band, lows pass") {
+TEST_CASE("treble stage: Hi Boost 0 removes the high band, lows pass" * doctest::test_suite("engine.eq")) {
     // The rest x - highpass(x) is not an ideal low-pass: 15 kHz is down by about 16 dB.
     const auto high = signals::sineWave(44100, 44100.0 / 15000.0, 0.5);
     const auto low = signals::sineWave(44100, 44100.0 / 300.0, 0.5);
@@ -157,7 +160,7 @@ TEST_CASE("engine.eq", "treble stage: Hi Boost 0 removes the high band, lows pas
     CHECK(settledPeak(treble(70.5f, high)) < 0.35f);
 }
 
-TEST_CASE("engine.eq", "treble stage clips a high band beyond full scale in both paths") {
+TEST_CASE("treble stage clips a high band beyond full scale in both paths" * doctest::test_suite("engine.eq")) {
     // Hi Boost 0 leaves exactly the part below Treble Freq, e; what the other
     // settings add to it is the clipped band.
     const auto hot = signals::sineWave(20000, 44100.0 / 15000.0, 1.5);
@@ -169,14 +172,15 @@ TEST_CASE("engine.eq", "treble stage clips a high band beyond full scale in both
         return settledPeak(band);
     };
     const float cut = added(140.0f), boost = added(142.0f);
-    CHECK(cut <= 140.0f / 141.0f + 1e-6f && cut > 0.98f);
-    CHECK(boost <= 1.0f + 1e-6f && boost > 0.95f);
+    CHECK((cut <= 140.0f / 141.0f + 1e-6f && cut > 0.98f));
+    CHECK((boost <= 1.0f + 1e-6f && boost > 0.95f));
     // Within full scale nothing is clipped.
     const auto fine = signals::sineWave(20000, 44100.0 / 15000.0, 0.8);
     CHECK_NEAR(settledPeak(treble(140.0f, fine)), 0.8 * 140.0 / 141.0, 0.03);
 }
 
-TEST_CASE("engine.eq", "treble boost: slight above neutral changes little, full boost lifts fast changes") {
+TEST_CASE("treble boost: slight above neutral changes little, full boost lifts fast changes" *
+          doctest::test_suite("engine.eq")) {
     std::vector<float> v = signals::sineWave(20000, 44100.0 / 300.0, 0.3);
     const auto top = signals::sineWave(20000, 44100.0 / 6000.0, 0.3);
     for (size_t i = 0; i < v.size(); ++i) v[i] += top[i];
@@ -194,7 +198,7 @@ TEST_CASE("engine.eq", "treble boost: slight above neutral changes little, full 
     CHECK(settledPeak(treble(282.0f, full)) > settledPeak(treble(141.6f, full)) * 1.2f);
 }
 
-TEST_CASE("engine.eq", "values below 2^-32 flush to exact zeros in outputs and filter states") {
+TEST_CASE("values below 2^-32 flush to exact zeros in outputs and filter states" * doctest::test_suite("engine.eq")) {
     std::vector<float> tiny(64, 1e-12f);
     for (size_t i = 0; i < tiny.size(); i += 2) tiny[i] = -1e-12f;
 

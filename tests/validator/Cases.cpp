@@ -7,7 +7,7 @@
 #include <limits>
 #include <random>
 
-#include "tests/check.h"
+#include "tests/support/Checks.h"
 #include "tests/validator/Validator.h"
 
 using namespace validator;
@@ -34,7 +34,7 @@ std::function<int()> fixed(int n) {
 
 }  // namespace
 
-TEST_CASE("validator.load", "the library loads and main returns a record") {
+TEST_CASE("the library loads and main returns a record" * doctest::test_suite("validator.load")) {
     CHECK(library().ok());
     if (!library().ok()) return;
     AEffect* e = make();
@@ -44,7 +44,7 @@ TEST_CASE("validator.load", "the library loads and main returns a record") {
     closePlugin(e);
 }
 
-TEST_CASE("validator.rates", "every rate and block size gives finite output under the ceiling") {
+TEST_CASE("every rate and block size gives finite output under the ceiling" * doctest::test_suite("validator.rates")) {
     if (!library().ok()) return;
     for (float rate : kRates) {
         for (int block : kBlocks) {
@@ -64,7 +64,7 @@ TEST_CASE("validator.rates", "every rate and block size gives finite output unde
     }
 }
 
-TEST_CASE("validator.rates", "random block sizes up to the announced size") {
+TEST_CASE("random block sizes up to the announced size" * doctest::test_suite("validator.rates")) {
     if (!library().ok()) return;
     std::mt19937 rng(7);
     for (float rate : kRates) {
@@ -81,7 +81,7 @@ TEST_CASE("validator.rates", "random block sizes up to the announced size") {
     }
 }
 
-TEST_CASE("validator.rates", "a block larger than announced is processed safely") {
+TEST_CASE("a block larger than announced is processed safely" * doctest::test_suite("validator.rates")) {
     if (!library().ok()) return;
     AEffect* e = make();
     if (!e) return;
@@ -93,7 +93,7 @@ TEST_CASE("validator.rates", "a block larger than announced is processed safely"
     closePlugin(e);
 }
 
-TEST_CASE("validator.lifecycle", "zero-frame blocks and blocks while suspended touch nothing") {
+TEST_CASE("zero-frame blocks and blocks while suspended touch nothing" * doctest::test_suite("validator.lifecycle")) {
     if (!library().ok()) return;
     AEffect* e = make();
     if (!e) return;
@@ -116,7 +116,8 @@ TEST_CASE("validator.lifecycle", "zero-frame blocks and blocks while suspended t
     closePlugin(e);
 }
 
-TEST_CASE("validator.lifecycle", "resume/suspend cycles with rate and block changes, close while resumed") {
+TEST_CASE("resume/suspend cycles with rate and block changes, close while resumed" *
+          doctest::test_suite("validator.lifecycle")) {
     if (!library().ok()) return;
     AEffect* e = make();
     if (!e) return;
@@ -135,7 +136,7 @@ TEST_CASE("validator.lifecycle", "resume/suspend cycles with rate and block chan
     closePlugin(e);  // still resumed
 }
 
-TEST_CASE("validator.lifecycle", "program switches and automation between blocks") {
+TEST_CASE("program switches and automation between blocks" * doctest::test_suite("validator.lifecycle")) {
     if (!library().ok()) return;
     AEffect* e = make();
     if (!e) return;
@@ -150,12 +151,12 @@ TEST_CASE("validator.lifecycle", "program switches and automation between blocks
         float* inputs[2] = {inL.data(), inR.data()};
         float* outputs[2] = {outL.data(), outR.data()};
         e->processReplacing(e, inputs, outputs, 256);
-        for (int i = 0; i < 256; ++i) CHECK(std::isfinite(outL[i]) && std::isfinite(outR[i]));
+        for (int i = 0; i < 256; ++i) CHECK((std::isfinite(outL[i]) && std::isfinite(outR[i])));
     }
     closePlugin(e);
 }
 
-TEST_CASE("validator.instances", "a hundred instances in any order; tables rebuilt identically") {
+TEST_CASE("a hundred instances in any order; tables rebuilt identically" * doctest::test_suite("validator.instances")) {
     if (!library().ok()) return;
     auto reference = [] {
         AEffect* e = make();
@@ -189,7 +190,8 @@ TEST_CASE("validator.instances", "a hundred instances in any order; tables rebui
     CHECK(again.right == first.right);
 }
 
-TEST_CASE("validator.songs", "a song saved and reloaded through the parameters sounds bit-identical") {
+TEST_CASE("a song saved and reloaded through the parameters sounds bit-identical" *
+          doctest::test_suite("validator.songs")) {
     if (!library().ok()) return;
     AEffect* a = make();
     if (!a) return;
@@ -285,7 +287,8 @@ std::vector<Hostile> hostileSignals() {
 
 }  // namespace
 
-TEST_CASE("validator.signals", "after hostile audio and one second of music the output is finite and limited") {
+TEST_CASE("after hostile audio and one second of music the output is finite and limited" *
+          doctest::test_suite("validator.signals")) {
     if (!library().ok()) return;
     const int algorithms = 6;
     for (const Hostile& h : hostileSignals()) {
@@ -342,7 +345,8 @@ struct HostFrame {
 
 }  // namespace
 
-TEST_CASE("validator.editor", "the editor opened and closed repeatedly while audio runs, closed by effClose") {
+TEST_CASE("the editor opened and closed repeatedly while audio runs, closed by effClose" *
+          doctest::test_suite("validator.editor")) {
     if (!library().ok()) return;
     HostFrame frame;
     AEffect* e = make();
