@@ -35,21 +35,20 @@ std::function<int()> fixed(int n) {
 }  // namespace
 
 TEST_CASE("the library loads and main returns a record" * doctest::test_suite("validator.load")) {
-    CHECK(library().ok());
-    if (!library().ok()) return;
+    REQUIRE(library().ok());
     AEffect* e = make();
-    if (!e) return;
+    REQUIRE(e != nullptr);
     CHECK_EQ(e->magic, kEffectMagic);
     CHECK_EQ(e->numParams, 17);
     closePlugin(e);
 }
 
 TEST_CASE("every rate and block size gives finite output under the ceiling" * doctest::test_suite("validator.rates")) {
-    if (!library().ok()) return;
+    REQUIRE(library().ok());
     for (float rate : kRates) {
         for (int block : kBlocks) {
             AEffect* e = make();
-            if (!e) return;
+            REQUIRE(e != nullptr);
             startPlugin(e, rate, block);
             long frames = std::max<long>(long(rate * 0.15), 8000);
             StreamResult r = stream(e, musicAt(rate), frames, block, fixed(block));
@@ -65,12 +64,12 @@ TEST_CASE("every rate and block size gives finite output under the ceiling" * do
 }
 
 TEST_CASE("random block sizes up to the announced size" * doctest::test_suite("validator.rates")) {
-    if (!library().ok()) return;
+    REQUIRE(library().ok());
     std::mt19937 rng(7);
     for (float rate : kRates) {
         int maxBlock = 4096;
         AEffect* e = make();
-        if (!e) return;
+        REQUIRE(e != nullptr);
         startPlugin(e, rate, maxBlock);
         std::uniform_int_distribution<int> size(0, maxBlock);
         StreamResult r = stream(e, musicAt(rate), long(rate * 0.3), maxBlock, [&] { return size(rng); });
@@ -82,9 +81,9 @@ TEST_CASE("random block sizes up to the announced size" * doctest::test_suite("v
 }
 
 TEST_CASE("a block larger than announced is processed safely" * doctest::test_suite("validator.rates")) {
-    if (!library().ok()) return;
+    REQUIRE(library().ok());
     AEffect* e = make();
-    if (!e) return;
+    REQUIRE(e != nullptr);
     startPlugin(e, 44100, 64);
     StreamResult r = stream(e, musicAt(44100), 44100, 3000, fixed(3000));
     Level l = level(r, 2400);
@@ -94,9 +93,9 @@ TEST_CASE("a block larger than announced is processed safely" * doctest::test_su
 }
 
 TEST_CASE("zero-frame blocks and blocks while suspended touch nothing" * doctest::test_suite("validator.lifecycle")) {
-    if (!library().ok()) return;
+    REQUIRE(library().ok());
     AEffect* e = make();
-    if (!e) return;
+    REQUIRE(e != nullptr);
     float in[64], outL[64], outR[64];
     std::fill(in, in + 64, 0.5f);
     std::fill(outL, outL + 64, 7.0f);
@@ -118,9 +117,9 @@ TEST_CASE("zero-frame blocks and blocks while suspended touch nothing" * doctest
 
 TEST_CASE("resume/suspend cycles with rate and block changes, close while resumed" *
           doctest::test_suite("validator.lifecycle")) {
-    if (!library().ok()) return;
+    REQUIRE(library().ok());
     AEffect* e = make();
-    if (!e) return;
+    REQUIRE(e != nullptr);
     const int blocks[] = {512, 64, 8192, 1, 1024};
     for (int cycle = 0; cycle < 10; ++cycle) {
         float rate = kRates[cycle % 9];
@@ -137,9 +136,9 @@ TEST_CASE("resume/suspend cycles with rate and block changes, close while resume
 }
 
 TEST_CASE("program switches and automation between blocks" * doctest::test_suite("validator.lifecycle")) {
-    if (!library().ok()) return;
+    REQUIRE(library().ok());
     AEffect* e = make();
-    if (!e) return;
+    REQUIRE(e != nullptr);
     startPlugin(e, 48000, 256);
     std::mt19937 rng(11);
     std::uniform_real_distribution<float> unit(0.0f, 1.0f);
@@ -157,7 +156,7 @@ TEST_CASE("program switches and automation between blocks" * doctest::test_suite
 }
 
 TEST_CASE("a hundred instances in any order; tables rebuilt identically" * doctest::test_suite("validator.instances")) {
-    if (!library().ok()) return;
+    REQUIRE(library().ok());
     auto reference = [] {
         AEffect* e = make();
         startPlugin(e, 44100, 512);
@@ -170,7 +169,7 @@ TEST_CASE("a hundred instances in any order; tables rebuilt identically" * docte
     std::mt19937 rng(3);
     for (int i = 0; i < 100; ++i) {
         AEffect* e = make();
-        if (!e) return;
+        REQUIRE(e != nullptr);
         live.push_back(e);
         if (rng() % 3 == 0) {
             size_t k = rng() % live.size();
@@ -192,7 +191,7 @@ TEST_CASE("a hundred instances in any order; tables rebuilt identically" * docte
 
 TEST_CASE("a song saved and reloaded through the parameters sounds bit-identical" *
           doctest::test_suite("validator.songs")) {
-    if (!library().ok()) return;
+    REQUIRE(library().ok());
     AEffect* a = make();
     if (!a) return;
     std::mt19937 rng(5);
@@ -289,12 +288,12 @@ std::vector<Hostile> hostileSignals() {
 
 TEST_CASE("after hostile audio and one second of music the output is finite and limited" *
           doctest::test_suite("validator.signals")) {
-    if (!library().ok()) return;
+    REQUIRE(library().ok());
     const int algorithms = 6;
     for (const Hostile& h : hostileSignals()) {
         for (int alg = 0; alg < algorithms; ++alg) {
             AEffect* e = make();
-            if (!e) return;
+            REQUIRE(e != nullptr);
             e->setParameter(e, 3, alg / 5.0f);
             e->setParameter(e, 15, 1.0f);  // EQ on with every stage active
             e->setParameter(e, 6, 0.5f);
@@ -347,10 +346,10 @@ struct HostFrame {
 
 TEST_CASE("the editor opened and closed repeatedly while audio runs, closed by effClose" *
           doctest::test_suite("validator.editor")) {
-    if (!library().ok()) return;
+    REQUIRE(library().ok());
     HostFrame frame;
     AEffect* e = make();
-    if (!e) return;
+    REQUIRE(e != nullptr);
     startPlugin(e, 44100, 512);
     std::vector<float> inL(512), inR(512), outL(512), outR(512);
     for (int round = 0; round < 20; ++round) {
