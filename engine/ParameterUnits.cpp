@@ -5,12 +5,20 @@
 
 #include "engine/Coefficients.h"
 #include "engine/Parameters.h"
+#include "engine/Tables.h"
 
 namespace {
 
 double decibels(double linear) { return 20.0 * std::log10(linear); }
 
-double positionDb(int32_t position) { return float(decibels(limiterGainFor(float(position)))); }
+// The drive gain of a Limiter Gain value in dB, read from the level scale
+// (built here if no instance has built it yet).
+double driveDb(float value) {
+    ensureTables();
+    return decibels(limiterGainFor(value));
+}
+
+double positionDb(int32_t position) { return float(driveDb(float(position))); }
 
 // The position whose drive gain is nearest to `db` in dB; the gains rise with
 // the position, and each position's own dB finds it again.
@@ -57,7 +65,7 @@ double fromCode(const ParameterInfo& p, double u) {
 constexpr KindRule kRules[] = {
     // LimiterGain: the dB of the drive gain, and the nearest position back.
     {UserUnit::Decibel,
-     [](const ParameterInfo&, float v) { return decibels(limiterGainFor(v)); },
+     [](const ParameterInfo&, float v) { return driveDb(v); },
      [](const ParameterInfo& p, double u) { return normalisedCode(p, nearestPosition(p, u)); }},
     // OutGain: the applied level. A level's Out Gain is put in the middle of
     // the 0.1 dB step that the cut toward zero maps to it, never on its edge.

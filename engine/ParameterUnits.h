@@ -11,7 +11,7 @@
 //   frequencies    Hz, from their floor to their maximum
 //   choices        the code; two-state parameters are toggles (0 or 1)
 // Ranges and defaults are the table's (Parameters.h) in these units. Limiter
-// Gain reads the level-scale tables, so an engine must exist.
+// Gain reads the level-scale tables, which are built here if no engine did.
 #pragma once
 #include <cstdint>
 

@@ -4,6 +4,7 @@
 #include <sys/mman.h>
 #endif
 
+#include <atomic>
 #include <mutex>
 
 #include "engine/Truncate.h"
@@ -111,6 +112,10 @@ void walkPiece(const Breakpoint (&corners)[N], float firstSlope, Amplitude ampli
 
 }  // namespace
 
+namespace {
+std::atomic<bool> tablesBuilt{false};
+}  // namespace
+
 void buildTables() {
     walkPiece(kBelowFullScale, 0.6875f, [](int32_t s) { return float(double(s) * double(0.000001f)); },
               levelPixels, kLevelSteps - 1);
@@ -126,6 +131,7 @@ void buildTables() {
             triangleWindow[r][n] = float(m <= 0.5 ? 4.0 * m : 4.0 * (1.0 - m));
         }
     }
+    tablesBuilt.store(true, std::memory_order_release);
 }
 
 namespace {
@@ -136,6 +142,12 @@ void attachInstance() {
     const std::lock_guard<std::mutex> hold(instanceLock);
     if (instanceCount == 0) buildTables();
     ++instanceCount;
+}
+
+void ensureTables() {
+    if (tablesBuilt.load(std::memory_order_acquire)) return;
+    const std::lock_guard<std::mutex> hold(instanceLock);
+    if (!tablesBuilt.load(std::memory_order_relaxed)) buildTables();
 }
 
 void detachInstance() {

@@ -21,6 +21,11 @@ extern int32_t instanceCount;
 
 void buildTables();
 
+// Builds the tables if no instance ever did: for readers of the level scale
+// that may run before any instance exists (unit conversions). Lock-free once
+// the tables exist.
+void ensureTables();
+
 // Counts an instance in; the first builds the tables. Hosts create and close
 // instances on several threads, so both take a lock: an instance counted in
 // while another thread builds waits until the tables are complete.

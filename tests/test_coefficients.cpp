@@ -12,7 +12,7 @@
 #include "engine/Engine.h"
 #include "engine/Tables.h"
 #include "engine/Truncate.h"
-#include "tests/check.h"
+#include "tests/support/Checks.h"
 
 namespace {
 
@@ -32,7 +32,7 @@ double gainAt(const HighPassCoefficients& c, double f, double fs) {
 
 }  // namespace
 
-TEST_CASE("engine.settings.coefficients", "high-pass and notch values at 44100 and 48000 Hz") {
+TEST_CASE("high-pass and notch values at 44100 and 48000 Hz" * doctest::test_suite("engine.settings.coefficients")) {
     const HighPassCoefficients treble = butterworthHighPass(3000.0f, 44100.0f);
     CHECK_NEAR(treble.b0, 0.738539, 2e-6);
     CHECK_NEAR(treble.b1, -2.0 * 0.738539, 4e-6);
@@ -57,11 +57,11 @@ TEST_CASE("engine.settings.coefficients", "high-pass and notch values at 44100 a
     CHECK_EQ(mid.a2, 0.893025f);
 }
 
-TEST_CASE("engine.settings.coefficients", "high-pass corners past Nyquist stay stable") {
+TEST_CASE("high-pass corners past Nyquist stay stable" * doctest::test_suite("engine.settings.coefficients")) {
     for (float fs : {8000.0f, 22050.0f, 32000.0f, 44100.0f}) {
         for (float f : {3000.0f, 11025.0f, 15999.0f, 16000.0f, 20000.0f, 31000.0f}) {
             const HighPassCoefficients c = butterworthHighPass(f, fs);
-            CHECK(std::isfinite(c.b0) && std::isfinite(c.a1) && std::isfinite(c.a2));
+            CHECK((std::isfinite(c.b0) && std::isfinite(c.a1) && std::isfinite(c.a2)));
             CHECK(stable(c.a1, c.a2));
         }
     }
@@ -69,7 +69,7 @@ TEST_CASE("engine.settings.coefficients", "high-pass corners past Nyquist stay s
     CHECK_NEAR(gainAt(butterworthHighPass(20000.0f, 48000.0f), 20000.0, 48000.0), std::sqrt(0.5), 1e-3);
 }
 
-TEST_CASE("engine.settings.coefficients", "gains, ramp factor and amounts") {
+TEST_CASE("gains, ramp factor and amounts" * doctest::test_suite("engine.settings.coefficients")) {
     buildTables();
     CHECK_EQ(limiterGainFor(207.0f), 1.0f);
     CHECK_EQ(limiterGainFor(207.9f), 1.0f);
@@ -102,7 +102,8 @@ TEST_CASE("engine.settings.coefficients", "gains, ramp factor and amounts") {
     CHECK_NEAR(trebleMixFor(0.0f), -2.35, 1e-6);
 }
 
-TEST_CASE("engine.settings.coefficients", "the engine's derived values at defaults follow the rate of the last prepare") {
+TEST_CASE("the engine's derived values at defaults follow the rate of the last prepare" *
+          doctest::test_suite("engine.settings.coefficients")) {
     MaximizerEngine e;
     e.prepare(44100.0f, 512);
     CHECK_EQ(e.limiterGain(), 1.0f);
@@ -137,7 +138,8 @@ TEST_CASE("engine.settings.coefficients", "the engine's derived values at defaul
     CHECK_NEAR(e.trebleSection(1).b0, 0.757076, 2e-6);
 }
 
-TEST_CASE("engine.settings.coefficients", "a sweep of every derived value stays finite (digest printed for cross-build comparison)") {
+TEST_CASE("a sweep of every derived value stays finite (digest printed for cross-build comparison)" *
+          doctest::test_suite("engine.settings.coefficients")) {
     buildTables();
     uint32_t h = 2166136261u;
     auto mix = [&h](float v) {
@@ -167,7 +169,8 @@ TEST_CASE("engine.settings.coefficients", "a sweep of every derived value stays 
     CHECK_EQ(nonFinite, 0);
 }
 
-TEST_CASE("engine.settings.coefficients", "truncation helper: toward zero, saturating, NaN reads 0") {
+TEST_CASE("truncation helper: toward zero, saturating, NaN reads 0" *
+          doctest::test_suite("engine.settings.coefficients")) {
     CHECK_EQ(truncateToInt(-4.95f), -4);
     CHECK_EQ(truncateToInt(-3e9), INT32_MIN);
     CHECK_EQ(truncateToInt(std::numeric_limits<float>::infinity()), INT32_MAX);

@@ -6,7 +6,7 @@
 
 #include "vst2/MaximizerEffect.h"
 #include "engine/Parameters.h"
-#include "tests/check.h"
+#include "tests/support/Checks.h"
 
 namespace {
 
@@ -32,7 +32,7 @@ std::string label(MaximizerEffect& fx, int index) {
 
 }  // namespace
 
-TEST_CASE("vst2.display", "the worked display values") {
+TEST_CASE("the worked display values" * doctest::test_suite("vst2.display")) {
     auto fx = makeEffect();
     MaximizerEffect& e = *fx;
     CHECK_STR(display(e, kLimiterGain, 207), "0:00");
@@ -53,7 +53,7 @@ TEST_CASE("vst2.display", "the worked display values") {
     CHECK_STR(display(e, kTrebleFreq, 20000), "  20000");
 }
 
-TEST_CASE("vst2.display", "boost texts around neutral and at the ends") {
+TEST_CASE("boost texts around neutral and at the ends" * doctest::test_suite("vst2.display")) {
     auto fx = makeEffect();
     MaximizerEffect& e = *fx;
     for (int index : {kBassBoost, kMidBoost, kHiBoost}) {
@@ -67,7 +67,7 @@ TEST_CASE("vst2.display", "boost texts around neutral and at the ends") {
     }
 }
 
-TEST_CASE("vst2.display", "codes pick their names; codes outside a list leave the buffer") {
+TEST_CASE("codes pick their names; codes outside a list leave the buffer" * doctest::test_suite("vst2.display")) {
     auto fx = makeEffect();
     MaximizerEffect& e = *fx;
     CHECK_STR(display(e, kAlgorithm, 0), "Full");
@@ -103,7 +103,7 @@ TEST_CASE("vst2.display", "codes pick their names; codes outside a list leave th
     }
 }
 
-TEST_CASE("vst2.display", "huge and infinite values give bounded texts") {
+TEST_CASE("huge and infinite values give bounded texts" * doctest::test_suite("vst2.display")) {
     auto fx = makeEffect();
     MaximizerEffect& e = *fx;
     const float inf = std::numeric_limits<float>::infinity();
@@ -114,7 +114,7 @@ TEST_CASE("vst2.display", "huge and infinite values give bounded texts") {
     CHECK_STR(display(e, kDullSharp, -inf), " Huge!  ");
 }
 
-TEST_CASE("vst2.display", "names and labels") {
+TEST_CASE("names and labels" * doctest::test_suite("vst2.display")) {
     auto fx = makeEffect();
     MaximizerEffect& e = *fx;
     char text[64];
@@ -131,7 +131,8 @@ TEST_CASE("vst2.display", "names and labels") {
     for (int i = kAutoSelectChannels; i < kNumParams; ++i) CHECK_STR(label(e, i), "              ");
 }
 
-TEST_CASE("vst2.display", "requests for indices outside the table leave the buffer, but labels above it") {
+TEST_CASE("requests for indices outside the table leave the buffer, but labels above it" *
+          doctest::test_suite("vst2.display")) {
     auto fx = makeEffect();
     for (VstInt32 index : {-1, 17, 20, 255, 2147483647, -2147483647 - 1}) {
         char text[32] = "previous";

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "engine/Flush.h"
-#include "tests/check.h"
+#include <doctest.h>
 #include "tests/support/EngineRig.h"
 #include "tests/support/Signals.h"
 
@@ -18,7 +18,8 @@ std::vector<float> zeros(size_t n) { return std::vector<float>(n, 0.0f); }
 
 }  // namespace
 
-TEST_CASE("engine.driver", "a 0.9 sine passes bit-exactly, 2400 samples late; the delay line starts at 2^-32") {
+TEST_CASE("a 0.9 sine passes bit-exactly, 2400 samples late; the delay line starts at 2^-32" *
+          doctest::test_suite("engine.driver")) {
     EngineRig rig;
     const auto in = signals::sineWave(12000, 100.0, 0.9);
     const auto out = rig.run(in, in, {512});
@@ -32,13 +33,14 @@ TEST_CASE("engine.driver", "a 0.9 sine passes bit-exactly, 2400 samples late; th
     CHECK_EQ(rig.engine.meters().take(0).reduction, 1.0f);
 }
 
-TEST_CASE("engine.driver", "Full limits a 2.0 sine to full scale per half-wave, then the output gain") {
+TEST_CASE("Full limits a 2.0 sine to full scale per half-wave, then the output gain" *
+          doctest::test_suite("engine.driver")) {
     for (int alg : {0, 3}) {
         EngineRig rig;
         rig.set(kAlgorithm, float(alg));
         rig.set(kOutGain, 98.0f);
         const float og = rig.engine.outputGain();
-        CHECK(og < 0.51f && og > 0.49f);
+        CHECK((og < 0.51f && og > 0.49f));
         const auto in = signals::sineWave(12000, 100.0, 2.0);
         const auto out = rig.run(in, in, {256});
         if (alg == 0) {
@@ -56,7 +58,8 @@ TEST_CASE("engine.driver", "Full limits a 2.0 sine to full scale per half-wave, 
     }
 }
 
-TEST_CASE("engine.driver", "falling modes keep long half-waves within a few dB of Full at any sample rate") {
+TEST_CASE("falling modes keep long half-waves within a few dB of Full at any sample rate" *
+          doctest::test_suite("engine.driver")) {
     // A bass sine driven +10 dB: half-waves of 441 (44.1 kHz) and 480 (96 kHz) samples.
     const std::pair<float, double> cases[] = {{44100.0f, 882.0}, {96000.0f, 960.0}};
     for (const auto& [rate, period] : cases) {
@@ -75,7 +78,8 @@ TEST_CASE("engine.driver", "falling modes keep long half-waves within a few dB o
     }
 }
 
-TEST_CASE("engine.driver", "process adds into the outputs, processReplacing overwrites, whatever came before") {
+TEST_CASE("process adds into the outputs, processReplacing overwrites, whatever came before" *
+          doctest::test_suite("engine.driver")) {
     const auto in = signals::program(3000, 1.5, 11);
     EngineRig reference;
     const auto first = reference.run(in, in), second = reference.run(in, in), third = reference.run(in, in);
@@ -87,14 +91,14 @@ TEST_CASE("engine.driver", "process adds into the outputs, processReplacing over
     for (size_t i = 0; i < 3000; ++i) added &= outL[i] == 0.25f + first.left[i] && outR[i] == 0.25f + first.right[i];
     CHECK(added);
     rig.block(inL.data(), inR.data(), outL.data(), outR.data(), 3000);
-    CHECK(outL == second.left && outR == second.right);
+    CHECK((outL == second.left && outR == second.right));
     rig.block(inL.data(), inR.data(), outL.data(), outR.data(), 3000, true);
     added = true;
     for (size_t i = 0; i < 3000; ++i) added &= outL[i] == second.left[i] + third.left[i];
     CHECK(added);
 }
 
-TEST_CASE("engine.driver", "Force Channels Left: right output untouched, right input ignored") {
+TEST_CASE("Force Channels Left: right output untouched, right input ignored" * doctest::test_suite("engine.driver")) {
     EngineRig rig;
     rig.set(kForceChannels, 1.0f);
     const auto left = signals::sineWave(5000, 80.0, 0.7);
@@ -110,7 +114,8 @@ TEST_CASE("engine.driver", "Force Channels Left: right output untouched, right i
     CHECK_EQ(rig.engine.meters().solo(), 1);
 }
 
-TEST_CASE("engine.driver", "peak meter ignores negative samples and caps at 10; reduction meter floors at 0.0001") {
+TEST_CASE("peak meter ignores negative samples and caps at 10; reduction meter floors at 0.0001" *
+          doctest::test_suite("engine.driver")) {
     EngineRig rig;
     rig.set(kAlgorithm, 0.0f);
     Meters& meters = rig.engine.meters();
@@ -137,7 +142,8 @@ TEST_CASE("engine.driver", "peak meter ignores negative samples and caps at 10; 
     CHECK_EQ(meters.take(1).peak, 0.5f * rig.engine.limiterGain());
 }
 
-TEST_CASE("engine.driver", "n = 0 and a block while not resumed leave the outputs and positions alone") {
+TEST_CASE("n = 0 and a block while not resumed leave the outputs and positions alone" *
+          doctest::test_suite("engine.driver")) {
     std::vector<float> inL(64, 0.5f), inR(64, 0.5f), outL(64, kSentinel), outR(64, kSentinel);
     {
         EngineRig idle(44100.0f, 512, false);
@@ -168,7 +174,7 @@ TEST_CASE("engine.driver", "n = 0 and a block while not resumed leave the output
     }
 }
 
-TEST_CASE("engine.driver", "the idle channel of a mono mode stays aligned with the output tap") {
+TEST_CASE("the idle channel of a mono mode stays aligned with the output tap" * doctest::test_suite("engine.driver")) {
     EngineRig rig;
     rig.set(kAlgorithm, 0.0f);  // no soft knee, whose slow release would still show
     rig.set(kForceChannels, 1.0f);
@@ -182,7 +188,8 @@ TEST_CASE("engine.driver", "the idle channel of a mono mode stays aligned with t
     CHECK_EQ(out.left[5000], tone[2600]);
 }
 
-TEST_CASE("engine.driver", "neutral boosts and EQ off leave the stage states untouched and the signal exact") {
+TEST_CASE("neutral boosts and EQ off leave the stage states untouched and the signal exact" *
+          doctest::test_suite("engine.driver")) {
     const auto in = signals::program(6000, 0.7, 9);
     for (int eqOn : {1, 0}) {
         EngineRig rig;
@@ -199,9 +206,9 @@ TEST_CASE("engine.driver", "neutral boosts and EQ off leave the stage states unt
         CHECK(exact);
         for (int c = 0; c < 2; ++c) {
             const ChannelState& ch = rig.engine.channel(c);
-            CHECK(ch.bassHighPass.x1 == 0.0f && ch.bassHighPass.y1 == 0.0f && ch.bassHighPass.y2 == 0.0f);
-            CHECK(ch.midNotch.x1 == 0.0f && ch.midNotch.y1 == 0.0f && ch.midNotch.y2 == 0.0f);
-            CHECK(rig.engine.trebleSection(c).y1 == 0.0f && rig.engine.trebleFollower(c) == 0.0f);
+            CHECK((ch.bassHighPass.x1 == 0.0f && ch.bassHighPass.y1 == 0.0f && ch.bassHighPass.y2 == 0.0f));
+            CHECK((ch.midNotch.x1 == 0.0f && ch.midNotch.y1 == 0.0f && ch.midNotch.y2 == 0.0f));
+            CHECK((rig.engine.trebleSection(c).y1 == 0.0f && rig.engine.trebleFollower(c) == 0.0f));
         }
     }
     // Each boost off its neutral value runs exactly its own stage.
@@ -213,7 +220,8 @@ TEST_CASE("engine.driver", "neutral boosts and EQ off leave the stage states unt
     CHECK(rig.engine.trebleSection(0).y1 == 0.0f);
 }
 
-TEST_CASE("engine.driver", "a block longer than the resume block size runs in pieces, same result") {
+TEST_CASE("a block longer than the resume block size runs in pieces, same result" *
+          doctest::test_suite("engine.driver")) {
     const auto in = signals::program(9000, 1.6, 13);
     for (int alg : {0, 1, 5}) {
         EngineRig small(44100.0f, 64), reference(44100.0f, 64);
@@ -228,7 +236,8 @@ TEST_CASE("engine.driver", "a block longer than the resume block size runs in pi
     }
 }
 
-TEST_CASE("engine.driver", "NaN and infinite input samples count as silence and do not poison the state") {
+TEST_CASE("NaN and infinite input samples count as silence and do not poison the state" *
+          doctest::test_suite("engine.driver")) {
     const auto clean = signals::program(12000, 1.2, 17);
     auto dirty = clean, zeroed = clean;
     for (size_t i : {1000u, 1001u, 5000u}) {
@@ -253,7 +262,8 @@ TEST_CASE("engine.driver", "NaN and infinite input samples count as silence and 
     CHECK(finite);
 }
 
-TEST_CASE("engine.driver", "absurdly large finite samples never give non-finite output or a dead state") {
+TEST_CASE("absurdly large finite samples never give non-finite output or a dead state" *
+          doctest::test_suite("engine.driver")) {
     // Overflows inside a stage count as silence instead of staying in a filter state.
     for (int stage : {kBodyBoost, kBassBoost, kMidBoost, kHiBoost}) {
         for (float big : {1e8f, 3e38f}) {
@@ -273,7 +283,8 @@ TEST_CASE("engine.driver", "absurdly large finite samples never give non-finite 
     }
 }
 
-TEST_CASE("engine.driver", "output is the same for every block size (each algorithm, EQ on, link on and off)") {
+TEST_CASE("output is the same for every block size (each algorithm, EQ on, link on and off)" *
+          doctest::test_suite("engine.driver")) {
     // Left: short half-waves; right: a plain tone with 900-sample half-waves.
     const auto left = signals::program(20000, 1.8, 23);
     const auto right = signals::sineWave(20000, 1800.0, 1.6);
@@ -299,7 +310,7 @@ TEST_CASE("engine.driver", "output is the same for every block size (each algori
     }
 }
 
-TEST_CASE("engine.driver", "stereo link applies the smaller gain to both sides, only in stereo") {
+TEST_CASE("stereo link applies the smaller gain to both sides, only in stereo" * doctest::test_suite("engine.driver")) {
     const auto hot = signals::sineWave(8000, 100.0, 2.0);
     const auto cool = signals::sineWave(8000, 100.0, 0.5);
     EngineRig linked, unlinked;

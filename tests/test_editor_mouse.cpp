@@ -1,6 +1,6 @@
 // Mouse interaction: both hit tables, every gesture with its bounds and
 // anchors, the algorithm field, the toggles and the automation requests.
-#include "check.h"
+#include "tests/support/Checks.h"
 #include "tests/editor_support.h"
 
 using namespace editortest;
@@ -22,7 +22,7 @@ std::vector<float> requestsFor(int index) {
 
 }  // namespace
 
-TEST_CASE("editor.mouse", "left presses start the gesture of each rectangle, at its edges too") {
+TEST_CASE("left presses start the gesture of each rectangle, at its edges too" * doctest::test_suite("editor.mouse")) {
     const Press presses[] = {
         {437, 41, kDragLimiterGainFine}, {481, 56, kDragLimiterGainFine}, {33, 39, kDragLimiterGain},
         {430, 89, kDragLimiterGain},     {67, 111, kDragDullSharp},       {242, 119, kDragDullSharp},
@@ -42,7 +42,7 @@ TEST_CASE("editor.mouse", "left presses start the gesture of each rectangle, at 
     }
 }
 
-TEST_CASE("editor.mouse", "anchors and the button that started a Limiter Gain gesture") {
+TEST_CASE("anchors and the button that started a Limiter Gain gesture" * doctest::test_suite("editor.mouse")) {
     Rig rig;
     rig.press(440, 50);
     CHECK_EQ(rig.editor->dragAnchorX, 440);
@@ -62,7 +62,7 @@ TEST_CASE("editor.mouse", "anchors and the button that started a Limiter Gain ge
     rig.release();
 }
 
-TEST_CASE("editor.mouse", "Limiter Gain gestures: absolute with the button's floor, and fine") {
+TEST_CASE("Limiter Gain gestures: absolute with the button's floor, and fine" * doctest::test_suite("editor.mouse")) {
     Rig rig;
     rig.press(200, 60);
     // y plays no part; 208 is the left button's floor.
@@ -89,7 +89,7 @@ TEST_CASE("editor.mouse", "Limiter Gain gestures: absolute with the button's flo
     rig.release(false);
 }
 
-TEST_CASE("editor.mouse", "slider and knob gestures follow x with their offsets and bounds") {
+TEST_CASE("slider and knob gestures follow x with their offsets and bounds" * doctest::test_suite("editor.mouse")) {
     struct Case {
         int16_t pressX, pressY;
         int param;
@@ -112,7 +112,8 @@ TEST_CASE("editor.mouse", "slider and knob gestures follow x with their offsets 
     }
 }
 
-TEST_CASE("editor.mouse", "relative gestures: Out Gain and the frequency boxes from their anchors") {
+TEST_CASE("relative gestures: Out Gain and the frequency boxes from their anchors" *
+          doctest::test_suite("editor.mouse")) {
     Rig rig;
     rig.press(440, 70);  // Out Gain 196
     CHECK_NEAR(rig.afterMove(430, 70, kOutGain), 186.0f, 1e-3);
@@ -140,7 +141,8 @@ TEST_CASE("editor.mouse", "relative gestures: Out Gain and the frequency boxes f
     rig.release();
 }
 
-TEST_CASE("editor.mouse", "a gesture tells the host on every tick, moved or not, and stops on release") {
+TEST_CASE("a gesture tells the host on every tick, moved or not, and stops on release" *
+          doctest::test_suite("editor.mouse")) {
     Rig rig;
     rig.press(100, 115);
     rig.move(120, 115);
@@ -164,7 +166,8 @@ TEST_CASE("editor.mouse", "a gesture tells the host on every tick, moved or not,
     rig.release();
 }
 
-TEST_CASE("editor.mouse", "a gesture ends when another window takes the mouse, not when the editor takes it again") {
+TEST_CASE("a gesture ends when another window takes the mouse, not when the editor takes it again" *
+          doctest::test_suite("editor.mouse")) {
     Rig rig;
     rig.press(100, 115);  // Dull-Sharp
     CHECK(rig.platform.captured == rig.window);
@@ -183,7 +186,7 @@ TEST_CASE("editor.mouse", "a gesture ends when another window takes the mouse, n
     CHECK(rig.platform.captured == nullptr);
 }
 
-TEST_CASE("editor.mouse", "presses during a gesture are ignored") {
+TEST_CASE("presses during a gesture are ignored" * doctest::test_suite("editor.mouse")) {
     Rig rig;
     rig.press(100, 115);  // Dull-Sharp
     rig.press(20, 120);   // the EQ tab: would toggle EQ Display
@@ -196,7 +199,8 @@ TEST_CASE("editor.mouse", "presses during a gesture are ignored") {
     rig.release();
 }
 
-TEST_CASE("editor.mouse", "right presses reset the EQ rows, Dull-Sharp and Out Gain, and toggle EQ on/off") {
+TEST_CASE("right presses reset the EQ rows, Dull-Sharp and Out Gain, and toggle EQ on/off" *
+          doctest::test_suite("editor.mouse")) {
     struct Case {
         int16_t x, y;
         int param;
@@ -226,7 +230,8 @@ TEST_CASE("editor.mouse", "right presses reset the EQ rows, Dull-Sharp and Out G
     rig.release();
 }
 
-TEST_CASE("editor.mouse", "the algorithm field steps names, toggles the knee and steps the speed") {
+TEST_CASE("the algorithm field steps names, toggles the knee and steps the speed" *
+          doctest::test_suite("editor.mouse")) {
     struct Case {
         int16_t x;
         bool left;
@@ -253,7 +258,7 @@ TEST_CASE("editor.mouse", "the algorithm field steps names, toggles the knee and
     }
 }
 
-TEST_CASE("editor.mouse", "lid, link and EQ tab toggles; EQ Display fits the window") {
+TEST_CASE("lid, link and EQ tab toggles; EQ Display fits the window" * doctest::test_suite("editor.mouse")) {
     Rig rig;
     rig.press(10, 10);
     CHECK_EQ(rig.editor->channelPanelOpen, 1);
@@ -287,7 +292,8 @@ TEST_CASE("editor.mouse", "lid, link and EQ tab toggles; EQ Display fits the win
     CHECK_EQ(rig.window->rect.height(), 133);
 }
 
-TEST_CASE("editor.mouse", "channel toggles act only with the panel open; manual channels only without Auto") {
+TEST_CASE("channel toggles act only with the panel open; manual channels only without Auto" *
+          doctest::test_suite("editor.mouse")) {
     Rig rig;
     rig.plugin->reportChannelMode = 0;
     rig.press(45, 15);  // AUTO, panel closed
@@ -325,7 +331,8 @@ TEST_CASE("editor.mouse", "channel toggles act only with the panel open; manual 
     CHECK_EQ(int(rig.plugin->reportChannelMode.load()), 1);
 }
 
-TEST_CASE("editor.mouse", "every left press and every accepted right press recompute the coefficients") {
+TEST_CASE("every left press and every accepted right press recompute the coefficients" *
+          doctest::test_suite("editor.mouse")) {
     Rig rig;
     rig.set(kOutGain, 0.0f);  // written behind the engine's back
     rig.press(300, 300);                      // outside every rectangle

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <string>
 
-#include "check.h"
+#include "tests/support/Checks.h"
 #include "engine/Tables.h"
 #include "tests/editor_support.h"
 
@@ -42,7 +42,7 @@ void openLid(Rig& rig) {
 
 }  // namespace
 
-TEST_CASE("editor.paint", "the clean panel is the base and rows 0-217 reach the window") {
+TEST_CASE("the clean panel is the base and rows 0-217 reach the window" * doctest::test_suite("editor.paint")) {
     Rig rig;
     rig.set(kEqDisplay, 1.0f);
     rig.tick();
@@ -55,7 +55,8 @@ TEST_CASE("editor.paint", "the clean panel is the base and rows 0-217 reach the 
     CHECK(same);
 }
 
-TEST_CASE("editor.paint", "Auto Select lamp or the CAREFUL warning, and the Force Channels lamps") {
+TEST_CASE("Auto Select lamp or the CAREFUL warning, and the Force Channels lamps" *
+          doctest::test_suite("editor.paint")) {
     Rig rig;
     openLid(rig);
     rig.set(kAutoSelectChannels, 1.0f);
@@ -80,10 +81,10 @@ TEST_CASE("editor.paint", "Auto Select lamp or the CAREFUL warning, and the Forc
     CHECK(rig.shows(s::kLampLit, 152, 13));
     rig.set(kForceChannels, 7.0f);  // no lamp for a code out of range
     rig.tick();
-    CHECK(rig.cleanRect(99, 13, 10, 7) && rig.cleanRect(152, 13, 10, 7) && rig.cleanRect(195, 13, 10, 7));
+    CHECK((rig.cleanRect(99, 13, 10, 7) && rig.cleanRect(152, 13, 10, 7) && rig.cleanRect(195, 13, 10, 7)));
 }
 
-TEST_CASE("editor.paint", "lid cover and knob frames, and the slide of two frames per paint") {
+TEST_CASE("lid cover and knob frames, and the slide of two frames per paint" * doctest::test_suite("editor.paint")) {
     Rig rig;
     rig.tick();  // frame 0: full cover at 5, 5 and knob frame 0
     CHECK(rig.shows(s::kLidCover, 5, 5, 313, 1));
@@ -121,10 +122,10 @@ TEST_CASE("editor.paint", "lid cover and knob frames, and the slide of two frame
     CHECK_EQ(rig.editor->channelPanelFrame, 20);
 }
 
-TEST_CASE("editor.paint", "reduction bars are blackened from the left by the reduction meter") {
+TEST_CASE("reduction bars are blackened from the left by the reduction meter" * doctest::test_suite("editor.paint")) {
     Rig rig;
     const int full = levelPixels[1000000];
-    CHECK(full >= 209 && full <= 210);
+    CHECK((full >= 209 && full <= 210));
     rig.set(kLimiterGain, 393.0f);  // the marker out of the way
     rig.meters().setKneeGain(0, 1.0f);
     rig.meters().setKneeGain(1, 1.0f);
@@ -137,7 +138,7 @@ TEST_CASE("editor.paint", "reduction bars are blackened from the left by the red
         CHECK(rig.clean(33 + full, y));
     }
     const int w = levelPixels[500000];
-    CHECK(w > 138 && w < 158);  // between the -7 and -5 dB marks
+    CHECK((w > 138 && w < 158));  // between the -7 and -5 dB marks
     for (int y = 64; y < 69; ++y) {  // the right bar: rows 64-68
         CHECK_EQ(rig.pixel(33 + w - 1, y), 0u);
         CHECK(rig.clean(33 + w, y));
@@ -156,7 +157,7 @@ TEST_CASE("editor.paint", "reduction bars are blackened from the left by the red
     CHECK(rig.clean(33 + full, 61));
 }
 
-TEST_CASE("editor.paint", "knee gain lines grow right from 0 dB on the over scale") {
+TEST_CASE("knee gain lines grow right from 0 dB on the over scale" * doctest::test_suite("editor.paint")) {
     Rig rig;
     rig.editor->meter[0].reduction = 0.0f;
     rig.editor->meter[1].reduction = 0.0f;
@@ -178,7 +179,7 @@ TEST_CASE("editor.paint", "knee gain lines grow right from 0 dB on the over scal
     CHECK(rig.cleanRect(244, 68, 190, 1));
 }
 
-TEST_CASE("editor.paint", "peak bars on the level and over scales, with their clamps") {
+TEST_CASE("peak bars on the level and over scales, with their clamps" * doctest::test_suite("editor.paint")) {
     Rig rig;
     rig.set(kLimiterGain, 8.0f);  // the marker covers x 38-48; bars are checked right of it
     // Bar of width w on the track sprite t at row y, seen from x 49 on.
@@ -195,7 +196,7 @@ TEST_CASE("editor.paint", "peak bars on the level and over scales, with their cl
     rig.editor->meter[1].peak = 1e9f;
     rig.tick();
     const int longest = overPixels[5400] - 1;
-    CHECK(longest > 380 && longest <= 395);
+    CHECK((longest > 380 && longest <= 395));
     CHECK(bar(s::kLevelTrackLeft, 44, longest));
     CHECK(bar(s::kLevelTrackRight, 70, longest));
 
@@ -212,7 +213,8 @@ TEST_CASE("editor.paint", "peak bars on the level and over scales, with their cl
     CHECK(rig.clean(34 + levelPixels[16] - 1, 44));
 }
 
-TEST_CASE("editor.paint", "limiter marker, EQ knobs and the Dull-Sharp marker follow their values") {
+TEST_CASE("limiter marker, EQ knobs and the Dull-Sharp marker follow their values" *
+          doctest::test_suite("editor.paint")) {
     Rig rig;
     rig.set(kBodyBoost, 0.0f);
     rig.set(kBassBoost, 141.0f);
@@ -245,7 +247,7 @@ TEST_CASE("editor.paint", "limiter marker, EQ knobs and the Dull-Sharp marker fo
     CHECK(rig.cleanRect(33, 38, 398, 6));     // and so does the marker
 }
 
-TEST_CASE("editor.paint", "algorithm name, knee symbol and speed letter") {
+TEST_CASE("algorithm name, knee symbol and speed letter" * doctest::test_suite("editor.paint")) {
     Rig rig;
     rig.set(kAlgorithm, 0.0f);
     rig.set(kSoftKnee, 2.0f);
@@ -278,7 +280,7 @@ TEST_CASE("editor.paint", "algorithm name, knee symbol and speed letter") {
     CHECK(rig.shows(s::kSpeedDim[0], 463, 110));
 }
 
-TEST_CASE("editor.paint", "EQ-off tab and the stereo link lamp") {
+TEST_CASE("EQ-off tab and the stereo link lamp" * doctest::test_suite("editor.paint")) {
     Rig rig;
     rig.set(kEqOnOff, 0.0f);
     rig.set(kStereoLink, 1.0f);
@@ -292,7 +294,7 @@ TEST_CASE("editor.paint", "EQ-off tab and the stereo link lamp") {
     CHECK(rig.cleanRect(450, 85, 18, 10));
 }
 
-TEST_CASE("editor.paint", "readouts: gain, output's *0:0, percent, cut in dB, inf and hertz") {
+TEST_CASE("readouts: gain, output's *0:0, percent, cut in dB, inf and hertz" * doctest::test_suite("editor.paint")) {
     Rig rig;
     rig.set(kEqDisplay, 1.0f);
     rig.set(kBassBoost, 141.0f);
@@ -329,7 +331,8 @@ TEST_CASE("editor.paint", "readouts: gain, output's *0:0, percent, cut in dB, in
     CHECK(showsText(rig, "100:", 355, 177, s::kPercentGlyph));
 }
 
-TEST_CASE("editor.paint", "drawNumber: minus glyph, other characters as blanks, Infinite without text") {
+TEST_CASE("drawNumber: minus glyph, other characters as blanks, Infinite without text" *
+          doctest::test_suite("editor.paint")) {
     Rig rig;
     rig.tick();
     rig.editor->drawNumber(0.5, 100, 150, NumberKind::Decibels, 0);  // -6:02059
@@ -341,7 +344,8 @@ TEST_CASE("editor.paint", "drawNumber: minus glyph, other characters as blanks, 
     CHECK(rig.shows(s::kInfGlyph, 300, 180));
 }
 
-TEST_CASE("editor.meters", "peaks fall 0.03, 0.06, 0.09 then 0.1 per frame; reductions recover by 0.08") {
+TEST_CASE("peaks fall 0.03, 0.06, 0.09 then 0.1 per frame; reductions recover by 0.08" *
+          doctest::test_suite("editor.meters")) {
     Rig rig;
     rig.meters().setChannels(1, 0, 0);
     rig.editor->meter[0].peak = 1.0f;
@@ -367,7 +371,8 @@ TEST_CASE("editor.meters", "peaks fall 0.03, 0.06, 0.09 then 0.1 per frame; redu
     CHECK_EQ(rig.editor->meter[0].fallSpeed, 0.0f);
 }
 
-TEST_CASE("editor.meters", "what the engine publishes between two ticks is painted at the next one") {
+TEST_CASE("what the engine publishes between two ticks is painted at the next one" *
+          doctest::test_suite("editor.meters")) {
     Rig rig;
     rig.set(kLimiterGain, 8.0f);  // the marker out of the way of the bars
     rig.meters().setChannels(1, 1, 0);
@@ -397,7 +402,7 @@ TEST_CASE("editor.meters", "what the engine publishes between two ticks is paint
     CHECK_EQ(rig.editor->meter[1].reduction, 1.0f);
 }
 
-TEST_CASE("editor.meters", "solo keeps the other channel's meters at rest") {
+TEST_CASE("solo keeps the other channel's meters at rest" * doctest::test_suite("editor.meters")) {
     Rig rig;
     rig.meters().setChannels(1, 1, 1);
     rig.editor->meter[1].peak = 0.9f;
@@ -413,7 +418,8 @@ TEST_CASE("editor.meters", "solo keeps the other channel's meters at rest") {
     CHECK_EQ(rig.editor->meter[0].reduction, 1.0f);
 }
 
-TEST_CASE("editor.meters", "the credits picture freezes meters and lid until the button is released") {
+TEST_CASE("the credits picture freezes meters and lid until the button is released" *
+          doctest::test_suite("editor.meters")) {
     Rig rig;
     rig.meters().setChannels(1, 0, 0);
     rig.editor->meter[0].peak = 0.9f;

@@ -1,6 +1,6 @@
 // The headless platform's sheet: decoding the embedded bitmap and other BMP
 // files, and clipped copies and fills.
-#include "check.h"
+#include <doctest.h>
 #include "platform/Image.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "resources/SkinResource.h"
@@ -31,7 +31,7 @@ std::vector<uint8_t> tinyBmp(int32_t height, uint16_t bits = 24) {
 }
 }  // namespace
 
-TEST_CASE("editor.platform", "24-bit BMP decoding: row order, colour order and refusals") {
+TEST_CASE("24-bit BMP decoding: row order, colour order and refusals" * doctest::test_suite("editor.platform")) {
     Image im;
     std::vector<uint8_t> up = tinyBmp(2);
     CHECK(platform::decodeBmp24(up.data(), up.size(), im));
@@ -55,7 +55,8 @@ TEST_CASE("editor.platform", "24-bit BMP decoding: row order, colour order and r
     CHECK(!platform::decodeBmp24(nullptr, 0, im));
 }
 
-TEST_CASE("editor.platform", "the embedded sprite sheet decodes to 512 x 883 with a black back buffer") {
+TEST_CASE("the embedded sprite sheet decodes to 512 x 883 with a black back buffer" *
+          doctest::test_suite("editor.platform")) {
     platform::HeadlessPlatform p;  // its own source: the library's embedded bitmap
     Image im;
     CHECK(p.sheetSource(157, im));
@@ -69,7 +70,7 @@ TEST_CASE("editor.platform", "the embedded sprite sheet decodes to 512 x 883 wit
     CHECK(black);
 }
 
-TEST_CASE("editor.platform", "sheet copies and fills are clipped to the sheet") {
+TEST_CASE("sheet copies and fills are clipped to the sheet" * doctest::test_suite("editor.platform")) {
     platform::HeadlessPlatform p;
     p.sheetSource = [](int32_t, Image& im) {
         im.resize(8, 8);

@@ -1,7 +1,7 @@
 // The editor window's life cycle on the headless platform: rectangle, class
 // registration, opening and closing, failures, the timer and message
 // routing, and fitting the host's frames.
-#include "check.h"
+#include "tests/support/Checks.h"
 #include <thread>
 
 #include "tests/editor_support.h"
@@ -9,7 +9,7 @@
 using namespace editortest;
 using platform::WindowMessage;
 
-TEST_CASE("editor.window", "getRect answers 1 with 512 x 133 or 512 x 218 by EQ Display") {
+TEST_CASE("getRect answers 1 with 512 x 133 or 512 x 218 by EQ Display" * doctest::test_suite("editor.window")) {
     Rig rig(false);
     ERect* rect = nullptr;
     CHECK_EQ(rig.plugin->getEditor()->getRect(&rect), 1);
@@ -26,7 +26,8 @@ TEST_CASE("editor.window", "getRect answers 1 with 512 x 133 or 512 x 218 by EQ 
     CHECK_EQ(rect->bottom, 218);
 }
 
-TEST_CASE("editor.window", "reset writes the start-up values and meters without telling the host") {
+TEST_CASE("reset writes the start-up values and meters without telling the host" *
+          doctest::test_suite("editor.window")) {
     Rig rig(false);
     const float expected[kNumParams] = {207, 150, 196, 3, 2, 1, 0, 141, 141, 141, 100, 800, 3000, 1, 0, 1, 0};
     rig.set(kOutGain, 5.0f);
@@ -43,7 +44,8 @@ TEST_CASE("editor.window", "reset writes the start-up values and meters without 
     CHECK(automations().empty());
 }
 
-TEST_CASE("editor.window", "open creates the child window, timer and sheet; close undoes all of it") {
+TEST_CASE("open creates the child window, timer and sheet; close undoes all of it" *
+          doctest::test_suite("editor.window")) {
     Rig rig(false);
     CHECK_EQ(rig.plugin->getEditor()->open(rig.frame), 1);
     auto* w = rig.platform.lastWindowOfClass("Hokclass");
@@ -74,7 +76,8 @@ TEST_CASE("editor.window", "open creates the child window, timer and sheet; clos
     CHECK_EQ(rig.platform.registrations, 2);
 }
 
-TEST_CASE("editor.window", "the class is registered once for two open editors and unregistered after the last") {
+TEST_CASE("the class is registered once for two open editors and unregistered after the last" *
+          doctest::test_suite("editor.window")) {
     Rig a(false);
     // The second plug-in on the same platform.
     MaximizerEffectWithEditor* second = static_cast<MaximizerEffectWithEditor*>(createEffectInstance(host)->object);
@@ -90,7 +93,8 @@ TEST_CASE("editor.window", "the class is registered once for two open editors an
     delete second;
 }
 
-TEST_CASE("editor.window", "failed window creation or sheet loading leaves the editor closed and safe") {
+TEST_CASE("failed window creation or sheet loading leaves the editor closed and safe" *
+          doctest::test_suite("editor.window")) {
     {
         Rig rig(false);
         rig.platform.failWindowCreation = true;
@@ -124,7 +128,8 @@ TEST_CASE("editor.window", "failed window creation or sheet loading leaves the e
     }
 }
 
-TEST_CASE("editor.window", "destroying the plug-in with its editor open closes the editor first") {
+TEST_CASE("destroying the plug-in with its editor open closes the editor first" *
+          doctest::test_suite("editor.window")) {
     platform::HeadlessWindow* w = nullptr;
     platform::HeadlessPlatform* p = nullptr;
     {
@@ -143,7 +148,8 @@ TEST_CASE("editor.window", "destroying the plug-in with its editor open closes t
     }
 }
 
-TEST_CASE("editor.window", "window messages: paint, erase, timers, mouse capture and default handling") {
+TEST_CASE("window messages: paint, erase, timers, mouse capture and default handling" *
+          doctest::test_suite("editor.window")) {
     Rig rig;
     const int before = rig.platform.presents;
     CHECK(rig.platform.send(rig.window, WindowMessage::Paint).useDefault);
@@ -174,7 +180,7 @@ TEST_CASE("editor.window", "window messages: paint, erase, timers, mouse capture
     CHECK_EQ(rig.platform.presents, before + 3);
 }
 
-TEST_CASE("editor.window", "the frame is skipped when the window's context cannot be had") {
+TEST_CASE("the frame is skipped when the window's context cannot be had" * doctest::test_suite("editor.window")) {
     Rig rig;
     rig.editor->channelPanelOpen = 1;
     rig.meters().setChannels(1, 0, 0);
@@ -187,13 +193,13 @@ TEST_CASE("editor.window", "the frame is skipped when the window's context canno
     CHECK_EQ(rig.editor->meter[0].peak, 0.5f);
 }
 
-TEST_CASE("editor.window", "a second open without close moves the editor to the new parent") {
+TEST_CASE("a second open without close moves the editor to the new parent" * doctest::test_suite("editor.window")) {
     Rig rig;
     auto* other = rig.platform.createHostWindow("HostFrame", nullptr, {0, 0, 700, 500});
     CHECK_EQ(rig.editor->open(other), 1);
     CHECK(!rig.platform.isAlive(rig.window));
     auto* w = rig.platform.lastWindowOfClass("Hokclass");
-    CHECK(w && w->parent == other);
+    CHECK((w && w->parent == other));
     CHECK_EQ(editorClassUsers, 1);
     CHECK_EQ(rig.platform.liveSheets, 1);
 }
@@ -215,7 +221,7 @@ struct FitRig : Rig {
 };
 }  // namespace
 
-TEST_CASE("editor.fit", "a frame 6 pixels wider is fitted and the walk stops there") {
+TEST_CASE("a frame 6 pixels wider is fitted and the walk stops there" * doctest::test_suite("editor.fit")) {
     FitRig rig(6, 25, "HostFrame", 3);
     rig.set(kEqDisplay, 1.0f);
     rig.editor->fitHostWindow();
@@ -227,7 +233,8 @@ TEST_CASE("editor.fit", "a frame 6 pixels wider is fitted and the walk stops the
     CHECK_EQ(rig.outer->resizeCount, 0);
 }
 
-TEST_CASE("editor.fit", "a frame with another excess is fitted and the walk goes on to its parent") {
+TEST_CASE("a frame with another excess is fitted and the walk goes on to its parent" *
+          doctest::test_suite("editor.fit")) {
     Rig rig(false);
     rig.platform.dialogFrame = 3;
     auto* outer = rig.platform.createHostWindow("Outer", nullptr, {0, 0, 512 + 10 + 6, 133 + 30 + 40});
@@ -243,7 +250,8 @@ TEST_CASE("editor.fit", "a frame with another excess is fitted and the walk goes
     CHECK_EQ(outer->rect.height(), 218 + 40);
 }
 
-TEST_CASE("editor.fit", "a much larger frame, an MDI client and a zero dialog frame end the walk") {
+TEST_CASE("a much larger frame, an MDI client and a zero dialog frame end the walk" *
+          doctest::test_suite("editor.fit")) {
     {
         FitRig rig(300, 25, "HostFrame", 3);
         rig.set(kEqDisplay, 1.0f);
@@ -269,7 +277,7 @@ TEST_CASE("editor.fit", "a much larger frame, an MDI client and a zero dialog fr
     }
 }
 
-TEST_CASE("editor.fit", "fitHostWindow while closed is ignored") {
+TEST_CASE("fitHostWindow while closed is ignored" * doctest::test_suite("editor.fit")) {
     FitRig rig(6, 25, "HostFrame", 3);
     auto* w = rig.window;
     rig.editor->close();
@@ -279,7 +287,8 @@ TEST_CASE("editor.fit", "fitHostWindow while closed is ignored") {
     CHECK_EQ(w->resizeCount, 0);
 }
 
-TEST_CASE("editor.fit", "a refit asked for on another thread waits for the window's own timer tick") {
+TEST_CASE("a refit asked for on another thread waits for the window's own timer tick" *
+          doctest::test_suite("editor.fit")) {
     FitRig rig(6, 25, "HostFrame", 3);
     std::thread automation([&] { rig.plugin->setParameter(kEqDisplay, 1.0f); });
     automation.join();
@@ -293,7 +302,8 @@ TEST_CASE("editor.fit", "a refit asked for on another thread waits for the windo
     CHECK_EQ(rig.inner->resizeCount, resizes);
 }
 
-TEST_CASE("editor.window", "a host that destroys its window first: the editor closes itself and never touches it again") {
+TEST_CASE("a host that destroys its window first: the editor closes itself and never touches it again" *
+          doctest::test_suite("editor.window")) {
     Rig rig;
     rig.tick();
     CHECK_EQ(rig.platform.liveSheets, 1);

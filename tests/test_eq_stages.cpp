@@ -12,7 +12,7 @@
 #include "engine/Coefficients.h"
 #include "engine/Dynamics.h"
 #include "engine/Stages.h"
-#include "tests/check.h"
+#include "tests/support/Checks.h"
 #include "tests/support/Signals.h"
 
 namespace {
@@ -117,7 +117,8 @@ bool allFinite(const std::vector<float>& v) {
 
 }  // namespace
 
-TEST_CASE("engine.eq", "bass stage: cut to zero leaves the high band, centre passes, boost lifts quiet lows") {
+TEST_CASE("bass stage: cut to zero leaves the high band, centre passes, boost lifts quiet lows" *
+          doctest::test_suite("engine.eq")) {
     const auto low = signals::sineWave(44100, 44100.0 / 30.0, 0.5);     // 30 Hz
     const auto high = signals::sineWave(44100, 44100.0 / 3000.0, 0.5);  // 3 kHz
     const auto mix = signals::program(20000, 0.5, 7);
@@ -143,7 +144,7 @@ TEST_CASE("engine.eq", "bass stage: cut to zero leaves the high band, centre pas
             }
             const double gain = settledPeak(b) / settledPeak(d);
             if (amplitude < 0.1)
-                CHECK(gain > 1.85 && gain < 1.92);
+                CHECK((gain > 1.85 && gain < 1.92));
             else
                 CHECK(gain < 1.2);
         }
@@ -151,7 +152,8 @@ TEST_CASE("engine.eq", "bass stage: cut to zero leaves the high band, centre pas
     }
 }
 
-TEST_CASE("engine.eq", "mid stage: boost 282 doubles the notch band, 0 removes it, far bands pass") {
+TEST_CASE("mid stage: boost 282 doubles the notch band, 0 removes it, far bands pass" *
+          doctest::test_suite("engine.eq")) {
     const auto atNotch = signals::sineWave(44100, 44100.0 / 800.0, 0.2);
     const auto far = signals::sineWave(44100, 44100.0 / 8000.0, 0.2);
     for (const Path& p : paths()) {
@@ -163,7 +165,8 @@ TEST_CASE("engine.eq", "mid stage: boost 282 doubles the notch band, 0 removes i
     }
 }
 
-TEST_CASE("engine.eq", "mid stage clamps the notch output for the split but keeps it whole as state") {
+TEST_CASE("mid stage clamps the notch output for the split but keeps it whole as state" *
+          doctest::test_suite("engine.eq")) {
     // 10 kHz passes the notch almost unchanged, so its output swings to about 1.5.
     const auto v = signals::sineWave(4000, 44100.0 / 10000.0, 1.5);
     for (const Path& p : paths()) {
@@ -182,7 +185,7 @@ TEST_CASE("engine.eq", "mid stage clamps the notch output for the split but keep
     }
 }
 
-TEST_CASE("engine.eq", "body stage: quiet gain, odd symmetry, bounded near full scale") {
+TEST_CASE("body stage: quiet gain, odd symmetry, bounded near full scale" * doctest::test_suite("engine.eq")) {
     const float e = 387.0f * 0.0025f;  // 0.9675
     const double expected = (1.0 - e) + 1.1 * e * (0.9 + e * 0.999);
     std::vector<float> up, down;
@@ -207,7 +210,7 @@ TEST_CASE("engine.eq", "body stage: quiet gain, odd symmetry, bounded near full 
     }
 }
 
-TEST_CASE("engine.eq", "treble stage: Hi Boost 0 removes the high band, lows pass") {
+TEST_CASE("treble stage: Hi Boost 0 removes the high band, lows pass" * doctest::test_suite("engine.eq")) {
     // The rest x - highpass(x) is not an ideal low-pass: 15 kHz is down by about 16 dB.
     const auto high = signals::sineWave(44100, 44100.0 / 15000.0, 0.5);
     const auto low = signals::sineWave(44100, 44100.0 / 300.0, 0.5);
@@ -218,7 +221,7 @@ TEST_CASE("engine.eq", "treble stage: Hi Boost 0 removes the high band, lows pas
     }
 }
 
-TEST_CASE("engine.eq", "treble stage clips a high band beyond full scale in both paths") {
+TEST_CASE("treble stage clips a high band beyond full scale in both paths" * doctest::test_suite("engine.eq")) {
     // Hi Boost 0 leaves exactly the part below Treble Freq, e; what the other
     // settings add to it is the clipped band.
     const auto hot = signals::sineWave(20000, 44100.0 / 15000.0, 1.5);
@@ -232,14 +235,15 @@ TEST_CASE("engine.eq", "treble stage clips a high band beyond full scale in both
             return settledPeak(band);
         };
         const float cut = added(140.0f), boost = added(142.0f);
-        CHECK(cut <= 140.0f / 141.0f + 1e-6f && cut > 0.98f);
-        CHECK(boost <= 1.0f + 1e-6f && boost > 0.95f);
+        CHECK((cut <= 140.0f / 141.0f + 1e-6f && cut > 0.98f));
+        CHECK((boost <= 1.0f + 1e-6f && boost > 0.95f));
         // Within full scale nothing is clipped.
         CHECK_NEAR(settledPeak(treble(p, 140.0f, fine)), 0.8 * 140.0 / 141.0, 0.03);
     }
 }
 
-TEST_CASE("engine.eq", "treble boost: slight above neutral changes little, full boost lifts fast changes") {
+TEST_CASE("treble boost: slight above neutral changes little, full boost lifts fast changes" *
+          doctest::test_suite("engine.eq")) {
     std::vector<float> v = signals::sineWave(20000, 44100.0 / 300.0, 0.3);
     const auto top = signals::sineWave(20000, 44100.0 / 6000.0, 0.3);
     for (size_t i = 0; i < v.size(); ++i) v[i] += top[i];
@@ -258,7 +262,7 @@ TEST_CASE("engine.eq", "treble boost: slight above neutral changes little, full 
     }
 }
 
-TEST_CASE("engine.eq", "values below 2^-32 flush to exact zeros in outputs and filter states") {
+TEST_CASE("values below 2^-32 flush to exact zeros in outputs and filter states" * doctest::test_suite("engine.eq")) {
     std::vector<float> tiny(64, 1e-12f);
     for (size_t i = 0; i < tiny.size(); i += 2) tiny[i] = -1e-12f;
     for (const Path& p : paths()) {
@@ -279,7 +283,7 @@ TEST_CASE("engine.eq", "values below 2^-32 flush to exact zeros in outputs and f
     }
 }
 
-TEST_CASE("engine.eq", "all stages in one pass, in blocks of any length, equal the stages one after another") {
+TEST_CASE("all stages in one pass, in blocks of any length, equal the stages one after another" * doctest::test_suite("engine.eq")) {
     // Every combination of stages, boosting and cutting, over hostile input
     // (tests/support/Signals.h): the one pass in blocks from empty to long,
     // each stage alone over the whole signal. Outputs and every history
@@ -302,9 +306,9 @@ TEST_CASE("engine.eq", "all stages in one pass, in blocks of any length, equal t
                     together.run(p, settings(on, v[0], v[1], v[2], v[3]), x2.data() + at, o2.data() + at, n);
                     at += n;
                 }
-                CHECK(sameBits(x1, x2) && sameBits(o1, o2));
+                CHECK((sameBits(x1, x2) && sameBits(o1, o2)));
                 CHECK(sameBits(histories(apart), histories(together)));
-                CHECK(allFinite(x2) && allFinite(o2) && allFinite(histories(together)));
+                CHECK((allFinite(x2) && allFinite(o2) && allFinite(histories(together))));
             }
         }
     }

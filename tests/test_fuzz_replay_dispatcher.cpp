@@ -3,10 +3,10 @@
 #include "tests/fuzz/fuzz_dispatcher.cpp"
 #undef LLVMFuzzerTestOneInput
 
-#include "tests/check.h"
+#include <doctest.h>
 #include "tests/support/FuzzReplay.h"
 
-TEST_CASE("fuzz.replay", "every committed dispatcher fuzz input runs through") {
+TEST_CASE("every committed dispatcher fuzz input runs through" * doctest::test_suite("fuzz.replay")) {
     int files = replayCorpus(fuzzCorpus("dispatcher"), replayDispatcherInput);
     CHECK(files >= 4);  // the seeds at least: the corpus was found
 }

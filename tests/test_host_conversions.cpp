@@ -1,6 +1,6 @@
 // The value-to-text conversions: every worked example, the limits, and that
 // no call writes past nine bytes.
-#include "tests/check.h"
+#include "tests/support/Checks.h"
 #include "tests/test_host_support.h"
 
 using hosttest::SpyEffect;
@@ -28,7 +28,7 @@ std::string l2s(VstInt32 v) {
 }
 }  // namespace
 
-TEST_CASE("host.conversions", "float2string worked examples at start count 0") {
+TEST_CASE("float2string worked examples at start count 0" * doctest::test_suite("host.conversions")) {
     CHECK_STR(f2s(0.0f), "0:000000");
     CHECK_STR(f2s(1.5f), "1:500000");
     CHECK_STR(f2s(-1.5f), "-1:50000");
@@ -41,7 +41,7 @@ TEST_CASE("host.conversions", "float2string worked examples at start count 0") {
     CHECK_STR(f2s(-0.5f), "-0:50000");
 }
 
-TEST_CASE("host.conversions", "float2string with the callers' start counts") {
+TEST_CASE("float2string with the callers' start counts" * doctest::test_suite("host.conversions")) {
     CHECK_STR(f2s(1.5f, 4), "1:50");
     CHECK_STR(f2s(-1.5f, 4), "-1:5");
     CHECK_STR(f2s(12.25f, 4), "12:2");
@@ -56,7 +56,8 @@ TEST_CASE("host.conversions", "float2string with the callers' start counts") {
         CHECK_EQ(f2s(v, 4).size(), (size_t)4);
 }
 
-TEST_CASE("host.conversions", "float2string shows Huge! past its limits and never drops leading digits") {
+TEST_CASE("float2string shows Huge! past its limits and never drops leading digits" *
+          doctest::test_suite("host.conversions")) {
     CHECK_STR(f2s(99999999.0f), " Huge!  ");
     CHECK_STR(f2s(1.0e9f), " Huge!  ");
     CHECK_STR(f2s(-10000000.0f), " Huge!  ");
@@ -72,7 +73,7 @@ TEST_CASE("host.conversions", "float2string shows Huge! past its limits and neve
     CHECK_STR(f2s(1.5f, -100), "1:500000");
 }
 
-TEST_CASE("host.conversions", "long2string right-aligns in seven and cuts at eight") {
+TEST_CASE("long2string right-aligns in seven and cuts at eight" * doctest::test_suite("host.conversions")) {
     CHECK_STR(l2s(0), "      0");
     CHECK_STR(l2s(-5), "     -5");
     CHECK_STR(l2s(12345678), "12345678");
@@ -83,7 +84,7 @@ TEST_CASE("host.conversions", "long2string right-aligns in seven and cuts at eig
     CHECK_STR(l2s(-2147483647 - 1), "-2147483");
 }
 
-TEST_CASE("host.conversions", "dB, Hz and ms texts at the stored sample rate") {
+TEST_CASE("dB, Hz and ms texts at the stored sample rate" * doctest::test_suite("host.conversions")) {
     SpyEffect fx;
     auto dB = [&](float v) { return convert([&](char* t) { fx.dB2string(v, t); }); };
     auto hz = [&](float v) { return convert([&](char* t) { fx.Hz2string(v, t); }); };

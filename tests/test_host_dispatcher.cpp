@@ -2,7 +2,7 @@
 // through the record the way a host drives them.
 #include <climits>
 
-#include "tests/check.h"
+#include "tests/support/Checks.h"
 #include "tests/test_host_support.h"
 
 using hosttest::SpyEditor;
@@ -15,7 +15,7 @@ VstIntPtr send(AEffect& e, VstInt32 opcode, VstInt32 index = 0, VstIntPtr value 
 }
 }  // namespace
 
-TEST_CASE("host.dispatcher", "fixed answers of the base operations") {
+TEST_CASE("fixed answers of the base operations" * doctest::test_suite("host.dispatcher")) {
     SpyEffect fx;
     AEffect& e = fx.record();
     CHECK_EQ(send(e, effIdentify), (VstIntPtr)0x4E764566);
@@ -43,7 +43,7 @@ TEST_CASE("host.dispatcher", "fixed answers of the base operations") {
     CHECK_EQ(send(e, effGetPlugCategory), (VstIntPtr)kPlugCategSynth);
 }
 
-TEST_CASE("host.dispatcher", "opcodes nobody handles answer 0 and change nothing") {
+TEST_CASE("opcodes nobody handles answer 0 and change nothing" * doctest::test_suite("host.dispatcher")) {
     SpyEffect fx;
     AEffect& e = fx.record();
     unsigned char before[sizeof(AEffect)];
@@ -56,7 +56,7 @@ TEST_CASE("host.dispatcher", "opcodes nobody handles answer 0 and change nothing
     CHECK_EQ(fx.last.what, std::string());
 }
 
-TEST_CASE("host.dispatcher", "program numbers outside the programs are ignored") {
+TEST_CASE("program numbers outside the programs are ignored" * doctest::test_suite("host.dispatcher")) {
     SpyEffect fx;  // four programs
     AEffect& e = fx.record();
     CHECK_EQ(send(e, effSetProgram, 0, 3), (VstIntPtr)0);
@@ -74,7 +74,7 @@ TEST_CASE("host.dispatcher", "program numbers outside the programs are ignored")
     CHECK_EQ(send(e, effGetProgram), (VstIntPtr)0);
 }
 
-TEST_CASE("host.dispatcher", "arguments reach the operations in the places the table gives") {
+TEST_CASE("arguments reach the operations in the places the table gives" * doctest::test_suite("host.dispatcher")) {
     SpyEffect fx;
     AEffect& e = fx.record();
     char text[64];
@@ -103,9 +103,9 @@ TEST_CASE("host.dispatcher", "arguments reach the operations in the places the t
     CHECK_EQ(fx.last.a, 5);
     CHECK_STR(text, "dis");
     send(e, effGetParamLabel, 4, 0, text);
-    CHECK(fx.last.what == "label" && fx.last.a == 4);
+    CHECK((fx.last.what == "label" && fx.last.a == 4));
     send(e, effGetParamName, 3, 0, text);
-    CHECK(fx.last.what == "name" && fx.last.a == 3);
+    CHECK((fx.last.what == "name" && fx.last.a == 3));
     CHECK_STR(text, "nam");
     char newName[] = "renamed";
     send(e, effSetProgramName, 0, 0, newName);
@@ -116,34 +116,34 @@ TEST_CASE("host.dispatcher", "arguments reach the operations in the places the t
     int chunkData = 0;
     void* chunk = &chunkData;
     CHECK_EQ(send(e, effGetChunk, 1, 0, &chunk), (VstIntPtr)0);
-    CHECK(fx.last.what == "getChunk" && fx.last.a == 1);
+    CHECK((fx.last.what == "getChunk" && fx.last.a == 1));
     CHECK_EQ(send(e, effSetChunk, 0, 40, &chunkData), (VstIntPtr)0);
-    CHECK(fx.last.what == "setChunk" && fx.last.a == 0 && fx.last.b == 40 && fx.last.p == &chunkData);
+    CHECK((fx.last.what == "setChunk" && fx.last.a == 0 && fx.last.b == 40 && fx.last.p == &chunkData));
 
     CHECK_EQ(send(e, effString2Parameter, 9, 0, text), (VstIntPtr)1);
-    CHECK(fx.last.what == "string2parameter" && fx.last.a == 9 && fx.last.p == text);
+    CHECK((fx.last.what == "string2parameter" && fx.last.a == 9 && fx.last.p == text));
     CHECK_EQ(send(e, effGetProgramNameIndexed, 2, 6, text), (VstIntPtr)1);  // value is the category
-    CHECK(fx.last.what == "getProgramNameIndexed" && fx.last.a == 2 && fx.last.b == 6);
+    CHECK((fx.last.what == "getProgramNameIndexed" && fx.last.a == 2 && fx.last.b == 6));
     CHECK_EQ(send(e, effCopyProgram, 3), (VstIntPtr)1);
-    CHECK(fx.last.what == "copyProgram" && fx.last.a == 3);
+    CHECK((fx.last.what == "copyProgram" && fx.last.a == 3));
 
     CHECK_EQ(send(e, effConnectInput, 1, 0), (VstIntPtr)1);
-    CHECK(fx.last.what == "inputConnected" && fx.last.a == 1 && fx.last.b == 0);
+    CHECK((fx.last.what == "inputConnected" && fx.last.a == 1 && fx.last.b == 0));
     CHECK_EQ(send(e, effConnectOutput, 0, 5), (VstIntPtr)1);
-    CHECK(fx.last.what == "outputConnected" && fx.last.a == 0 && fx.last.b == 1);
+    CHECK((fx.last.what == "outputConnected" && fx.last.a == 0 && fx.last.b == 1));
 
     int file = 0;
     CHECK_EQ(send(e, effOfflineNotify, 1, 3, &file), (VstIntPtr)1);
-    CHECK(fx.last.what == "offlineNotify" && fx.last.a == 1 && fx.last.b == 3 && fx.last.p == &file);
+    CHECK((fx.last.what == "offlineNotify" && fx.last.a == 1 && fx.last.b == 3 && fx.last.p == &file));
     int in = 0, out = 0;
     CHECK_EQ(send(e, effSetSpeakerArrangement, 0, reinterpret_cast<VstIntPtr>(&in), &out), (VstIntPtr)1);
-    CHECK(fx.last.p == &in && fx.last.q == &out);
+    CHECK((fx.last.p == &in && fx.last.q == &out));
     CHECK_EQ(send(e, effSetBypass, 0, 2), (VstIntPtr)0);
-    CHECK(fx.last.what == "setBypass" && fx.last.a == 1);
+    CHECK((fx.last.what == "setBypass" && fx.last.a == 1));
     CHECK_EQ(send(e, effVendorSpecific, 11, 22, &file, 0.25f), (VstIntPtr)77);
-    CHECK(fx.last.a == 11 && fx.last.b == 22 && fx.last.p == &file && fx.last.f == 0.25f);
+    CHECK((fx.last.a == 11 && fx.last.b == 22 && fx.last.p == &file && fx.last.f == 0.25f));
     CHECK_EQ(send(e, effSetViewPosition, 30, 40), (VstIntPtr)1);
-    CHECK(fx.last.what == "setViewPosition" && fx.last.a == 30 && fx.last.b == 40);
+    CHECK((fx.last.what == "setViewPosition" && fx.last.a == 30 && fx.last.b == 40));
     char yes[] = "yes", no[] = "no";
     CHECK_EQ(send(e, effCanDo, 0, 0, yes), (VstIntPtr)1);
     CHECK_EQ(send(e, effCanDo, 0, 0, no), (VstIntPtr)-1);
@@ -151,7 +151,7 @@ TEST_CASE("host.dispatcher", "arguments reach the operations in the places the t
     CHECK_STR(text, "err");
 }
 
-TEST_CASE("host.dispatcher", "opcodes that write through ptr do nothing when it is null") {
+TEST_CASE("opcodes that write through ptr do nothing when it is null" * doctest::test_suite("host.dispatcher")) {
     SpyEffect fx;
     fx.setEditor(new SpyEditor(&fx));
     AEffect& e = fx.record();
@@ -164,7 +164,7 @@ TEST_CASE("host.dispatcher", "opcodes that write through ptr do nothing when it 
     CHECK_EQ(fx.last.what, std::string());
 }
 
-TEST_CASE("host.dispatcher", "editor opcodes reach the editor and answer 0 without one") {
+TEST_CASE("editor opcodes reach the editor and answer 0 without one" * doctest::test_suite("host.dispatcher")) {
     SpyEffect fx;
     AEffect& e = fx.record();
     ERect* rect = nullptr;
@@ -187,7 +187,7 @@ TEST_CASE("host.dispatcher", "editor opcodes reach the editor and answer 0 witho
     CHECK_EQ(editor->closes, 1);
 }
 
-TEST_CASE("host.dispatcher", "effClose answers 1 and destroys the object and its editor") {
+TEST_CASE("effClose answers 1 and destroys the object and its editor" * doctest::test_suite("host.dispatcher")) {
     bool effectGone = false, editorGone = false;
     auto* fx = new SpyEffect(nullptr, &effectGone);
     fx->setEditor(new SpyEditor(fx, &editorGone));
@@ -201,17 +201,17 @@ TEST_CASE("host.dispatcher", "effClose answers 1 and destroys the object and its
     CHECK(editorGone);
 }
 
-TEST_CASE("host.dispatcher", "the record's process and parameter entries reach the object") {
+TEST_CASE("the record's process and parameter entries reach the object" * doctest::test_suite("host.dispatcher")) {
     SpyEffect fx;
     AEffect& e = fx.record();
     float a[4] = {}, b[4] = {};
     float* ins[2] = {a, b};
     float* outs[2] = {b, a};
     e.processReplacing(&e, ins, outs, 4);
-    CHECK(fx.last.what == "processReplacing" && fx.last.b == 4 && fx.last.p == ins && fx.last.q == outs);
+    CHECK((fx.last.what == "processReplacing" && fx.last.b == 4 && fx.last.p == ins && fx.last.q == outs));
     e.process(&e, ins, outs, 3);
-    CHECK(fx.last.what == "process" && fx.last.b == 3);
+    CHECK((fx.last.what == "process" && fx.last.b == 3));
     e.setParameter(&e, 2, 0.75f);
-    CHECK(fx.last.what == "setParameter" && fx.last.a == 2 && fx.last.f == 0.75f);
+    CHECK((fx.last.what == "setParameter" && fx.last.a == 2 && fx.last.f == 0.75f));
     CHECK_EQ(e.getParameter(&e, 2), 0.75f);
 }

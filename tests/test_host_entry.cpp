@@ -4,7 +4,7 @@
 
 #include "vst2/VstEditor.h"
 #include "vst2/MaximizerEffect.h"
-#include "tests/check.h"
+#include "tests/support/Checks.h"
 #include "tests/test_host_support.h"
 
 using hosttest::Call;
@@ -26,7 +26,8 @@ void warmUp() {
 }
 }  // namespace
 
-TEST_CASE("host.entry", "a host that answers 0 to the version question gets null and nothing is made") {
+TEST_CASE("a host that answers 0 to the version question gets null and nothing is made" *
+          doctest::test_suite("host.entry")) {
     warmUp();
     resetHost([](const Call&) -> VstIntPtr { return 0; });
     const long before = hosttest::liveBlocks();
@@ -38,7 +39,7 @@ TEST_CASE("host.entry", "a host that answers 0 to the version question gets null
     CHECK(createEffectInstance(nullptr) == nullptr);
 }
 
-TEST_CASE("host.entry", "a new instance's record holds the program's values") {
+TEST_CASE("a new instance's record holds the program's values" * doctest::test_suite("host.entry")) {
     resetHost();
     AEffect* e = newInstance();
     CHECK(e != nullptr);
@@ -68,7 +69,7 @@ TEST_CASE("host.entry", "a new instance's record holds the program's values") {
     // The version question comes first, with no record; then the seventeen
     // automate requests of program 0, in index order, for this record.
     const auto& calls = recorder().calls;
-    CHECK(!calls.empty() && calls[0].opcode == audioMasterVersion && calls[0].effect == nullptr);
+    CHECK((!calls.empty() && calls[0].opcode == audioMasterVersion && calls[0].effect == nullptr));
     auto automates = recorder().of(audioMasterAutomate);
     CHECK_EQ(automates.size(), (size_t)17);
     for (size_t i = 0; i < automates.size() && i < 17; ++i) {
@@ -80,7 +81,7 @@ TEST_CASE("host.entry", "a new instance's record holds the program's values") {
     closeInstance(e);
 }
 
-TEST_CASE("host.entry", "the plug-in's identity answers") {
+TEST_CASE("the plug-in's identity answers" * doctest::test_suite("host.entry")) {
     resetHost();
     AEffect* e = newInstance();
     CHECK(e != nullptr);
@@ -124,11 +125,11 @@ TEST_CASE("host.entry", "the plug-in's identity answers") {
     closeInstance(e);
 }
 
-TEST_CASE("host.entry", "two instances are independent and outlive each other") {
+TEST_CASE("two instances are independent and outlive each other" * doctest::test_suite("host.entry")) {
     resetHost();
     AEffect* one = newInstance();
     AEffect* two = newInstance();
-    CHECK(one && two);
+    CHECK((one && two));
     if (!one || !two) return;
     CHECK(one != two);
     CHECK(one->object != two->object);
@@ -145,7 +146,8 @@ TEST_CASE("host.entry", "two instances are independent and outlive each other") 
     closeInstance(two);
 }
 
-TEST_CASE("host.entry", "no memory for the editor: null, nothing left behind, and a later main works") {
+TEST_CASE("no memory for the editor: null, nothing left behind, and a later main works" *
+          doctest::test_suite("host.entry")) {
     warmUp();
     resetHost();
     const long before = hosttest::liveBlocks();
@@ -167,7 +169,8 @@ TEST_CASE("host.entry", "no memory for the editor: null, nothing left behind, an
     CHECK_EQ(hosttest::liveBlocks(), before);
 }
 
-TEST_CASE("host.entry", "any refused allocation ends in null or a whole instance, with nothing leaked") {
+TEST_CASE("any refused allocation ends in null or a whole instance, with nothing leaked" *
+          doctest::test_suite("host.entry")) {
     warmUp();
     int nulls = 0, instances = 0;
     for (int pass = 0; pass < 24; ++pass) {

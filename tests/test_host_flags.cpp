@@ -1,11 +1,11 @@
 // The record's defaults and the setters that change it.
-#include "tests/check.h"
+#include <doctest.h>
 #include "tests/test_host_support.h"
 
 using hosttest::SpyEditor;
 using hosttest::SpyEffect;
 
-TEST_CASE("host.flags", "the base constructor fills the record with its defaults") {
+TEST_CASE("the base constructor fills the record with its defaults" * doctest::test_suite("host.flags")) {
     SpyEffect fx(hosttest::recordingHost);
     const AEffect& e = fx.record();
     CHECK_EQ(e.magic, 0x56737450);
@@ -24,7 +24,7 @@ TEST_CASE("host.flags", "the base constructor fills the record with its defaults
     CHECK(e.user == nullptr);
     CHECK_EQ(e.uniqueID, fourCharCode('N', 'o', 'E', 'f'));
     CHECK_EQ(e.version, 2);
-    CHECK(e.dispatcher && e.process && e.processReplacing && e.setParameter && e.getParameter);
+    CHECK((e.dispatcher && e.process && e.processReplacing && e.setParameter && e.getParameter));
     CHECK(e.futurePointer == nullptr);
     for (char c : e.future) CHECK_EQ((int)c, 0);
     CHECK_EQ(fx.getSampleRate(), 44100.0f);
@@ -32,7 +32,7 @@ TEST_CASE("host.flags", "the base constructor fills the record with its defaults
     CHECK_EQ(fx.getProgram(), 0);
 }
 
-TEST_CASE("host.flags", "each setter sets and clears its own bit only") {
+TEST_CASE("each setter sets and clears its own bit only" * doctest::test_suite("host.flags")) {
     SpyEffect fx;
     AEffect& e = fx.record();
     struct Setter {

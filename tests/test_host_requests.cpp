@@ -1,6 +1,6 @@
 // Requests to the host: where each operation puts its arguments, what it
 // makes of the answer, and what it gives without a host.
-#include "tests/check.h"
+#include <doctest.h>
 #include "tests/test_host_support.h"
 
 using hosttest::Call;
@@ -74,24 +74,25 @@ const Placement placements[] = {
 };
 }  // namespace
 
-TEST_CASE("host.requests", "each request carries the record and its arguments in the right places") {
+TEST_CASE("each request carries the record and its arguments in the right places" *
+          doctest::test_suite("host.requests")) {
     SpyEffect fx(hosttest::recordingHost);
     for (const Placement& p : placements) {
         resetHost();
         p.run(fx);
         const auto& calls = recorder().calls;
         if (calls.size() != 1) {
-            check::fail(__FILE__, __LINE__, std::string(p.name) + ": expected one request");
+            FAIL_CHECK(p.name, ": expected one request");
             continue;
         }
         const Call& c = calls[0];
         bool ok = c.effect == &fx.record() && c.opcode == p.opcode && c.index == p.index && c.value == p.value &&
                   c.ptr == p.ptr && c.opt == p.opt;
-        if (!ok) check::fail(__FILE__, __LINE__, std::string(p.name) + ": arguments misplaced");
+        if (!ok) FAIL_CHECK(p.name, ": arguments misplaced");
     }
 }
 
-TEST_CASE("host.requests", "answers are read the way each operation defines") {
+TEST_CASE("answers are read the way each operation defines" * doctest::test_suite("host.requests")) {
     SpyEffect fx(hosttest::recordingHost);
     VstIntPtr answer = 0;
     resetHost([&](const Call&) { return answer; });
@@ -145,7 +146,7 @@ TEST_CASE("host.requests", "answers are read the way each operation defines") {
     CHECK(fx.openWindow(nullptr) == static_cast<void*>(&other));
 }
 
-TEST_CASE("host.requests", "rate and block size come from what the host sets while it answers") {
+TEST_CASE("rate and block size come from what the host sets while it answers" * doctest::test_suite("host.requests")) {
     SpyEffect fx(hosttest::recordingHost);
     resetHost([](const Call& c) -> VstIntPtr {
         if (c.opcode == audioMasterGetSampleRate) c.effect->dispatcher(c.effect, effSetSampleRate, 0, 0, nullptr, 48000.0f);
@@ -161,7 +162,8 @@ TEST_CASE("host.requests", "rate and block size come from what the host sets whi
     CHECK(recorder().calls.empty());
 }
 
-TEST_CASE("host.requests", "without a host callback nothing is sent and each gives its fallback") {
+TEST_CASE("without a host callback nothing is sent and each gives its fallback" *
+          doctest::test_suite("host.requests")) {
     SpyEffect fx(nullptr);
     resetHost();
     fx.setParameterAutomated(2, 0.5f);
@@ -193,7 +195,7 @@ TEST_CASE("host.requests", "without a host callback nothing is sent and each giv
     CHECK(recorder().calls.empty());
 }
 
-TEST_CASE("host.requests", "an automated change is applied before the host hears of it") {
+TEST_CASE("an automated change is applied before the host hears of it" * doctest::test_suite("host.requests")) {
     SpyEffect fx(hosttest::recordingHost);
     float seenByHost = -1.0f;
     resetHost([&](const Call& c) -> VstIntPtr {

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <vector>
 
-#include "tests/check.h"
+#include "tests/support/Checks.h"
 #include "tests/stage_channel.h"
 
 namespace {
@@ -50,7 +50,8 @@ bool allOne(const StageChannel& c) {
 
 }  // namespace
 
-TEST_CASE("engine.limiter", "peaks at or below full scale leave every gain at 1.0 and fill the delay line") {
+TEST_CASE("peaks at or below full scale leave every gain at 1.0 and fill the delay line" *
+          doctest::test_suite("engine.limiter")) {
     for (float peak : {0.9f, 1.0f}) {
         StageChannel c(8000);
         std::vector<float> x(5000);
@@ -64,7 +65,8 @@ TEST_CASE("engine.limiter", "peaks at or below full scale leave every gain at 1.
     }
 }
 
-TEST_CASE("engine.limiter", "a 2.0-peak sine gets 0.5 over each half-wave: output peaks at 1.0 with the sine's shape") {
+TEST_CASE("a 2.0-peak sine gets 0.5 over each half-wave: output peaks at 1.0 with the sine's shape" *
+          doctest::test_suite("engine.limiter")) {
     StageChannel c(8000);
     std::vector<float> x(2000);
     for (size_t i = 0; i < x.size(); ++i) x[i] = float(2.0 * std::sin(2.0 * M_PI * double(i % 100) / 100.0));
@@ -83,12 +85,12 @@ TEST_CASE("engine.limiter", "a 2.0-peak sine gets 0.5 over each half-wave: outpu
     CHECK_EQ(outPeak, 1.0f);
     // The attack in front of the first half-wave; the open last half-wave has
     // written nothing beyond the previous release.
-    CHECK(gainAt(c, -5) > 0.5f && gainAt(c, -5) < 1.0f);
+    CHECK((gainAt(c, -5) > 0.5f && gainAt(c, -5) < 1.0f));
     CHECK(gainAt(c, -25) == 1.0f);
     CHECK_EQ(gainAt(c, 1990), 1.0f);
 }
 
-TEST_CASE("engine.limiter", "the worked example: R = 20, a 30-sample half-wave at 1.25") {
+TEST_CASE("the worked example: R = 20, a 30-sample half-wave at 1.25" * doctest::test_suite("engine.limiter")) {
     // In a ring of 2410 the half-wave straddles the ring's end.
     for (int32_t ringLength : {8000, 2410}) {
         StageChannel c(ringLength);
@@ -123,7 +125,7 @@ TEST_CASE("engine.limiter", "the worked example: R = 20, a 30-sample half-wave a
     }
 }
 
-TEST_CASE("engine.limiter", "Dull-Sharp at its ends gives ramps of 105 and 13 slots") {
+TEST_CASE("Dull-Sharp at its ends gives ramps of 105 and 13 slots" * doctest::test_suite("engine.limiter")) {
     const struct {
         float rampFactor;
         int32_t R;
@@ -139,7 +141,8 @@ TEST_CASE("engine.limiter", "Dull-Sharp at its ends gives ramps of 105 and 13 sl
     }
 }
 
-TEST_CASE("engine.limiter", "two humps keep their own gains, and the first one's release stays where it is lower") {
+TEST_CASE("two humps keep their own gains, and the first one's release stays where it is lower" *
+          doctest::test_suite("engine.limiter")) {
     std::vector<float> x(10, 0.0f);
     for (int k = 1; k <= 10; ++k) x.push_back(k == 10 ? 1.5f : 0.15f * float(k));
     for (float v : {1.35f, 1.2f, 1.05f, 0.9f, 0.75f, 0.6f}) x.push_back(v);  // dip at 0.6
@@ -174,7 +177,8 @@ TEST_CASE("engine.limiter", "two humps keep their own gains, and the first one's
     CHECK_EQ(gainAt(c, close2 + 21), 1.0f);
 }
 
-TEST_CASE("engine.limiter", "the first non-zero sample after resume starts a half-wave and writes nothing") {
+TEST_CASE("the first non-zero sample after resume starts a half-wave and writes nothing" *
+          doctest::test_suite("engine.limiter")) {
     StageChannel c(8000);
     const std::vector<float> x = {0.0f, 0.0f, 3.0f};
     feed(c, x, kRamp20);
@@ -202,7 +206,8 @@ static double fallenGain(double g, int32_t N, int32_t k) {
     return r;
 }
 
-TEST_CASE("engine.limiter", "falling mode sinks across the segment by about 0.001 x N, steepest in the middle") {
+TEST_CASE("falling mode sinks across the segment by about 0.001 x N, steepest in the middle" *
+          doctest::test_suite("engine.limiter")) {
     StageChannel c(8000);
     const int32_t N = 100;
     feed(c, singleHalfWave(N, 1.25f), kRamp20, true);
@@ -224,7 +229,8 @@ TEST_CASE("engine.limiter", "falling mode sinks across the segment by about 0.00
     CHECK_EQ(gainAt(c, p + 1), 0.8f);
 }
 
-TEST_CASE("engine.limiter", "falling mode: segments up to 210 samples follow the table, longer ones sink no more in total") {
+TEST_CASE("falling mode: segments up to 210 samples follow the table, longer ones sink no more in total" *
+          doctest::test_suite("engine.limiter")) {
     for (int32_t N : {1, 2, 57, 209, 210, 211, 400, 2000}) {
         StageChannel c(8000);
         feed(c, singleHalfWave(N, 1.25f), kRamp20, true);
@@ -237,7 +243,7 @@ TEST_CASE("engine.limiter", "falling mode: segments up to 210 samples follow the
     }
 }
 
-TEST_CASE("engine.limiter", "falling mode never writes below 0") {
+TEST_CASE("falling mode never writes below 0" * doctest::test_suite("engine.limiter")) {
     StageChannel c(8000);
     const int32_t N = 150;  // sinks by about 0.15 from 0.1
     feed(c, singleHalfWave(N, 10.0f), kRamp20, true);
@@ -251,7 +257,8 @@ TEST_CASE("engine.limiter", "falling mode never writes below 0") {
     CHECK(gainAt(c, p - N - 20) > 0.0f);
 }
 
-TEST_CASE("engine.limiter", "a segment longer than the ring wraps inside it and keeps its release ramp") {
+TEST_CASE("a segment longer than the ring wraps inside it and keeps its release ramp" *
+          doctest::test_suite("engine.limiter")) {
     for (bool falling : {false, true}) {
         StageChannel c(300);
         feed(c, singleHalfWave(1000, 2.0f), kRamp20, falling, 100);
@@ -265,11 +272,12 @@ TEST_CASE("engine.limiter", "a segment longer than the ring wraps inside it and 
         CHECK(release);
         CHECK(gainAt(c, p + 10) > 0.6f);
         CHECK_NEAR(gainAt(c, p + 20), 1.0, 1e-6);
-        CHECK(c.ch.writePos >= 0 && c.ch.writePos < 300);
+        CHECK((c.ch.writePos >= 0 && c.ch.writePos < 300));
     }
 }
 
-TEST_CASE("engine.limiter", "a segment longer than the look-ahead leaves slots already played alone") {
+TEST_CASE("a segment longer than the look-ahead leaves slots already played alone" *
+          doctest::test_suite("engine.limiter")) {
     // The crossing is the first sample of a block: slots up to the lead behind it
     // are still to be played, earlier ones have been read and cleared.
     const int32_t N = 3000;
@@ -301,7 +309,8 @@ TEST_CASE("engine.limiter", "a segment longer than the look-ahead leaves slots a
     CHECK_EQ(gainAt(e, q - kLimiterLead - 1), 1.0f);
 }
 
-TEST_CASE("engine.limiter", "a segment closing after the smoother has passed its start still lowers the smoothed ring") {
+TEST_CASE("a segment closing after the smoother has passed its start still lowers the smoothed ring" *
+          doctest::test_suite("engine.limiter")) {
     // Limiter then smoother per block, as the driver runs them: the smoother
     // copies gains 1200 slots behind the limiter, before a 1600-sample
     // half-wave has closed.

@@ -5,9 +5,10 @@
 #include <vector>
 
 #include "engine/Meters.h"
-#include "tests/check.h"
+#include <doctest.h>
 
-TEST_CASE("engine.meters", "a take returns the highest peak and lowest gain since the last take, then nothing") {
+TEST_CASE("a take returns the highest peak and lowest gain since the last take, then nothing" *
+          doctest::test_suite("engine.meters")) {
     Meters m;
     m.raisePeak(0, 0.4f);
     m.raisePeak(0, 0.9f);
@@ -24,7 +25,7 @@ TEST_CASE("engine.meters", "a take returns the highest peak and lowest gain sinc
     CHECK_EQ(m.take(1).peak, Meters::kNoPeak);  // channels are apart
 }
 
-TEST_CASE("engine.meters", "values published while a reader takes are never lost") {
+TEST_CASE("values published while a reader takes are never lost" * doctest::test_suite("engine.meters")) {
     // The writer publishes ever higher peaks and ever lower gains, counting
     // each; every take must cover the last value published before it began.
     constexpr int kCount = 1000000;
@@ -51,5 +52,5 @@ TEST_CASE("engine.meters", "values published while a reader takes are never lost
     reader.join();
     const MeterTake last = m.take(0);
     CHECK_EQ(missed, 0);
-    CHECK(last.peak == float(kCount) || last.peak == Meters::kNoPeak);
+    CHECK((last.peak == float(kCount) || last.peak == Meters::kNoPeak));
 }

@@ -12,7 +12,7 @@
 #include "engine/BlockOps.h"
 #include "engine/Settle.h"
 #include "engine/Stages.h"
-#include "tests/check.h"
+#include <doctest.h>
 #include "tests/support/Agree.h"
 
 namespace {
@@ -61,7 +61,7 @@ std::vector<float> specialSignal(size_t n) {
 
 }  // namespace
 
-TEST_CASE("engine.paired", "knee for both channels at once equals the knee run on each channel") {
+TEST_CASE("knee for both channels at once equals the knee run on each channel" * doctest::test_suite("engine.paired")) {
     const auto xl = hotSignal(1, 3000), xr = hotSignal(2, 3000);
     for (int32_t speed : {0, 1, 2, 5}) {
         for (int32_t enabled : {1, 0}) {
@@ -97,7 +97,7 @@ TEST_CASE("engine.paired", "knee for both channels at once equals the knee run o
     }
 }
 
-TEST_CASE("engine.paired", "input copy, drive and output gain in fours match the scalar forms on odd values") {
+TEST_CASE("input copy, drive and output gain in fours match the scalar forms on odd values" * doctest::test_suite("engine.paired")) {
     for (size_t n = 0; n < 30; ++n) {
         const auto x = specialSignal(n + 3);
         std::vector<float> copied(n), expected(n);
@@ -130,7 +130,8 @@ TEST_CASE("engine.paired", "input copy, drive and output gain in fours match the
     }
 }
 
-TEST_CASE("engine.paired", "output tap in fours: products, lowest gain and cleared slots as sample by sample") {
+TEST_CASE("output tap in fours: products, lowest gain and cleared slots as sample by sample" *
+          doctest::test_suite("engine.paired")) {
     std::mt19937 rng(9);
     std::uniform_real_distribution<float> u(0.0f, 1.0f);
     for (int32_t k : {0, 1, 3, 4, 5, 17}) {

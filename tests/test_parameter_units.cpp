@@ -9,9 +9,10 @@
 #include "engine/Engine.h"
 #include "engine/ParameterUnits.h"
 #include "engine/Truncate.h"
-#include "tests/check.h"
+#include "tests/support/Checks.h"
 
-TEST_CASE("engine.units", "each Limiter Gain position comes back from its dB; other dB pick the nearest") {
+TEST_CASE("each Limiter Gain position comes back from its dB; other dB pick the nearest" *
+          doctest::test_suite("engine.units")) {
     const MaximizerEngine tables;
     const int lowest = int(kParameters[kLimiterGain].lowest), top = int(kParameters[kLimiterGain].max);
     int exact = 0, nearest = 0;
@@ -31,7 +32,8 @@ TEST_CASE("engine.units", "each Limiter Gain position comes back from its dB; ot
     CHECK_EQ(truncateToInt(internalFromUser(kLimiterGain, 1e6f)), top);
 }
 
-TEST_CASE("engine.units", "each Out Gain level from -60 to 0 dB in 0.1 steps is the level the engine applies") {
+TEST_CASE("each Out Gain level from -60 to 0 dB in 0.1 steps is the level the engine applies" *
+          doctest::test_suite("engine.units")) {
     int exact = 0;
     for (int k = -600; k <= 0; ++k) {
         const double level = k / 10.0;
@@ -57,7 +59,7 @@ static float applied(int index, float internal) {
     return index == kOutGain ? outputGainFor(internal) : internal;
 }
 
-TEST_CASE("engine.units", "units, and range ends and defaults that give the table's values") {
+TEST_CASE("units, and range ends and defaults that give the table's values" * doctest::test_suite("engine.units")) {
     const MaximizerEngine tables;
     using U = UserUnit;
     const UserUnit units[kNumParams] = {U::Decibel, U::Percent, U::Decibel, U::Code,   U::Code,   U::Toggle,
@@ -79,7 +81,8 @@ TEST_CASE("engine.units", "units, and range ends and defaults that give the tabl
     }
 }
 
-TEST_CASE("engine.units", "boosts: -100 % removes the band, -50 % halves it, 0 % is neutral; codes store whole") {
+TEST_CASE("boosts: -100 % removes the band, -50 % halves it, 0 % is neutral; codes store whole" *
+          doctest::test_suite("engine.units")) {
     CHECK_EQ(internalFromUser(kBassBoost, -100.0f), 0.0f);
     CHECK_EQ(internalFromUser(kBassBoost, -50.0f), kNeutralBoost / 2.0f);
     CHECK_EQ(internalFromUser(kBassBoost, 0.0f), kNeutralBoost);

@@ -9,7 +9,7 @@
 #include "vst2/MaximizerEffect.h"
 #include "editor/MaximizerEditor.h"
 #include "engine/Parameters.h"
-#include "tests/check.h"
+#include "tests/support/Checks.h"
 
 namespace {
 
@@ -44,7 +44,8 @@ bool sentInIndexOrder(const std::vector<Automation>& list, size_t from) {
 
 }  // namespace
 
-TEST_CASE("vst2.parameters", "a new instance holds the defaults in every program and told the host once") {
+TEST_CASE("a new instance holds the defaults in every program and told the host once" *
+          doctest::test_suite("vst2.parameters")) {
     auto fx = makeEffect();
     CHECK_EQ(fx->getProgram(), 0);
     for (int i = 0; i < kNumParams; ++i) {
@@ -63,7 +64,8 @@ TEST_CASE("vst2.parameters", "a new instance holds the defaults in every program
     CHECK_EQ(fx->getAeffect()->numInputs, 2);
 }
 
-TEST_CASE("vst2.parameters", "lower clamps act on Limiter Gain and the frequencies only, no upper clamp") {
+TEST_CASE("lower clamps act on Limiter Gain and the frequencies only, no upper clamp" *
+          doctest::test_suite("vst2.parameters")) {
     auto fx = makeEffect();
     fx->setParameter(kLimiterGain, 0.0f);
     CHECK_NEAR(fx->engine.value(kLimiterGain), 8.0, 1e-5);
@@ -92,7 +94,7 @@ TEST_CASE("vst2.parameters", "lower clamps act on Limiter Gain and the frequenci
     CHECK_NEAR(fx->engine.value(kLimiterGain), 786.0, 1e-3);
 }
 
-TEST_CASE("vst2.parameters", "a NaN value is ignored; infinities and huge values stay defined") {
+TEST_CASE("a NaN value is ignored; infinities and huge values stay defined" * doctest::test_suite("vst2.parameters")) {
     auto fx = makeEffect();
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float inf = std::numeric_limits<float>::infinity();
@@ -114,7 +116,7 @@ TEST_CASE("vst2.parameters", "a NaN value is ignored; infinities and huge values
     for (int i = 0; i < kNumParams; ++i) CHECK(!std::isnan(fx->getParameter(i)));
 }
 
-TEST_CASE("vst2.parameters", "indices outside the table are ignored") {
+TEST_CASE("indices outside the table are ignored" * doctest::test_suite("vst2.parameters")) {
     auto fx = makeEffect();
     float before[20];
     for (int i = 0; i < 20; ++i) before[i] = fx->engine.value(i);
@@ -128,7 +130,8 @@ TEST_CASE("vst2.parameters", "indices outside the table are ignored") {
     CHECK_EQ(automations().size(), size_t(kNumParams));  // only the constructor's
 }
 
-TEST_CASE("vst2.parameters", "setProgram restores a program and reports all seventeen values in order") {
+TEST_CASE("setProgram restores a program and reports all seventeen values in order" *
+          doctest::test_suite("vst2.parameters")) {
     auto fx = makeEffect();
     fx->setProgram(3);
     fx->setParameter(kDullSharp, 0.25f);
@@ -157,7 +160,7 @@ TEST_CASE("vst2.parameters", "setProgram restores a program and reports all seve
     CHECK_EQ(automations().size(), size_t(0));
 }
 
-TEST_CASE("vst2.parameters", "program names: initial fields, current program only, cut at 23") {
+TEST_CASE("program names: initial fields, current program only, cut at 23" * doctest::test_suite("vst2.parameters")) {
     auto fx = makeEffect();
     char text[64];
     std::memset(text, 'x', sizeof text);
@@ -183,7 +186,8 @@ TEST_CASE("vst2.parameters", "program names: initial fields, current program onl
     CHECK_STR(fx->engine.programName(0), "Default                ");
 }
 
-TEST_CASE("vst2.parameters", "reportParameter stores what the editor wrote, recomputes and tells the host") {
+TEST_CASE("reportParameter stores what the editor wrote, recomputes and tells the host" *
+          doctest::test_suite("vst2.parameters")) {
     auto fx = makeEffect();
     automations().clear();
     fx->engine.setValue(kOutGain, 98.0f);
@@ -197,7 +201,8 @@ TEST_CASE("vst2.parameters", "reportParameter stores what the editor wrote, reco
     }
 }
 
-TEST_CASE("vst2.parameters", "EQ Display changes reach the editor state only when the state changes") {
+TEST_CASE("EQ Display changes reach the editor state only when the state changes" *
+          doctest::test_suite("vst2.parameters")) {
     auto fx = makeEffect();
     CHECK_EQ(int(fx->eqDisplayShown), 0);  // the constructor's setProgram(0) handed over "closed"
     fx->setParameter(kEqDisplay, 1.0f);

@@ -14,7 +14,7 @@
 
 #include "engine/Dynamics.h"
 #include "engine/Parameters.h"
-#include "tests/check.h"
+#include <doctest.h>
 #include "tests/reference/Reference.h"
 #include "tests/support/Mixes.h"
 #include "tests/support/Signals.h"
@@ -272,13 +272,14 @@ std::vector<Case> cases() {
 
 }  // namespace
 
-TEST_CASE("engine.reference", "every output within 1e-6 of the reference and the same segment decisions") {
+TEST_CASE("every output within 1e-6 of the reference and the same segment decisions" *
+          doctest::test_suite("engine.reference")) {
     double worst = 0.0;
     size_t decisions = 0;
     const SimdLevel chosen = simdLevel();
     for (const Case& c : cases()) {
         const Rendered ref = renderReference(c);
-        CHECK(!ref.closes.empty() || c.name.find("quiet") != std::string::npos);
+        CHECK((!ref.closes.empty() || c.name.find("quiet") != std::string::npos));
         decisions += ref.closes.size();
         for (const SimdLevel level : {SimdLevel::sse2, SimdLevel::avx2}) {
             if (!simdSupported(level)) continue;

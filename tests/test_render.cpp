@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/check.h"
+#include "tests/support/Checks.h"
 #include "tools/render/ParameterValues.h"
 #include "tools/render/PluginHost.h"
 #include "tools/render/Renderer.h"
@@ -158,7 +158,8 @@ double number(std::string text) {
 
 }  // namespace
 
-TEST_CASE("tools.render", "defaults pass a quiet stereo file unchanged, aligned sample for sample and as long") {
+TEST_CASE("defaults pass a quiet stereo file unchanged, aligned sample for sample and as long" *
+          doctest::test_suite("tools.render")) {
     TempDir dir;
     for (int format : {SF_FORMAT_WAV | SF_FORMAT_FLOAT, SF_FORMAT_AIFF | SF_FORMAT_PCM_24,
                        SF_FORMAT_FLAC | SF_FORMAT_PCM_16}) {
@@ -184,7 +185,7 @@ TEST_CASE("tools.render", "defaults pass a quiet stereo file unchanged, aligned 
     }
 }
 
-TEST_CASE("tools.render", "a mono file is rendered as mono, through one buffer for both inputs") {
+TEST_CASE("a mono file is rendered as mono, through one buffer for both inputs" * doctest::test_suite("tools.render")) {
     TempDir dir;
     Audio in = quietSignal(1, 20000, SF_FORMAT_WAV | SF_FORMAT_PCM_16);
     CHECK(writeAudio(dir / "mono.wav", in));
@@ -203,7 +204,7 @@ TEST_CASE("tools.render", "a mono file is rendered as mono, through one buffer f
     CHECK(contains(r.out, "input   mono"));
 }
 
-TEST_CASE("tools.render", "a hot signal is limited to full scale and the summary measures it") {
+TEST_CASE("a hot signal is limited to full scale and the summary measures it" * doctest::test_suite("tools.render")) {
     TempDir dir;
     CHECK(writeAudio(dir / "hot.wav", hotSine(48000, 48000)));
     Run r = render({dir / "hot.wav", dir / "out.wav", "--set", "Algorithm=Full"});
@@ -256,7 +257,8 @@ double deepestRatio(const Audio& in, const Audio& out) {
     return 20 * std::log10(deepest);
 }
 
-TEST_CASE("tools.render", "the reported gain reduction is what limiter and knee applied, whatever the output gain") {
+TEST_CASE("the reported gain reduction is what limiter and knee applied, whatever the output gain" *
+          doctest::test_suite("tools.render")) {
     TempDir dir;
     Audio in = hotMix(44100);
     CHECK(writeAudio(dir / "mix.wav", in));
@@ -285,7 +287,7 @@ TEST_CASE("tools.render", "the reported gain reduction is what limiter and knee 
     CHECK(total <= std::min(limiter, soft) + 0.01);
 }
 
-TEST_CASE("tools.render", "another VST 2 library renders the same file, without meters to read") {
+TEST_CASE("another VST 2 library renders the same file, without meters to read" * doctest::test_suite("tools.render")) {
     TempDir dir;
     CHECK(writeAudio(dir / "mix.wav", hotMix(20000)));
     Run builtIn = render({dir / "mix.wav", dir / "a.wav"});
@@ -298,14 +300,15 @@ TEST_CASE("tools.render", "another VST 2 library renders the same file, without 
     CHECK(picture.status != 0);
 }
 
-TEST_CASE("tools.render", "--editor-png paints the editor; a failed picture leaves no audio presented as done") {
+TEST_CASE("--editor-png paints the editor; a failed picture leaves no audio presented as done" *
+          doctest::test_suite("tools.render")) {
     TempDir dir;
     CHECK(writeAudio(dir / "mix.wav", hotMix(20000)));
     Run r = render({dir / "mix.wav", dir / "out.wav", "--editor-png", dir / "editor.png"});
     CHECK_EQ(r.status, 0);
     FILE* png = std::fopen((dir / "editor.png").c_str(), "rb");
     unsigned char header[24] = {};
-    CHECK(png && std::fread(header, 1, sizeof header, png) == sizeof header);
+    CHECK((png && std::fread(header, 1, sizeof header, png) == sizeof header));
     if (png) std::fclose(png);
     CHECK_EQ(header[1], 'P');
     CHECK_EQ((header[18] << 8) | header[19], 512);  // width
@@ -313,7 +316,7 @@ TEST_CASE("tools.render", "--editor-png paints the editor; a failed picture leav
     Run open = render({dir / "mix.wav", dir / "out2.wav", "--editor-png", dir / "open.png", "--set", "EQ Display=Open"});
     CHECK_EQ(open.status, 0);
     png = std::fopen((dir / "open.png").c_str(), "rb");
-    CHECK(png && std::fread(header, 1, sizeof header, png) == sizeof header);
+    CHECK((png && std::fread(header, 1, sizeof header, png) == sizeof header));
     if (png) std::fclose(png);
     CHECK_EQ((header[22] << 8) | header[23], 218);
     Run bad = render({dir / "mix.wav", dir / "out3.wav", "--editor-png", dir / "nowhere/editor.png"});
@@ -322,7 +325,7 @@ TEST_CASE("tools.render", "--editor-png paints the editor; a failed picture leav
     CHECK_EQ(dir.entries().size(), (size_t)5);  // mix, out, editor.png, out2, open.png
 }
 
-TEST_CASE("tools.render", "settings by name in display units read back through the display") {
+TEST_CASE("settings by name in display units read back through the display" * doctest::test_suite("tools.render")) {
     Run r = render({"--list", "--set", "limiter gain=+4.5", "--set", "Algorithm=smooth sk", "--set",
                     "Mid Freq=1200", "--set", "Bass Boost=-3dB", "--set", "Hi Boost=41%", "--set", "Out Gain=-6",
                     "--set", "softknee=Slow", "--set", "Dull-Sharp=50", "--set", "Mid Boost=-42"});
@@ -339,7 +342,8 @@ TEST_CASE("tools.render", "settings by name in display units read back through t
     CHECK_STR(listed(r.out, "Mid  Boost"), "-42 dB");  // the deepest cut the display shows
 }
 
-TEST_CASE("tools.render", "--list shows values and ranges as --set takes them, and --set takes them back") {
+TEST_CASE("--list shows values and ranges as --set takes them, and --set takes them back" *
+          doctest::test_suite("tools.render")) {
     Run r = render({"--list"});
     CHECK_EQ(r.status, 0);
     CHECK_STR(listed(r.out, "Limiter Gain"), "0.00 dB");
@@ -374,7 +378,8 @@ TEST_CASE("tools.render", "--list shows values and ranges as --set takes them, a
     CHECK_STR(copy.display(8), settings.display(8));
 }
 
-TEST_CASE("tools.render", "refusals say what is accepted, exit non-zero and leave no file behind") {
+TEST_CASE("refusals say what is accepted, exit non-zero and leave no file behind" *
+          doctest::test_suite("tools.render")) {
     TempDir dir;
     CHECK(writeAudio(dir / "in.wav", quietSignal(2, 5000, SF_FORMAT_WAV | SF_FORMAT_PCM_16)));
     struct Refusal {
@@ -403,7 +408,8 @@ TEST_CASE("tools.render", "refusals say what is accepted, exit non-zero and leav
     CHECK_EQ(dir.entries().size(), (size_t)1);
 }
 
-TEST_CASE("tools.render", "bad files: missing, empty, unreadable, too many channels, odd rates, unwritable output") {
+TEST_CASE("bad files: missing, empty, unreadable, too many channels, odd rates, unwritable output" *
+          doctest::test_suite("tools.render")) {
     TempDir dir;
     Audio six = quietSignal(1, 1000, SF_FORMAT_WAV | SF_FORMAT_PCM_16);
     six.channels = 6;
@@ -476,7 +482,8 @@ Loudness measure(const Audio& a) {
     return m;
 }
 
-TEST_CASE("tools.render", "every writable format round-trips: length and layout kept, full scale clipped, not wrapped") {
+TEST_CASE("every writable format round-trips: length and layout kept, full scale clipped, not wrapped" *
+          doctest::test_suite("tools.render")) {
     TempDir dir;
     // "Full" limits each half-wave's peak to exactly full scale.
     CHECK(writeAudio(dir / "hot.wav", hotSine(44100, 22050)));
@@ -542,7 +549,8 @@ std::string text(const char* path) {
     return path;
 }
 
-TEST_CASE("tools.render", "a batch brings each file to the loudness goal with its own drive and names the one that failed") {
+TEST_CASE("a batch brings each file to the loudness goal with its own drive and names the one that failed" *
+          doctest::test_suite("tools.render")) {
     TempDir dir;
     mkdir((dir / "out").c_str(), 0700);
     CHECK(writeAudio(dir / "hot.wav", hotMix(88200)));
@@ -570,7 +578,8 @@ TEST_CASE("tools.render", "a batch brings each file to the loudness goal with it
     rmdir((dir / "out").c_str());
 }
 
-TEST_CASE("tools.render", "--target-lufs with --true-peak-ceiling lands within 0.1 LU under the ceiling in a few passes") {
+TEST_CASE("--target-lufs with --true-peak-ceiling lands within 0.1 LU under the ceiling in a few passes" *
+          doctest::test_suite("tools.render")) {
     TempDir dir;
     CHECK(writeAudio(dir / "mix.wav", hotMix(132300)));
     Run r = render({dir / "mix.wav", dir / "out.wav", "--target-lufs", "-10", "--true-peak-ceiling", "-1", "--bits", "24"});
@@ -582,7 +591,7 @@ TEST_CASE("tools.render", "--target-lufs with --true-peak-ceiling lands within 0
     CHECK(contains(r.out, " dB, Out Gain = -"));
     size_t at = r.out.find("passes  ");
     int passes = at == std::string::npos ? 99 : std::atoi(r.out.c_str() + at + 8);
-    CHECK(passes >= 2 && passes <= 7);
+    CHECK((passes >= 2 && passes <= 7));
     // The ceiling alone: one pass to measure, one to write; an Ogg file is held to it as decoded.
     Run capped = render({dir / "mix.wav", dir / "capped.wav", "--true-peak-ceiling", "-3"});
     CHECK(measure(readAudio(dir / "capped.wav")).truePeak <= -3.0);

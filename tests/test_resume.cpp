@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "engine/Engine.h"
-#include "tests/check.h"
+#include <doctest.h>
 
 namespace {
 
@@ -35,7 +35,8 @@ bool hasNoBuffers(const MaximizerEngine& e) {
 
 }  // namespace
 
-TEST_CASE("engine.settings.resume", "a new engine is not prepared and has no buffers; release resets the knee meters") {
+TEST_CASE("a new engine is not prepared and has no buffers; release resets the knee meters" *
+          doctest::test_suite("engine.settings.resume")) {
     MaximizerEngine e;
     CHECK(!e.prepared());
     CHECK(hasNoBuffers(e));
@@ -48,7 +49,8 @@ TEST_CASE("engine.settings.resume", "a new engine is not prepared and has no buf
     CHECK(hasNoBuffers(e));
 }
 
-TEST_CASE("engine.settings.resume", "prepare sizes the rings from rate and block size and sets the start values") {
+TEST_CASE("prepare sizes the rings from rate and block size and sets the start values" *
+          doctest::test_suite("engine.settings.resume")) {
     auto e = std::make_unique<MaximizerEngine>();
     e->meters().raisePeak(0, 3.0f);
     const uint32_t epoch = e->meters().epoch();
@@ -84,7 +86,8 @@ TEST_CASE("engine.settings.resume", "prepare sizes the rings from rate and block
     fast->channel(0).delayLine[int32_t(r * 4802.0f + 64) - 1] = 0.0f;
 }
 
-TEST_CASE("engine.settings.resume", "ring length belongs to each engine and never drops below the 44.1 kHz layout") {
+TEST_CASE("ring length belongs to each engine and never drops below the 44.1 kHz layout" *
+          doctest::test_suite("engine.settings.resume")) {
     auto slow = preparedAt(8000.0f, 1);
     CHECK(slow->prepared());
     CHECK_EQ(slow->channel(0).ringLength, 4801);  // the limiter writes 2400 slots ahead of the tap
@@ -97,7 +100,8 @@ TEST_CASE("engine.settings.resume", "ring length belongs to each engine and neve
     CHECK_EQ(slow->channel(1).ringLength, 4801);
 }
 
-TEST_CASE("engine.settings.resume", "prepare twice, release, prepare again: buffers replaced and released") {
+TEST_CASE("prepare twice, release, prepare again: buffers replaced and released" *
+          doctest::test_suite("engine.settings.resume")) {
     auto e = preparedAt(44100.0f, 256);
     CHECK(e->prepare(44100.0f, 1024));  // no release between
     CHECK(e->prepared());
@@ -113,7 +117,8 @@ TEST_CASE("engine.settings.resume", "prepare twice, release, prepare again: buff
     // Destroyed while prepared: the destructor releases the buffers.
 }
 
-TEST_CASE("engine.settings.resume", "a prepare that cannot allocate or has no valid rate leaves processing off") {
+TEST_CASE("a prepare that cannot allocate or has no valid rate leaves processing off" *
+          doctest::test_suite("engine.settings.resume")) {
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float inf = std::numeric_limits<float>::infinity();
     struct Bad {

@@ -8,7 +8,7 @@
 
 #include "engine/Tables.h"
 #include "resources/SkinResource.h"
-#include "tests/check.h"
+#include <doctest.h>
 
 namespace {
 
@@ -53,11 +53,11 @@ constexpr int kPanel = 218;  // sheet row of window row 0
 
 }  // namespace
 
-TEST_CASE("resources.skin", "the embedded bytes are a 512 x 883 bottom-up 24-bit BMP") {
+TEST_CASE("the embedded bytes are a 512 x 883 bottom-up 24-bit BMP" * doctest::test_suite("resources.skin")) {
     Sheet s;
     CHECK(s.size >= 54);
     if (s.size < 54) return;
-    CHECK(s.bytes[0] == 'B' && s.bytes[1] == 'M');
+    CHECK((s.bytes[0] == 'B' && s.bytes[1] == 'M'));
     CHECK_EQ(s.u32(2), static_cast<uint32_t>(s.size));
     CHECK_EQ(s.u32(14), 40u);                                  // BITMAPINFOHEADER
     CHECK_EQ(static_cast<int32_t>(s.u32(18)), kSkinWidth);
@@ -68,7 +68,7 @@ TEST_CASE("resources.skin", "the embedded bytes are a 512 x 883 bottom-up 24-bit
     CHECK_EQ(static_cast<std::size_t>(s.u32(10)) + kSkinWidth * 3 * kSkinHeight, s.size);
 }
 
-TEST_CASE("resources.skin", "back buffer rows are black and the panel and credits are painted") {
+TEST_CASE("back buffer rows are black and the panel and credits are painted" * doctest::test_suite("resources.skin")) {
     Sheet s;
     CHECK_EQ(s.inked(0, 0, 512, 218), 0);
     CHECK(s.inked(0, 218, 512, 218) > 512 * 218 / 2);
@@ -78,7 +78,7 @@ TEST_CASE("resources.skin", "back buffer rows are black and the panel and credit
     CHECK(!s.same(0, 532, 0, 750, 512, 133));
 }
 
-TEST_CASE("resources.skin", "every sprite rectangle holds artwork") {
+TEST_CASE("every sprite rectangle holds artwork" * doctest::test_suite("resources.skin")) {
     Sheet s;
     struct R {
         int x, y, w, h;
@@ -98,7 +98,8 @@ TEST_CASE("resources.skin", "every sprite rectangle holds artwork") {
     CHECK(!s.same(409, 438, 409, 457, 19, 13));
 }
 
-TEST_CASE("resources.skin", "lit sprites are brighter than the unlit panel spots they cover, dimmed ones darker") {
+TEST_CASE("lit sprites are brighter than the unlit panel spots they cover, dimmed ones darker" *
+          doctest::test_suite("resources.skin")) {
     Sheet s;
     auto total = [&](int x, int y, int w, int h) {
         long sum = 0;
@@ -113,7 +114,7 @@ TEST_CASE("resources.skin", "lit sprites are brighter than the unlit panel spots
     CHECK(total(429, 455, 26, 14) < total(1, kPanel + 118, 26, 14));
 }
 
-TEST_CASE("resources.skin", "glyph cells have ink and leave shared columns blank") {
+TEST_CASE("glyph cells have ink and leave shared columns blank" * doctest::test_suite("resources.skin")) {
     Sheet s;
     const int digitX[10] = {0, 6, 12, 19, 23, 31, 36, 43, 48, 54};
     const int digitW[10] = {6, 6, 6, 5, 6, 5, 6, 5, 6, 6};
@@ -137,10 +138,11 @@ TEST_CASE("resources.skin", "glyph cells have ink and leave shared columns blank
     int bright = 0, dim = 0;
     for (int j = 0; j < 9; ++j)
         for (int i = 0; i < 12; ++i) bright += s.brightness(326 + i, 519 + j), dim += s.brightness(338 + i, 519 + j);
-    CHECK(dim > 0 && dim * 2 < bright);
+    CHECK((dim > 0 && dim * 2 < bright));
 }
 
-TEST_CASE("resources.skin", "glyphs land on black where the readouts and the algorithm name are drawn") {
+TEST_CASE("glyphs land on black where the readouts and the algorithm name are drawn" *
+          doctest::test_suite("resources.skin")) {
     Sheet s;
     // Glyph cells are copied with their black background, so each display
     // must be pure black under every cell drawn into it.
@@ -155,7 +157,7 @@ TEST_CASE("resources.skin", "glyphs land on black where the readouts and the alg
             for (int i = 0; i < r.w; ++i) CHECK_EQ(s.px(r.x + i, kPanel + r.y + j), 0u);
 }
 
-TEST_CASE("resources.skin", "sprites match the panel around where they are drawn") {
+TEST_CASE("sprites match the panel around where they are drawn" * doctest::test_suite("resources.skin")) {
     Sheet s;
     // Dull-Sharp marker corners show the groove at rows 112..117.
     CHECK_EQ(s.px(0, 436), s.px(150, kPanel + 112));
@@ -170,7 +172,8 @@ TEST_CASE("resources.skin", "sprites match the panel around where they are drawn
     CHECK_EQ(s.px(488, 488), s.px(43, kPanel + 13));
 }
 
-TEST_CASE("resources.skin", "the lid knob turns from frame to frame and frame 20 is the open panel") {
+TEST_CASE("the lid knob turns from frame to frame and frame 20 is the open panel" *
+          doctest::test_suite("resources.skin")) {
     Sheet s;
     auto frame = [](int f, int& x, int& y) {
         x = f < 10 ? 316 + 17 * f : f < 20 ? 316 + 17 * (f - 10) : 486;
@@ -197,7 +200,7 @@ TEST_CASE("resources.skin", "the lid knob turns from frame to frame and frame 20
     CHECK_EQ(s.px(x, y + 9), s.px(0, 477));
 }
 
-TEST_CASE("resources.skin", "the meter scale agrees with the engine's level tables") {
+TEST_CASE("the meter scale agrees with the engine's level tables" * doctest::test_suite("resources.skin")) {
     Sheet s;
     buildTables();
     // Labelled levels and their scale positions (the corners of the scale).
@@ -224,7 +227,7 @@ TEST_CASE("resources.skin", "the meter scale agrees with the engine's level tabl
     // lines begin.
     for (int row : {60, 66}) {
         uint32_t lit = s.px(243, kPanel + row), past = s.px(244, kPanel + row), start = s.px(35, kPanel + row);
-        CHECK((lit >> 16) > 150 && ((lit >> 8) & 255) < 90);
+        CHECK(((lit >> 16) > 150 && ((lit >> 8) & 255) < 90));
         CHECK((start >> 16) > 150);
         CHECK((past >> 16) < 60);
     }

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "tests/check.h"
+#include "tests/support/Checks.h"
 #include "tests/stage_channel.h"
 
 namespace {
@@ -36,7 +36,7 @@ bool copied(const StageChannel& c, int32_t first, const std::vector<float>& gain
 
 }  // namespace
 
-TEST_CASE("engine.smoother", "curves without plateaus below 1.0 are copied unchanged") {
+TEST_CASE("curves without plateaus below 1.0 are copied unchanged" * doctest::test_suite("engine.smoother")) {
     const std::vector<std::vector<float>> curves = {
         curve({{1.0f, 300}}),
         curve({{0.8f, 4}, {0.6f, 4}, {0.7f, 4}, {0.5f, 4}, {0.9f, 1}}),  // runs of four: no plateau
@@ -60,7 +60,8 @@ TEST_CASE("engine.smoother", "curves without plateaus below 1.0 are copied uncha
     CHECK_EQ(c.ch.smoothPos, c.slot(kSmootherLead, 3000));
 }
 
-TEST_CASE("engine.smoother", "a fall becomes a line from the first plateau's start to where the second begins") {
+TEST_CASE("a fall becomes a line from the first plateau's start to where the second begins" *
+          doctest::test_suite("engine.smoother")) {
     // Plateaus next to each other, with a ramp between them, and with a dip
     // below both that the line must not lift (only lower values are written).
     const std::vector<std::vector<float>> gaps = {{}, {0.75f, 0.7f, 0.65f}, {0.5f}};
@@ -87,7 +88,7 @@ TEST_CASE("engine.smoother", "a fall becomes a line from the first plateau's sta
     }
 }
 
-TEST_CASE("engine.smoother", "five equal values make a plateau, four do not") {
+TEST_CASE("five equal values make a plateau, four do not" * doctest::test_suite("engine.smoother")) {
     StageChannel c(4000);
     const int32_t first = smooth(c, curve({{0.8f, 5}, {0.6f, 5}, {0.7f, 1}}));
     double worst = 0.0;
@@ -99,7 +100,8 @@ TEST_CASE("engine.smoother", "five equal values make a plateau, four do not") {
     CHECK(copied(d, smooth(d, four), four));
 }
 
-TEST_CASE("engine.smoother", "a rise becomes a line from the first plateau's end to the second one's end") {
+TEST_CASE("a rise becomes a line from the first plateau's end to the second one's end" *
+          doctest::test_suite("engine.smoother")) {
     const std::vector<float> gains = curve({{0.6f, 10}, {0.8f, 10}, {0.7f, 2}});
     StageChannel c(4000);
     const int32_t first = smooth(c, gains);
@@ -113,7 +115,7 @@ TEST_CASE("engine.smoother", "a rise becomes a line from the first plateau's end
     CHECK_EQ(at(c, first, 20), 0.7f);
 }
 
-TEST_CASE("engine.smoother", "the second plateau serves as the first of the next line") {
+TEST_CASE("the second plateau serves as the first of the next line" * doctest::test_suite("engine.smoother")) {
     const std::vector<float> gains = curve({{0.8f, 10}, {0.6f, 10}, {0.5f, 10}, {0.7f, 1}});
     StageChannel c(4000);
     const int32_t first = smooth(c, gains);
@@ -123,11 +125,11 @@ TEST_CASE("engine.smoother", "the second plateau serves as the first of the next
         worst = std::fmax(worst, std::fabs(at(c, first, 20 - j) - (0.5 + 0.01 * double(j))));
     CHECK(worst < 1e-6);
     CHECK_NEAR(at(c, first, 0), 0.8, 1e-6);
-    CHECK(at(c, first, 5) < 0.8f && at(c, first, 5) > 0.6f);
+    CHECK((at(c, first, 5) < 0.8f && at(c, first, 5) > 0.6f));
     for (int64_t i = 20; i < 30; ++i) CHECK_EQ(at(c, first, i), 0.5f);
 }
 
-TEST_CASE("engine.smoother", "lines wrap around the ring end") {
+TEST_CASE("lines wrap around the ring end" * doctest::test_suite("engine.smoother")) {
     StageChannel c(64);
     c.ch.smoothPos = 52;
     const std::vector<float> gains = curve({{0.8f, 10}, {0.6f, 10}, {0.7f, 1}});
@@ -137,12 +139,13 @@ TEST_CASE("engine.smoother", "lines wrap around the ring end") {
     for (int64_t i = 0; i <= 10; ++i) worst = std::fmax(worst, std::fabs(at(c, first, i) - (0.8 - 0.02 * double(i))));
     CHECK(worst < 1e-6);
     CHECK_EQ(c.ch.smoothGain[62], 0.6f);  // the 0.6 plateau starts at the ring's last-but-one slot
-    CHECK(c.ch.smoothGain[61] > 0.6f && c.ch.smoothGain[61] < 0.63f);
+    CHECK((c.ch.smoothGain[61] > 0.6f && c.ch.smoothGain[61] < 0.63f));
     CHECK_EQ(c.ch.smoothGain[8], 0.7f);
     CHECK_EQ(c.ch.smoothPos, 9);
 }
 
-TEST_CASE("engine.smoother", "a line longer than the ring keeps the slots nearest the current position") {
+TEST_CASE("a line longer than the ring keeps the slots nearest the current position" *
+          doctest::test_suite("engine.smoother")) {
     // A rise over plateaus of 100 in a ring of 64: the near end of the line stays
     // at the second level instead of taking values meant for slots a lap back.
     StageChannel c(64);

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "engine/Stages.h"
-#include "tests/check.h"
+#include "tests/support/Checks.h"
 
 namespace {
 
@@ -23,7 +23,8 @@ std::vector<float> knee(ChannelState& ch, const std::vector<float>& x, int32_t s
 
 }  // namespace
 
-TEST_CASE("engine.knee", "switched off: every gain is exactly 1.0, the state returns to 1.0 and the rate is kept") {
+TEST_CASE("switched off: every gain is exactly 1.0, the state returns to 1.0 and the rate is kept" *
+          doctest::test_suite("engine.knee")) {
     for (int32_t enabled : {0, 2}) {
         ChannelState ch = startedChannel();
         ch.kneeState = 0.4f;
@@ -35,14 +36,15 @@ TEST_CASE("engine.knee", "switched off: every gain is exactly 1.0, the state ret
     }
 }
 
-TEST_CASE("engine.knee", "samples within full scale keep the gain at 1.0") {
+TEST_CASE("samples within full scale keep the gain at 1.0" * doctest::test_suite("engine.knee")) {
     ChannelState ch = startedChannel();
     const std::vector<float> g = knee(ch, {0.0f, 0.5f, -1.0f, 1.0f, -0.25f, 0.0f, 0.999f}, 0);
     CHECK(std::all_of(g.begin(), g.end(), [](float v) { return v == 1.0f; }));
     CHECK_EQ(ch.kneeState, 1.0f);
 }
 
-TEST_CASE("engine.knee", "one sample of magnitude 7 attacks by 0.05 x (1 - target) for each speed") {
+TEST_CASE("one sample of magnitude 7 attacks by 0.05 x (1 - target) for each speed" *
+          doctest::test_suite("engine.knee")) {
     const struct {
         int32_t speed;
         double gain;
@@ -65,7 +67,8 @@ TEST_CASE("engine.knee", "one sample of magnitude 7 attacks by 0.05 x (1 - targe
     CHECK_NEAR(knee(ch, {7.0f}, 9)[0], cases[2].gain, 1e-6);  // past "Fast" taken as "Fast"
 }
 
-TEST_CASE("engine.knee", "the release starts at rate 0.02 and reaches its full rate after 1225 samples") {
+TEST_CASE("the release starts at rate 0.02 and reaches its full rate after 1225 samples" *
+          doctest::test_suite("engine.knee")) {
     ChannelState ch = startedChannel();
     std::vector<float> x(20, 7.0f);
     knee(ch, x, 0);
@@ -85,12 +88,13 @@ TEST_CASE("engine.knee", "the release starts at rate 0.02 and reaches its full r
         if (g == 1.0f) closedAt = i;
     }
     CHECK(climbing);
-    CHECK(fullAt >= 1224 && fullAt <= 1226);
+    CHECK((fullAt >= 1224 && fullAt <= 1226));
     CHECK(closedAt > fullAt);
     CHECK_EQ(ch.kneeState, 1.0f);
 }
 
-TEST_CASE("engine.knee", "the gain stays within 0.1 .. 1.0 and carries over from block to block") {
+TEST_CASE("the gain stays within 0.1 .. 1.0 and carries over from block to block" *
+          doctest::test_suite("engine.knee")) {
     std::mt19937 rng(7);
     std::uniform_real_distribution<float> loud(-40.0f, 40.0f), soft(-1.0f, 1.0f);
     std::vector<float> x;

@@ -9,7 +9,7 @@
 
 #include "vst2/MaximizerEffect.h"
 #include "engine/Tables.h"
-#include "tests/check.h"
+#include "tests/support/Checks.h"
 
 namespace {
 
@@ -44,7 +44,8 @@ uint32_t tablesDigest() {
 
 }  // namespace
 
-TEST_CASE("engine.settings.tables", "the level scale: anchors, monotonic, and positions map back to amplitudes") {
+TEST_CASE("the level scale: anchors, monotonic, and positions map back to amplitudes" *
+          doctest::test_suite("engine.settings.tables")) {
     buildTables();
     CHECK_EQ(pixelAmplitude[210], 1.0f);
     CHECK_NEAR(pixelAmplitude[64], 0.099997, 2e-6);
@@ -64,7 +65,7 @@ TEST_CASE("engine.settings.tables", "the level scale: anchors, monotonic, and po
     for (int s = 1; s < kOverSteps; ++s) rising &= overPixels[s] >= overPixels[s - 1];
     for (int p = 1; p < kLevelPositions; ++p) rising &= pixelAmplitude[p] > pixelAmplitude[p - 1];
     CHECK(rising);
-    CHECK(overPixels[kOverSteps - 1] >= 404 && overPixels[kOverSteps - 1] <= 405);
+    CHECK((overPixels[kOverSteps - 1] >= 404 && overPixels[kOverSteps - 1] <= 405));
 
     // Every position's amplitude is the first step that reaches it on the scale
     // (the last position of each piece is reached only at its final step).
@@ -82,7 +83,8 @@ TEST_CASE("engine.settings.tables", "the level scale: anchors, monotonic, and po
     CHECK_EQ(mismatches, 0);
 }
 
-TEST_CASE("engine.settings.tables", "ramp weights: triangles over n + 1 rows summing to about n") {
+TEST_CASE("ramp weights: triangles over n + 1 rows summing to about n" *
+          doctest::test_suite("engine.settings.tables")) {
     buildTables();
     for (int r = 0; r < kWindowSize; ++r) CHECK_EQ(triangleWindow[r][0], 1.0f);
     CHECK_EQ(triangleWindow[10][20], 2.0f);
@@ -97,7 +99,8 @@ TEST_CASE("engine.settings.tables", "ramp weights: triangles over n + 1 rows sum
     CHECK_EQ(badUnwritten, 0);
 }
 
-TEST_CASE("engine.settings.tables", "built by the first instance of a generation, identically (build time printed)") {
+TEST_CASE("built by the first instance of a generation, identically (build time printed)" *
+          doctest::test_suite("engine.settings.tables")) {
     buildTables();
     const Snapshot reference;
     const auto t0 = std::chrono::steady_clock::now();

@@ -3,7 +3,7 @@
 #include <utility>
 #include <vector>
 
-#include "tests/check.h"
+#include <doctest.h>
 #include "tests/support/Signals.h"
 #include "tests/support/TestHost.h"
 
@@ -20,7 +20,8 @@ std::vector<std::pair<VstInt32, VstIntPtr>> pinQuestions(const TestHost& host) {
 
 }  // namespace
 
-TEST_CASE("vst2.channels", "one shared input buffer: left only, copied to the right, mode reported once per resume") {
+TEST_CASE("one shared input buffer: left only, copied to the right, mode reported once per resume" *
+          doctest::test_suite("vst2.channels")) {
     Rig rig;
     const auto in = signals::program(4000, 0.8, 5);
     std::vector<float> shared(in), outL(4000, kSentinel), outR(4000, kSentinel);
@@ -55,7 +56,8 @@ TEST_CASE("vst2.channels", "one shared input buffer: left only, copied to the ri
     CHECK_EQ(rig.host.of(audioMasterAutomate).size(), size_t(1));
 }
 
-TEST_CASE("vst2.channels", "pin questions: inputs 1 then 0, outputs 0 then 1, differing answers asked again") {
+TEST_CASE("pin questions: inputs 1 then 0, outputs 0 then 1, differing answers asked again" *
+          doctest::test_suite("vst2.channels")) {
     const auto in = signals::sineWave(600, 50.0, 0.5);
     using Q = std::vector<std::pair<VstInt32, VstIntPtr>>;
     {
@@ -94,7 +96,8 @@ TEST_CASE("vst2.channels", "pin questions: inputs 1 then 0, outputs 0 then 1, di
     }
 }
 
-TEST_CASE("vst2.channels", "mono with the processed side's output switched off still copies the current sample") {
+TEST_CASE("mono with the processed side's output switched off still copies the current sample" *
+          doctest::test_suite("vst2.channels")) {
     const auto in = signals::program(5000, 1.4, 21);
     // Reference: forced left mode, the left output.
     Rig reference;
@@ -115,7 +118,7 @@ TEST_CASE("vst2.channels", "mono with the processed side's output switched off s
     CHECK_EQ(outL[4999], kSentinel);
 }
 
-TEST_CASE("vst2.channels", "the channel report is re-armed at resume only with Auto Select on") {
+TEST_CASE("the channel report is re-armed at resume only with Auto Select on" * doctest::test_suite("vst2.channels")) {
     Rig rig;
     rig.fx->reportChannelMode = 0;
     rig.fx->suspend();

@@ -2,7 +2,7 @@
 // host sees: the exported entry, the effect record read as raw bytes at the
 // published offsets, the requests made while an instance is created, the
 // dispatcher's answers, a processed block and effClose.
-// Usage: hok-loadcheck [library-path]; prints "N passed, M failed" last.
+// Usage: hok-loadcheck [library-path] [doctest options].
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "vst2/AEffect.h"
+#define DOCTEST_CONFIG_IMPLEMENT
+#include <doctest.h>
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -24,16 +26,9 @@
 
 namespace {
 
-int passed = 0, failed = 0;
+const char* libraryPath = HOK_LIBRARY_DEFAULT;
 
-void expect(bool ok, const std::string& what) {
-    if (ok) {
-        ++passed;
-    } else {
-        ++failed;
-        std::printf("  FAIL %s\n", what.c_str());
-    }
-}
+void expect(bool ok, const std::string& what) { CHECK_MESSAGE(ok, what); }
 
 struct Request {
     AEffect* effect;
@@ -180,8 +175,9 @@ void checkProcessing(AEffect* e) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    const char* path = argc > 1 ? argv[1] : HOK_LIBRARY_DEFAULT;
+TEST_CASE("a host opens the library by path and drives two instances through their records" *
+          doctest::test_suite("loader.library")) {
+    const char* path = libraryPath;
 #if defined(_WIN32)
     HMODULE library = LoadLibraryA(path);
     void* entry = library ? reinterpret_cast<void*>(GetProcAddress(library, "main")) : nullptr;
@@ -197,10 +193,7 @@ int main(int argc, char** argv) {
     expect(library && dlsym(library, "VSTPluginMain") != nullptr, "exports VSTPluginMain");
     expect(library && dlsym(library, "hInstance") == nullptr, "internal symbols are not exported");
 #endif
-    if (!entry) {
-        std::printf("%d passed, %d failed\n", passed, failed);
-        return 1;
-    }
+    if (!entry) return;
     MainProc mainProc;
     std::memcpy(&mainProc, &entry, sizeof mainProc);
 
@@ -243,6 +236,14 @@ int main(int argc, char** argv) {
 #else
     if (library) dlclose(library);
 #endif
-    std::printf("%d passed, %d failed\n", passed, failed);
-    return failed == 0 ? 0 : 1;
+}
+
+// The first argument that is not a doctest option is the library's path.
+int main(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i)
+        if (argv[i][0] != '-') {
+            libraryPath = argv[i];
+            break;
+        }
+    return doctest::Context(argc, argv).run();
 }

@@ -6,7 +6,7 @@
 
 #include "engine/Engine.h"
 #include "engine/ParameterUnits.h"
-#include "tests/check.h"
+#include <doctest.h>
 #include "tests/lv2/Lv2Host.h"
 
 namespace {
@@ -58,7 +58,7 @@ Range rangeOf(const LilvPort* port) {
 
 }  // namespace
 
-TEST_CASE("lv2.bundle", "lv2_validate finds no error in the bundle's Turtle") {
+TEST_CASE("lv2_validate finds no error in the bundle's Turtle" * doctest::test_suite("lv2.bundle")) {
     std::string output;
     const int status = runCommand(std::string("lv2_validate ") + HOK_LV2_BUNDLE "/manifest.ttl " HOK_LV2_BUNDLE
                                   "/hok-maximizer.ttl",
@@ -68,7 +68,8 @@ TEST_CASE("lv2.bundle", "lv2_validate finds no error in the bundle's Turtle") {
     if (status != 0) std::printf("%s\n", output.c_str());
 }
 
-TEST_CASE("lv2.bundle", "lilv reads each port: parameters in the engine's units, ranges and defaults, latency, meters") {
+TEST_CASE("lilv reads each port: parameters in the engine's units, ranges and defaults, latency, meters" *
+          doctest::test_suite("lv2.bundle")) {
     Lv2Bundle& b = Lv2Bundle::get();
     CHECK(b.plugin != nullptr);
     if (!b.plugin) return;
@@ -76,7 +77,7 @@ TEST_CASE("lv2.bundle", "lilv reads each port: parameters in the engine's units,
     CHECK_EQ(lilv_plugin_get_num_ports(b.plugin), lv2port::kNumPorts);
     for (uint32_t a = 0; a < 4; ++a) {
         const LilvPort* port = b.port(a);
-        CHECK(is(port, lv2("AudioPort")) && is(port, lv2(a < lv2port::kOutLeft ? "InputPort" : "OutputPort")));
+        CHECK((is(port, lv2("AudioPort")) && is(port, lv2(a < lv2port::kOutLeft ? "InputPort" : "OutputPort"))));
     }
 
     const std::string unitUri[] = {std::string(kUnits) + "db", std::string(kUnits) + "pc", std::string(kUnits) + "hz",
@@ -85,7 +86,7 @@ TEST_CASE("lv2.bundle", "lilv reads each port: parameters in the engine's units,
         const LilvPort* port = b.port(lv2port::kFirstParameter + uint32_t(i));
         const UserScale s = userScale(i);
         const Range r = rangeOf(port);
-        CHECK(is(port, lv2("ControlPort")) && is(port, lv2("InputPort")));
+        CHECK((is(port, lv2("ControlPort")) && is(port, lv2("InputPort"))));
         CHECK_EQ(std::string(lilv_node_as_string(lilv_port_get_symbol(b.plugin, port))),
                  std::string(lv2port::kParameterSymbols[i]));
         CHECK(r.hasDefault);
@@ -114,13 +115,13 @@ TEST_CASE("lv2.bundle", "lilv reads each port: parameters in the engine's units,
     CHECK_EQ(userScale(kBassBoost).defaultValue, 0.0f);
 
     const LilvPort* latency = b.port(lv2port::kLatencyPort);
-    CHECK(is(latency, lv2("ControlPort")) && is(latency, lv2("OutputPort")) && has(latency, lv2("reportsLatency")));
+    CHECK((is(latency, lv2("ControlPort")) && is(latency, lv2("OutputPort")) && has(latency, lv2("reportsLatency"))));
     CHECK(lilv_plugin_has_latency(b.plugin));
     CHECK_EQ(lilv_plugin_get_latency_port_index(b.plugin), lv2port::kLatencyPort);
     for (uint32_t m = 0; m < lv2port::kNumMeters; ++m) {
         const LilvPort* port = b.port(lv2port::kFirstMeter + m);
         const Range r = rangeOf(port);
-        CHECK(is(port, lv2("ControlPort")) && is(port, lv2("OutputPort")));
+        CHECK((is(port, lv2("ControlPort")) && is(port, lv2("OutputPort"))));
         CHECK_EQ(unitOf(port), unitUri[0]);
         CHECK_EQ(r.lowest, lv2port::kMeters[m].lowest);
         CHECK_EQ(r.highest, lv2port::kMeters[m].highest);

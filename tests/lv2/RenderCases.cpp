@@ -9,7 +9,7 @@
 #include <string>
 
 #include "engine/ParameterUnits.h"
-#include "tests/check.h"
+#include "tests/support/Checks.h"
 #include "tests/lv2/Lv2Host.h"
 #include "tests/support/Signals.h"
 
@@ -44,7 +44,8 @@ bool readWav(const std::string& path, Stereo& s) {
 
 }  // namespace
 
-TEST_CASE("lv2.render", "lv2apply renders a file through the bundle as the engine does, latency and all") {
+TEST_CASE("lv2apply renders a file through the bundle as the engine does, latency and all" *
+          doctest::test_suite("lv2.render")) {
     char dir[] = "/tmp/hok-lv2-XXXXXX";
     CHECK(mkdtemp(dir) != nullptr);
     const std::string root = dir;

@@ -9,7 +9,7 @@
 
 #include "engine/Engine.h"
 #include "engine/ParameterUnits.h"
-#include "tests/check.h"
+#include <doctest.h>
 #include "tests/lv2/Lv2Host.h"
 #include "tests/support/Signals.h"
 #include "tests/validator/Realtime.h"
@@ -34,8 +34,8 @@ double peakOf(const Stereo& s) {
 
 }  // namespace
 
-TEST_CASE("lv2.run", "44.1, 48 and 96 kHz, runs of 1 to 8192 frames: no allocation, lock or system call; "
-                     "finite, at most full scale, latency 2400, meters") {
+TEST_CASE("44.1, 48 and 96 kHz, runs of 1 to 8192 frames: no allocation, lock or system call; "
+          "finite, at most full scale, latency 2400, meters" * doctest::test_suite("lv2.run")) {
     const long allocationsBefore = allocationsCounted(), locksBefore = locksCounted();
     // Driven 12 dB past the ceiling, with Out Gain at 0 dB.
     const MaximizerEngine tables;  // the level scale that Limiter Gain's dB read
@@ -85,7 +85,8 @@ TEST_CASE("lv2.run", "44.1, 48 and 96 kHz, runs of 1 to 8192 frames: no allocati
     }
 }
 
-TEST_CASE("lv2.run", "a peak stays on its meter port for at least 1/25 s of audio after its run, a slice more at most") {
+TEST_CASE("a peak stays on its meter port for at least 1/25 s of audio after its run, a slice more at most" *
+          doctest::test_suite("lv2.run")) {
     // A host passing output values on to a user interface 25 times a second
     // of audio, after some run, sees every peak.
     for (double rate : {44100.0, 96000.0})
@@ -103,12 +104,13 @@ TEST_CASE("lv2.run", "a peak stays on its meter port for at least 1/25 s of audi
                 else if (after < hold) held += !shown;
                 else if (after >= hold + slice) late += plugin.meter(lv2port::kPeakMeter, 0) != lv2port::kMeters[0].lowest;
             });
-            CHECK(plugin.ok() && runs * block >= n);
+            CHECK((plugin.ok() && runs * block >= n));
             CHECK_EQ(early + held + late, 0);
         }
 }
 
-TEST_CASE("lv2.bad", "NaN leaves a parameter as it was; values beyond a port's range act as its end") {
+TEST_CASE("NaN leaves a parameter as it was; values beyond a port's range act as its end" *
+          doctest::test_suite("lv2.bad")) {
     const int n = 12000;
     const Stereo in{signals::program(n, 1.8, 21), signals::program(n, 1.4, 22)};
     const float nan = std::numeric_limits<float>::quiet_NaN();
@@ -121,7 +123,7 @@ TEST_CASE("lv2.bad", "NaN leaves a parameter as it was; values beyond a port's r
         if (k == 2)
             for (int i = 0; i < kNumParams; ++i) poked.parameter(i) = nan;
     });
-    CHECK(a.left == b.left && a.right == b.right);
+    CHECK((a.left == b.left && a.right == b.right));
 
     // Far past each end, and at each end: the same sound.
     for (bool top : {false, true}) {
@@ -134,11 +136,12 @@ TEST_CASE("lv2.bad", "NaN leaves a parameter as it was; values beyond a port's r
         const Stereo x = beyond.process(in.left, in.right, {256});
         const Stereo y = atEnd.process(in.left, in.right, {256});
         CHECK(finite(x));
-        CHECK(x.left == y.left && x.right == y.right);
+        CHECK((x.left == y.left && x.right == y.right));
     }
 }
 
-TEST_CASE("lv2.bad", "empty runs, runs longer than the host's longest, run before activate, rates out of range") {
+TEST_CASE("empty runs, runs longer than the host's longest, run before activate, rates out of range" *
+          doctest::test_suite("lv2.bad")) {
     const int n = 20000;
     const Stereo in{signals::program(n, 1.8, 31), signals::program(n, 1.4, 32)};
     Lv2Instance reference(44100.0, 8192);
@@ -152,12 +155,12 @@ TEST_CASE("lv2.bad", "empty runs, runs longer than the host's longest, run befor
         small.run(in.left.data() + pos, in.right.data() + pos, &untouched[0], &untouched[1], 0);
         small.run(in.left.data() + pos, in.right.data() + pos, got.left.data() + pos, got.right.data() + pos, 5000);
     }
-    CHECK(got.left == expected.left && got.right == expected.right);
-    CHECK(untouched[0] == 123.0f && untouched[1] == 456.0f);
+    CHECK((got.left == expected.left && got.right == expected.right));
+    CHECK((untouched[0] == 123.0f && untouched[1] == 456.0f));
     // No longest run named at all: a default, and longer runs in pieces.
     Lv2Instance unnamed(44100.0, 0);
     const Stereo whole = unnamed.process(in.left, in.right, {n});
-    CHECK(whole.left == expected.left && whole.right == expected.right);
+    CHECK((whole.left == expected.left && whole.right == expected.right));
 
     // Before activate the outputs are silence, not what the buffers held.
     Lv2Instance idle(44100.0, 512, false);

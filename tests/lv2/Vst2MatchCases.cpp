@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "engine/ParameterUnits.h"
-#include "tests/check.h"
+#include <doctest.h>
 #include "tests/lv2/Lv2Host.h"
 #include "tests/support/Signals.h"
 #include "tests/validator/PluginLibrary.h"
@@ -45,7 +45,7 @@ struct Scene {
 
 }  // namespace
 
-TEST_CASE("lv2.vst2", "the same signal and settings give the VST 2 build's output bit for bit") {
+TEST_CASE("the same signal and settings give the VST 2 build's output bit for bit" * doctest::test_suite("lv2.vst2")) {
     const int n = 30000, block = 512;
     const Stereo in{signals::program(n, 1.7, 41), signals::program(n, 1.3, 42)};
     const Scene scenes[] = {

@@ -6,9 +6,16 @@
 // pixels with the headless picture of the same state, drives it with real
 // pointer input (XTest) and checks that nothing is left behind.
 //
-// Usage: hok-lv2uitest
-// Prints one line per failed check and a closing "lv2ui: N passed, M failed";
-// exits with 77 when there is no X display to run on.
+// The cases run in file order and build on each other: each picks up the
+// interface and window the ones before it left.
+//
+// Usage: hok-lv2uitest [doctest options]; exits with 77 when there is no X
+// display to run on.
+
+// doctest before Xlib, whose macros (None, Status...) would clash with its names.
+#define DOCTEST_CONFIG_IMPLEMENT
+#include <doctest.h>
+
 #include <X11/Xlib.h>
 #include <dlfcn.h>
 #include <lilv/lilv.h>
@@ -26,11 +33,9 @@
 #include "engine/ParameterUnits.h"
 #include "lv2/Ports.h"
 #include "platform/headless/HeadlessPlatform.h"
-#include "tests/win/Tally.h"
 #include "tests/x11/XHost.h"
 
 namespace {
-using namespace hoktest;
 using namespace xhost;
 using Clock = std::chrono::steady_clock;
 
@@ -193,16 +198,16 @@ std::vector<uint32_t> headlessPicture(const std::map<int, float>& internals, con
 void expectSamePicture(Ui& ui, Window editor, const std::map<int, float>& internals, const float (&knee)[2]) {
     int height = 0;
     const std::vector<uint32_t> expected = headlessPicture(internals, knee, height);
-    EXPECT_EQ(int(geometryOf(editor).height), height);
+    CHECK_EQ(int(geometryOf(editor).height), height);
     std::vector<uint32_t> shown, before;
     for (int i = 0; i < 40 && (shown.empty() || shown != before); ++i) {
         before = shown;
         ui.idleFor(250);
         shown = grab(editor, 512, height);
     }
-    EXPECT_EQ(shown.size(), size_t(512) * size_t(height));
-    EXPECT_EQ(differing(shown, expected), 0);
-    EXPECT(blackPixels(shown) < int(shown.size()) / 2);  // a painted panel, not an empty window
+    CHECK_EQ(shown.size(), size_t(512) * size_t(height));
+    CHECK_EQ(differing(shown, expected), 0);
+    CHECK(blackPixels(shown) < int(shown.size()) / 2);  // a painted panel, not an empty window
 }
 
 // The rows a picture differs from another in, and the rightmost column.
@@ -224,85 +229,95 @@ Change changeBetween(const std::vector<uint32_t>& a, const std::vector<uint32_t>
 uint32_t parameterPort(int index) { return lv2port::kFirstParameter + uint32_t(index); }
 uint32_t meterPort(lv2port::MeterKind kind, int channel) { return lv2port::kFirstMeter + lv2port::meterIndex(kind, channel); }
 
-int finish(const char* label, int extraFailures = 0) {
-    std::printf("%s: %d passed, %d failed\n", label, tally.passed, tally.failed + extraFailures);
-    return tally.failed + extraFailures == 0 ? 0 : 1;
-}
+// ---------------------------------------------------------------- what the cases share
+
+struct Session {
+    static inline bool xtest = false;
+    static inline UiLibrary library;
+    static inline int baseline = 0;  // open descriptors before the interface came
+    static inline Ui ui;
+    static inline Window editor = 0;
+    // The state the host reports: its defaults, then a drive, an equaliser
+    // setting and the knee meters.
+    static inline std::map<int, float> state;
+    static inline const float kneeDb[2] = {-6.0f, -2.5f};
+    static inline const float knee[2] = {float(std::pow(10.0, kneeDb[0] / 20.0)),
+                                         float(std::pow(10.0, kneeDb[1] / 20.0))};
+};
+
+// The cases after the first need the interface's descriptor; those after the
+// first window, that window.
+struct Found : Session {
+    Found() { REQUIRE(library.descriptor != nullptr); }
+};
+struct Shown : Found {
+    Shown() { REQUIRE(editor != 0); }
+};
+
+const auto editorSuite = doctest::test_suite("lv2uitest.editor");
 
 }  // namespace
 
-int main() {
-    const char* label = "lv2ui";
-    if (!openHost()) return 77;
-    const bool xtest = hasXTest();
-    parent = hostWindow(0, 0, 400, 100);
-    const MaximizerEngine tables;  // the level scale that Limiter Gain's dB read
-
-    beginCase("lilv finds one X11 interface needing ui:parent and the idle interface; its binary gives its descriptor");
-    const UiLibrary library = findUi();
-    EXPECT(library.uri == lv2port::kUiUri);
-    EXPECT(library.x11);
-    EXPECT(library.needsParentAndIdle);
-    EXPECT(library.descriptor != nullptr);
+TEST_CASE_FIXTURE(Session, "lilv finds one X11 interface needing ui:parent and the idle interface; its binary gives "
+                           "its descriptor" * editorSuite) {
+    library = findUi();
+    CHECK(library.uri == lv2port::kUiUri);
+    CHECK(library.x11);
+    CHECK(library.needsParentAndIdle);
+    CHECK(library.descriptor != nullptr);
     if (library.descriptor) {
-        EXPECT(std::string(library.descriptor->URI) == library.uri);
-        EXPECT(library.descriptor->extension_data(LV2_UI__idleInterface) != nullptr);
-        EXPECT(library.descriptor->extension_data(LV2_UI__showInterface) == nullptr);
+        CHECK(std::string(library.descriptor->URI) == library.uri);
+        CHECK(library.descriptor->extension_data(LV2_UI__idleInterface) != nullptr);
+        CHECK(library.descriptor->extension_data(LV2_UI__showInterface) == nullptr);
     }
-    EXPECT(xtest);
-    endCase();
-    if (!library.descriptor) return finish(label, 1);
-    const int baseline = openDescriptors();
+    CHECK(xtest);
+}
 
-    beginCase("no parent, an id that is no window, another plug-in's URI: instantiate gives NULL and leaves nothing");
+TEST_CASE_FIXTURE(Found, "no parent, an id that is no window, another plug-in's URI: instantiate gives NULL and leaves "
+                         "nothing" * editorSuite) {
+    baseline = openDescriptors();
     {
         Ui ui{library.descriptor};
-        EXPECT(!ui.open(parent, false));
+        CHECK(!ui.open(parent, false));
         const Pixmap notAWindow = XCreatePixmap(display, parent, 8, 8, unsigned(DefaultDepth(display, 0)));
         XSync(display, False);
-        EXPECT(!ui.open(notAWindow));
-        EXPECT(!ui.open(Window(0x7ffffff0)));
-        EXPECT(!ui.open(parent, true, "urn:another:plugin"));
+        CHECK(!ui.open(notAWindow));
+        CHECK(!ui.open(Window(0x7ffffff0)));
+        CHECK(!ui.open(parent, true, "urn:another:plugin"));
         XFreePixmap(display, notAWindow);
-        EXPECT(childrenOf(parent).empty());
-        EXPECT_EQ(openDescriptors(), baseline);
-        EXPECT_EQ(hostErrors, 0);  // the interface's errors stayed on its own connection
-        EXPECT(sizeRequests.empty());
+        CHECK(childrenOf(parent).empty());
+        CHECK_EQ(openDescriptors(), baseline);
+        CHECK_EQ(hostErrors, 0);  // the interface's errors stayed on its own connection
+        CHECK(sizeRequests.empty());
     }
-    endCase();
+}
 
-    Ui ui{library.descriptor};
-    beginCase("instantiate maps a 512 x 133 child at the parent's origin, names it as the widget and asks for its size");
-    EXPECT(ui.open(parent));
-    const Window editor = editorIn(parent);
-    EXPECT(editor != 0);
-    EXPECT(shownAtOrigin(editor, 512, 133));
-    EXPECT(reinterpret_cast<uintptr_t>(ui.widget) == editor);
-    EXPECT(sizeRequests.size() == 1 && sizeRequests[0] == std::make_pair(512, 133));
-    EXPECT_EQ(geometryOf(parent).width, 512);
-    EXPECT_EQ(openDescriptors(), baseline + 1);  // one connection of its own
-    if (ui.handle) EXPECT_EQ(ui.idleFor(20), 0);
-    endCase();
-    if (!editor) {
-        ui.cleanup();
-        return finish(label, 1);
-    }
+TEST_CASE_FIXTURE(Found, "instantiate maps a 512 x 133 child at the parent's origin, names it as the widget and asks "
+                         "for its size" * editorSuite) {
+    ui = Ui{library.descriptor};
+    CHECK(ui.open(parent));
+    editor = editorIn(parent);
+    CHECK(editor != 0);
+    CHECK(shownAtOrigin(editor, 512, 133));
+    CHECK(reinterpret_cast<uintptr_t>(ui.widget) == editor);
+    CHECK((sizeRequests.size() == 1 && sizeRequests[0] == std::make_pair(512, 133)));
+    CHECK_EQ(geometryOf(parent).width, 512);
+    CHECK_EQ(openDescriptors(), baseline + 1);  // one connection of its own
+    if (ui.handle) CHECK_EQ(ui.idleFor(20), 0);
+}
 
-    // The state the host reports: its defaults, then a drive, an equaliser
-    // setting and the knee meters.
-    std::map<int, float> state = {{kLimiterGain, 300.0f}, {kBassBoost, 60.0f}, {kStereoLink, 0.0f}};
-    const float kneeDb[2] = {-6.0f, -2.5f};
-    const float knee[2] = {float(std::pow(10.0, kneeDb[0] / 20.0)), float(std::pow(10.0, kneeDb[1] / 20.0))};
-
-    beginCase("the host's port values: the window shows the headless picture of the same state, pixel for pixel");
+TEST_CASE_FIXTURE(Shown, "the host's port values: the window shows the headless picture of the same state, pixel for "
+                         "pixel" * editorSuite) {
+    state = {{kLimiterGain, 300.0f}, {kBassBoost, 60.0f}, {kStereoLink, 0.0f}};
     ui.sendDefaults();
     for (const auto& [index, value] : state) ui.parameter(index, value);
     for (int c = 0; c < 2; ++c) ui.port(meterPort(lv2port::kKneeMeter, c), kneeDb[c]);
     expectSamePicture(ui, editor, state, knee);
-    EXPECT(writes.empty());  // values from the host are not written back
-    endCase();
+    CHECK(writes.empty());  // values from the host are not written back
+}
 
-    beginCase("Algorithm by a port event changes the picture to that state's; malformed events change nothing");
+TEST_CASE_FIXTURE(Shown, "Algorithm by a port event changes the picture to that state's; malformed events change "
+                         "nothing" * editorSuite) {
     {
         const std::vector<uint32_t> before = grab(editor, 512, 133);
         const float nan = NAN, algorithm = 4.0f;
@@ -312,27 +327,28 @@ int main() {
         ui.d->port_event(ui.handle, lv2port::kNumPorts, sizeof algorithm, 0, &algorithm);
         ui.d->port_event(ui.handle, lv2port::kLatencyPort, sizeof algorithm, 0, &algorithm);
         ui.idleFor(150);
-        EXPECT_EQ(differing(grab(editor, 512, 133), before), 0);
+        CHECK_EQ(differing(grab(editor, 512, 133), before), 0);
         ui.parameter(kAlgorithm, algorithm);
         ui.idleFor(150);
-        EXPECT(differing(grab(editor, 512, 133), before) > 0);
+        CHECK(differing(grab(editor, 512, 133), before) > 0);
         state[kAlgorithm] = algorithm;
         expectSamePicture(ui, editor, state, knee);
     }
-    endCase();
+}
 
-    beginCase("peaks on the meter ports: the left one shows in the left bar, and both fall back to rest");
+TEST_CASE_FIXTURE(Shown, "peaks on the meter ports: the left one shows in the left bar, and both fall back to rest" *
+                         editorSuite) {
     {
         const std::vector<uint32_t> rest = grab(editor, 512, 133);
         ui.port(meterPort(lv2port::kPeakMeter, 0), -3.0f);
         ui.idleFor(120);
         const Change left = changeBetween(rest, grab(editor, 512, 133), 512);
-        EXPECT(left.top >= 44 && left.bottom < 44 + 14);  // the left peak bar's rows
-        EXPECT(left.right > 150);                          // -3 dB lights most of the scale
+        CHECK((left.top >= 44 && left.bottom < 44 + 14));  // the left peak bar's rows
+        CHECK(left.right > 150);                          // -3 dB lights most of the scale
         ui.port(meterPort(lv2port::kPeakMeter, 1), -30.0f);
         ui.idleFor(120);
         const Change both = changeBetween(rest, grab(editor, 512, 133), 512);
-        EXPECT(both.top >= 44 && both.bottom >= 70 && both.bottom < 70 + 14);
+        CHECK((both.top >= 44 && both.bottom >= 70 && both.bottom < 70 + 14));
         expectSamePicture(ui, editor, state, knee);
 
         // Only the right channel forced: the left meters rest whatever arrives.
@@ -342,13 +358,14 @@ int main() {
         const std::vector<uint32_t> rightOnly = grab(editor, 512, 133);
         ui.port(meterPort(lv2port::kPeakMeter, 0), -3.0f);
         ui.idleFor(120);
-        EXPECT_EQ(differing(grab(editor, 512, 133), rightOnly), 0);
+        CHECK_EQ(differing(grab(editor, 512, 133), rightOnly), 0);
         ui.parameter(kAutoSelectChannels, 1.0f);
         ui.parameter(kForceChannels, 0.0f);
     }
-    endCase();
+}
 
-    beginCase("an XTest drag on the GAIN readout writes limiter_gain in dB, the position the drag reached");
+TEST_CASE_FIXTURE(Shown, "an XTest drag on the GAIN readout writes limiter_gain in dB, the position the drag reached" *
+                         editorSuite) {
     {
         const float start = state[kLimiterGain];
         const size_t from = writes.size();
@@ -360,21 +377,22 @@ int main() {
         button(1, false);
         ui.idleFor(60);
         const std::vector<PortWrite> gain = writesTo(from, parameterPort(kLimiterGain));
-        EXPECT(gain.size() >= 2);
-        for (const PortWrite& w : gain) EXPECT(w.size == sizeof(float) && w.protocol == 0);
+        CHECK(gain.size() >= 2);
+        for (const PortWrite& w : gain) CHECK((w.size == sizeof(float) && w.protocol == 0));
         if (!gain.empty()) {
-            EXPECT(gain.front().value == userValue(kLimiterGain, start));
-            EXPECT(gain.back().value == userValue(kLimiterGain, start + 8.0f));
+            CHECK(gain.front().value == userValue(kLimiterGain, start));
+            CHECK(gain.back().value == userValue(kLimiterGain, start + 8.0f));
         }
-        EXPECT_EQ(writes.size() - from, gain.size());  // nothing else written
+        CHECK_EQ(writes.size() - from, gain.size());  // nothing else written
         const size_t afterRelease = writes.size();
         ui.idleFor(200);
-        EXPECT_EQ(writes.size(), afterRelease);
+        CHECK_EQ(writes.size(), afterRelease);
         state[kLimiterGain] = start + 8.0f;
     }
-    endCase();
+}
 
-    beginCase("a click on the EQ tab writes eq_display 1 and asks ui:resize for 512 x 218; the host's 0 closes it");
+TEST_CASE_FIXTURE(Shown, "a click on the EQ tab writes eq_display 1 and asks ui:resize for 512 x 218; the host's 0 "
+                         "closes it" * editorSuite) {
     {
         const size_t from = writes.size(), sizesFrom = sizeRequests.size();
         pointerTo(editor, 12, 125);
@@ -382,53 +400,65 @@ int main() {
         button(1, false);
         ui.idleFor(150);
         const std::vector<PortWrite> eq = writesTo(from, parameterPort(kEqDisplay));
-        EXPECT(eq.size() == 1 && eq[0].value == 1.0f);
-        EXPECT(sizeRequests.size() > sizesFrom);
-        for (size_t i = sizesFrom; i < sizeRequests.size(); ++i) EXPECT(sizeRequests[i] == std::make_pair(512, 218));
-        EXPECT_EQ(geometryOf(editor).height, 218);
-        EXPECT_EQ(geometryOf(parent).height, 218);
+        CHECK((eq.size() == 1 && eq[0].value == 1.0f));
+        CHECK(sizeRequests.size() > sizesFrom);
+        for (size_t i = sizesFrom; i < sizeRequests.size(); ++i) CHECK(sizeRequests[i] == std::make_pair(512, 218));
+        CHECK_EQ(geometryOf(editor).height, 218);
+        CHECK_EQ(geometryOf(parent).height, 218);
         state[kEqDisplay] = 1.0f;
         expectSamePicture(ui, editor, state, knee);
 
         const size_t closeFrom = sizeRequests.size();
         ui.parameter(kEqDisplay, 0.0f);
         ui.idleFor(60);
-        EXPECT(sizeRequests.size() == closeFrom + 1 && sizeRequests.back() == std::make_pair(512, 133));
-        EXPECT_EQ(geometryOf(editor).height, 133);
+        CHECK((sizeRequests.size() == closeFrom + 1 && sizeRequests.back() == std::make_pair(512, 133)));
+        CHECK_EQ(geometryOf(editor).height, 133);
     }
-    endCase();
+}
 
-    beginCase("cleanup removes the window and the connection; 10 more cycles leave nothing either");
+TEST_CASE_FIXTURE(Shown, "cleanup removes the window and the connection; 10 more cycles leave nothing either" *
+                         editorSuite) {
     ui.cleanup();
-    EXPECT(childrenOf(parent).empty());
-    EXPECT_EQ(openDescriptors(), baseline);
+    CHECK(childrenOf(parent).empty());
+    CHECK_EQ(openDescriptors(), baseline);
     for (int i = 0; i < 10; ++i) {
-        EXPECT(ui.open(parent));
+        CHECK(ui.open(parent));
         ui.sendDefaults();
         ui.idleFor(10);
         ui.cleanup();
     }
-    EXPECT(childrenOf(parent).empty());
-    EXPECT_EQ(openDescriptors(), baseline);
-    endCase();
+    CHECK(childrenOf(parent).empty());
+    CHECK_EQ(openDescriptors(), baseline);
+}
 
-    beginCase("the host destroys its window first: idle answers non-zero, the connection is gone, cleanup is safe");
+TEST_CASE_FIXTURE(Shown, "the host destroys its window first: idle answers non-zero, the connection is gone, cleanup "
+                         "is safe" * editorSuite) {
     {
         const Window doomed = hostWindow(600, 0, 512, 133);
-        EXPECT(ui.open(doomed));
-        EXPECT_EQ(ui.idleFor(60), 0);
+        CHECK(ui.open(doomed));
+        CHECK_EQ(ui.idleFor(60), 0);
         XDestroyWindow(display, doomed);
         XSync(display, False);
-        EXPECT(ui.idleFor(100) != 0);
-        EXPECT_EQ(openDescriptors(), baseline);
+        CHECK(ui.idleFor(100) != 0);
+        CHECK_EQ(openDescriptors(), baseline);
         ui.port(parameterPort(kEqDisplay), 1.0f);  // no window to fit: nothing happens
         ui.cleanup();
-        EXPECT_EQ(hostErrors, 0);
+        CHECK_EQ(hostErrors, 0);
     }
-    endCase();
+}
 
-    dlclose(library.library);
+int main(int argc, char** argv) {
+    if (!openHost()) return 77;
+    Session::xtest = hasXTest();
+    parent = hostWindow(0, 0, 400, 100);
+    const MaximizerEngine tables;  // the level scale that Limiter Gain's dB read
+
+    doctest::Context context(argc, argv);
+    const int status = context.run();
+
+    Session::ui.cleanup();  // when a case stopped with the interface open
+    if (Session::library.library) dlclose(Session::library.library);
     XDestroyWindow(display, parent);
     XCloseDisplay(display);
-    return finish(label);
+    return status;
 }

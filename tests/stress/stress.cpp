@@ -14,7 +14,7 @@
 #include "vst2/MaximizerEffect.h"
 #include "engine/Tables.h"
 #include "platform/headless/HeadlessPlatform.h"
-#include "tests/check.h"
+#include <doctest.h>
 
 namespace {
 
@@ -33,7 +33,7 @@ double stressSeconds() {
 
 }  // namespace
 
-TEST_CASE("stress.threads", "audio, automation and editor threads share one instance") {
+TEST_CASE("audio, automation and editor threads share one instance" * doctest::test_suite("stress.threads")) {
     platform::HeadlessPlatform screen;
     platform::setCurrentPlatform(&screen);
     AEffect* e = createEffectInstance(host);
@@ -112,7 +112,7 @@ TEST_CASE("stress.threads", "audio, automation and editor threads share one inst
     platform::setCurrentPlatform(nullptr);
 }
 
-TEST_CASE("stress.threads", "instances created, run and closed on several threads at once") {
+TEST_CASE("instances created, run and closed on several threads at once" * doctest::test_suite("stress.threads")) {
     // Every instance gets the same input, so every output must match the
     // first: an instance that used half-built tables would sound different.
     constexpr int kFrames = 4096;

@@ -1,6 +1,7 @@
 // Deterministic test signals. Only basic double arithmetic is used (no libm),
 // so every build produces the same sample bits.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 

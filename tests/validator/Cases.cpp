@@ -7,7 +7,7 @@
 #include <limits>
 #include <random>
 
-#include "tests/check.h"
+#include "tests/support/Checks.h"
 #include "tests/validator/Validator.h"
 
 using namespace validator;
@@ -34,22 +34,21 @@ std::function<int()> fixed(int n) {
 
 }  // namespace
 
-TEST_CASE("validator.load", "the library loads and main returns a record") {
-    CHECK(library().ok());
-    if (!library().ok()) return;
+TEST_CASE("the library loads and main returns a record" * doctest::test_suite("validator.load")) {
+    REQUIRE(library().ok());
     AEffect* e = make();
-    if (!e) return;
+    REQUIRE(e != nullptr);
     CHECK_EQ(e->magic, kEffectMagic);
     CHECK_EQ(e->numParams, 17);
     closePlugin(e);
 }
 
-TEST_CASE("validator.rates", "every rate and block size gives finite output under the ceiling") {
-    if (!library().ok()) return;
+TEST_CASE("every rate and block size gives finite output under the ceiling" * doctest::test_suite("validator.rates")) {
+    REQUIRE(library().ok());
     for (float rate : kRates) {
         for (int block : kBlocks) {
             AEffect* e = make();
-            if (!e) return;
+            REQUIRE(e != nullptr);
             startPlugin(e, rate, block);
             long frames = std::max<long>(long(rate * 0.15), 8000);
             StreamResult r = stream(e, musicAt(rate), frames, block, fixed(block));
@@ -64,13 +63,13 @@ TEST_CASE("validator.rates", "every rate and block size gives finite output unde
     }
 }
 
-TEST_CASE("validator.rates", "random block sizes up to the announced size") {
-    if (!library().ok()) return;
+TEST_CASE("random block sizes up to the announced size" * doctest::test_suite("validator.rates")) {
+    REQUIRE(library().ok());
     std::mt19937 rng(7);
     for (float rate : kRates) {
         int maxBlock = 4096;
         AEffect* e = make();
-        if (!e) return;
+        REQUIRE(e != nullptr);
         startPlugin(e, rate, maxBlock);
         std::uniform_int_distribution<int> size(0, maxBlock);
         StreamResult r = stream(e, musicAt(rate), long(rate * 0.3), maxBlock, [&] { return size(rng); });
@@ -81,10 +80,10 @@ TEST_CASE("validator.rates", "random block sizes up to the announced size") {
     }
 }
 
-TEST_CASE("validator.rates", "a block larger than announced is processed safely") {
-    if (!library().ok()) return;
+TEST_CASE("a block larger than announced is processed safely" * doctest::test_suite("validator.rates")) {
+    REQUIRE(library().ok());
     AEffect* e = make();
-    if (!e) return;
+    REQUIRE(e != nullptr);
     startPlugin(e, 44100, 64);
     StreamResult r = stream(e, musicAt(44100), 44100, 3000, fixed(3000));
     Level l = level(r, 2400);
@@ -93,10 +92,10 @@ TEST_CASE("validator.rates", "a block larger than announced is processed safely"
     closePlugin(e);
 }
 
-TEST_CASE("validator.lifecycle", "zero-frame blocks and blocks while suspended touch nothing") {
-    if (!library().ok()) return;
+TEST_CASE("zero-frame blocks and blocks while suspended touch nothing" * doctest::test_suite("validator.lifecycle")) {
+    REQUIRE(library().ok());
     AEffect* e = make();
-    if (!e) return;
+    REQUIRE(e != nullptr);
     float in[64], outL[64], outR[64];
     std::fill(in, in + 64, 0.5f);
     std::fill(outL, outL + 64, 7.0f);
@@ -116,10 +115,11 @@ TEST_CASE("validator.lifecycle", "zero-frame blocks and blocks while suspended t
     closePlugin(e);
 }
 
-TEST_CASE("validator.lifecycle", "resume/suspend cycles with rate and block changes, close while resumed") {
-    if (!library().ok()) return;
+TEST_CASE("resume/suspend cycles with rate and block changes, close while resumed" *
+          doctest::test_suite("validator.lifecycle")) {
+    REQUIRE(library().ok());
     AEffect* e = make();
-    if (!e) return;
+    REQUIRE(e != nullptr);
     const int blocks[] = {512, 64, 8192, 1, 1024};
     for (int cycle = 0; cycle < 10; ++cycle) {
         float rate = kRates[cycle % 9];
@@ -135,10 +135,10 @@ TEST_CASE("validator.lifecycle", "resume/suspend cycles with rate and block chan
     closePlugin(e);  // still resumed
 }
 
-TEST_CASE("validator.lifecycle", "program switches and automation between blocks") {
-    if (!library().ok()) return;
+TEST_CASE("program switches and automation between blocks" * doctest::test_suite("validator.lifecycle")) {
+    REQUIRE(library().ok());
     AEffect* e = make();
-    if (!e) return;
+    REQUIRE(e != nullptr);
     startPlugin(e, 48000, 256);
     std::mt19937 rng(11);
     std::uniform_real_distribution<float> unit(0.0f, 1.0f);
@@ -150,13 +150,13 @@ TEST_CASE("validator.lifecycle", "program switches and automation between blocks
         float* inputs[2] = {inL.data(), inR.data()};
         float* outputs[2] = {outL.data(), outR.data()};
         e->processReplacing(e, inputs, outputs, 256);
-        for (int i = 0; i < 256; ++i) CHECK(std::isfinite(outL[i]) && std::isfinite(outR[i]));
+        for (int i = 0; i < 256; ++i) CHECK((std::isfinite(outL[i]) && std::isfinite(outR[i])));
     }
     closePlugin(e);
 }
 
-TEST_CASE("validator.instances", "a hundred instances in any order; tables rebuilt identically") {
-    if (!library().ok()) return;
+TEST_CASE("a hundred instances in any order; tables rebuilt identically" * doctest::test_suite("validator.instances")) {
+    REQUIRE(library().ok());
     auto reference = [] {
         AEffect* e = make();
         startPlugin(e, 44100, 512);
@@ -169,7 +169,7 @@ TEST_CASE("validator.instances", "a hundred instances in any order; tables rebui
     std::mt19937 rng(3);
     for (int i = 0; i < 100; ++i) {
         AEffect* e = make();
-        if (!e) return;
+        REQUIRE(e != nullptr);
         live.push_back(e);
         if (rng() % 3 == 0) {
             size_t k = rng() % live.size();
@@ -189,8 +189,9 @@ TEST_CASE("validator.instances", "a hundred instances in any order; tables rebui
     CHECK(again.right == first.right);
 }
 
-TEST_CASE("validator.songs", "a song saved and reloaded through the parameters sounds bit-identical") {
-    if (!library().ok()) return;
+TEST_CASE("a song saved and reloaded through the parameters sounds bit-identical" *
+          doctest::test_suite("validator.songs")) {
+    REQUIRE(library().ok());
     AEffect* a = make();
     if (!a) return;
     std::mt19937 rng(5);
@@ -285,13 +286,14 @@ std::vector<Hostile> hostileSignals() {
 
 }  // namespace
 
-TEST_CASE("validator.signals", "after hostile audio and one second of music the output is finite and limited") {
-    if (!library().ok()) return;
+TEST_CASE("after hostile audio and one second of music the output is finite and limited" *
+          doctest::test_suite("validator.signals")) {
+    REQUIRE(library().ok());
     const int algorithms = 6;
     for (const Hostile& h : hostileSignals()) {
         for (int alg = 0; alg < algorithms; ++alg) {
             AEffect* e = make();
-            if (!e) return;
+            REQUIRE(e != nullptr);
             e->setParameter(e, 3, alg / 5.0f);
             e->setParameter(e, 15, 1.0f);  // EQ on with every stage active
             e->setParameter(e, 6, 0.5f);
@@ -342,11 +344,12 @@ struct HostFrame {
 
 }  // namespace
 
-TEST_CASE("validator.editor", "the editor opened and closed repeatedly while audio runs, closed by effClose") {
-    if (!library().ok()) return;
+TEST_CASE("the editor opened and closed repeatedly while audio runs, closed by effClose" *
+          doctest::test_suite("validator.editor")) {
+    REQUIRE(library().ok());
     HostFrame frame;
     AEffect* e = make();
-    if (!e) return;
+    REQUIRE(e != nullptr);
     startPlugin(e, 44100, 512);
     std::vector<float> inL(512), inR(512), outL(512), outR(512);
     for (int round = 0; round < 20; ++round) {

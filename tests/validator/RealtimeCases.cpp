@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/check.h"
+#include <doctest.h>
 #include "tests/validator/Realtime.h"
 #include "tests/validator/Validator.h"
 
@@ -22,7 +22,8 @@ namespace {
 void* volatile kept;  // keeps the compiler from leaving out an allocation
 }
 
-TEST_CASE("validator.realtime", "the detectors catch an allocation, a lock and a system call made inside the marked region") {
+TEST_CASE("the detectors catch an allocation, a lock and a system call made inside the marked region" *
+          doctest::test_suite("validator.realtime")) {
     if (allocationsCounted() < 0) {
         std::printf("    allocations not counted in this build\n");
     } else {
@@ -47,7 +48,7 @@ TEST_CASE("validator.realtime", "the detectors catch an allocation, a lock and a
         std::printf("    system calls not watched on this machine: %s\n", w.refusal.c_str());
     } else {
         CHECK_EQ(w.count, 1L);
-        CHECK(!w.first.empty() && w.first[0].number == SYS_getppid);
+        CHECK((!w.first.empty() && w.first[0].number == SYS_getppid));
         CHECK_EQ(answer, long(getppid()));  // the call went through with its real result
     }
     if (locksCounted() < 0) {
@@ -70,11 +71,11 @@ TEST_CASE("validator.realtime", "the detectors catch an allocation, a lock and a
 #endif
 }
 
-TEST_CASE("validator.realtime", "no heap allocation, lock or system call inside processing") {
-    if (!library().ok()) return;
+TEST_CASE("no heap allocation, lock or system call inside processing" * doctest::test_suite("validator.realtime")) {
+    REQUIRE(library().ok());
     AEffect* e = library().create(host);
     CHECK(e != nullptr);
-    if (!e) return;
+    REQUIRE(e != nullptr);
     e->setParameter(e, 3, 1.0f);
     e->setParameter(e, 5, 1.0f);
     e->setParameter(e, 7, 0.8f);

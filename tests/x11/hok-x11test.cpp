@@ -5,9 +5,17 @@
 // size requests, and that nothing is left behind (windows, connections,
 // error handlers).
 //
-// Usage: hok-x11test PLUGIN.so [SCREENSHOT.png]
-// Prints one line per failed check and a closing "x11host: N passed, M failed";
-// exits with 77 when there is no X display to run on.
+// The cases run in file order and build on each other: each picks up the
+// instance and windows the ones before it left.
+//
+// Usage: hok-x11test PLUGIN.so [doctest options]; exits with 77 when there is
+// no X display to run on. "hok-x11test PLUGIN.so SHOT.png --no-skip" also
+// writes a screenshot of the editor.
+
+// doctest before Xlib, whose macros (None, Status...) would clash with its names.
+#define DOCTEST_CONFIG_IMPLEMENT
+#include <doctest.h>
+
 #include <X11/Xlib.h>
 #include <dlfcn.h>
 #include <unistd.h>
@@ -25,7 +33,6 @@
 #include "platform/headless/HeadlessPlatform.h"
 #include "tests/support/Signals.h"
 #include "tests/win/PngWriter.h"
-#include "tests/win/Tally.h"
 #include "tests/x11/XHost.h"
 
 namespace {
@@ -159,7 +166,7 @@ void expectSamePicture(Plugin& p, Window editor, long blocks) {
     while (p.blocks < blocks) p.process();
     int height = 0;
     const std::vector<uint32_t> expected = headlessPicture(blocks, height);
-    EXPECT_EQ(int(geometryOf(editor).height), height);
+    CHECK_EQ(int(geometryOf(editor).height), height);
     // Ticks until the meters rest: two pictures 250 ms apart agree.
     std::vector<uint32_t> shown, before;
     for (int i = 0; i < 40 && (shown.empty() || shown != before); ++i) {
@@ -167,9 +174,9 @@ void expectSamePicture(Plugin& p, Window editor, long blocks) {
         idleFor(p, 250);
         shown = grab(editor, 512, height);
     }
-    EXPECT_EQ(shown.size(), size_t(512) * size_t(height));
-    EXPECT_EQ(differing(shown, expected), 0);
-    EXPECT(blackPixels(shown) < int(shown.size()) / 2);  // a painted panel, not an empty window
+    CHECK_EQ(shown.size(), size_t(512) * size_t(height));
+    CHECK_EQ(differing(shown, expected), 0);
+    CHECK(blackPixels(shown) < int(shown.size()) / 2);  // a painted panel, not an empty window
 }
 
 // A host handler that passes errors on to the one it was installed over.
@@ -185,82 +192,91 @@ bool hostHandlersInPlace() {
            XSetIOErrorHandler(hostIOErrorHandler) == hostIOErrorHandler;
 }
 
+// ---------------------------------------------------------------- what the cases share
+
+using Entry = AEffect* (*)(audioMasterCallback);
+
+struct Session {
+    static inline const char* pluginPath = "";
+    static inline const char* screenshotPath = nullptr;
+    static inline bool xtest = false;
+    static inline int baseline = 0;  // open descriptors before the library came
+    static inline void* library = nullptr;
+    static inline Entry entry = nullptr;
+    static inline Plugin a;
+    static inline ERect* rect = nullptr;
+    static inline Window editor = 0;
+};
+
+// The cases after the first need the instance it made; those after the
+// first window, that window.
+struct Loaded : Session {
+    Loaded() { REQUIRE(a.effect != nullptr); }
+};
+struct Shown : Loaded {
+    Shown() { REQUIRE(editor != 0); }
+};
+
+const auto editorSuite = doctest::test_suite("x11test.editor");
+
 }  // namespace
 
-int main(int argc, char** argv) {
-    const char* label = "x11host";
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: hok-x11test PLUGIN.so [SCREENSHOT.png]\n");
-        return 2;
-    }
-    if (!openHost()) return 77;
-    const bool xtest = hasXTest();
-    parent = hostWindow(0, 0, 512, 133);
-    const int baseline = openDescriptors();
-
-    beginCase("library loads and VSTPluginMain makes an instance with an editor");
-    void* library = dlopen(argv[1], RTLD_NOW | RTLD_LOCAL);
-    EXPECT(library != nullptr);
-    using Entry = AEffect* (*)(audioMasterCallback);
-    auto entry = library ? reinterpret_cast<Entry>(dlsym(library, "VSTPluginMain")) : nullptr;
-    EXPECT(entry != nullptr);
-    Plugin a;
+TEST_CASE_FIXTURE(Session, "library loads and VSTPluginMain makes an instance with an editor" * editorSuite) {
+    library = dlopen(pluginPath, RTLD_NOW | RTLD_LOCAL);
+    CHECK(library != nullptr);
+    entry = library ? reinterpret_cast<Entry>(dlsym(library, "VSTPluginMain")) : nullptr;
+    CHECK((entry != nullptr));
     if (entry) a.effect = entry(hostCallback);
-    EXPECT(a.effect != nullptr);
-    if (a.effect) EXPECT(a.effect->flags & effFlagsHasEditor);
-    EXPECT(xtest);
+    CHECK(a.effect != nullptr);
+    if (a.effect) CHECK((a.effect->flags & effFlagsHasEditor));
+    CHECK(xtest);
     const Visual* visual = DefaultVisual(display, DefaultScreen(display));
-    EXPECT(visual->red_mask == 0xFF0000 && visual->green_mask == 0xFF00 && visual->blue_mask == 0xFF);
-    endCase();
-    if (!a.effect) {
-        std::printf("%s: %d passed, %d failed\n", label, tally.passed, tally.failed + 1);
-        return 1;
-    }
+    CHECK((visual->red_mask == 0xFF0000 && visual->green_mask == 0xFF00 && visual->blue_mask == 0xFF));
+}
+
+TEST_CASE_FIXTURE(Loaded, "no parent, an id that is no window, no display: effEditOpen answers 0 and leaves nothing" *
+                          editorSuite) {
     requests.clear();
     sentValues.clear();  // the start-up values are the editor's own, not program 0's
     a.call(effOpen);
     a.start();
-
-    beginCase("no parent, an id that is no window, no display: effEditOpen answers 0 and leaves nothing");
-    EXPECT_EQ(a.openIn(0), 0);
+    CHECK_EQ(a.openIn(0), 0);
     Pixmap notAWindow = XCreatePixmap(display, parent, 8, 8, unsigned(DefaultDepth(display, 0)));
     XSync(display, False);
-    EXPECT_EQ(a.openIn(notAWindow), 0);
-    EXPECT_EQ(a.openIn(0x7ffffff0), 0);
+    CHECK_EQ(a.openIn(notAWindow), 0);
+    CHECK_EQ(a.openIn(0x7ffffff0), 0);
     const std::string displayName = std::getenv("DISPLAY");
     unsetenv("DISPLAY");
-    EXPECT_EQ(a.openIn(parent), 0);
+    CHECK_EQ(a.openIn(parent), 0);
     setenv("DISPLAY", displayName.c_str(), 1);
     a.call(effEditIdle);
     a.call(effEditClose);
     XFreePixmap(display, notAWindow);
-    EXPECT(childrenOf(parent).empty());
-    EXPECT_EQ(openDescriptors(), baseline);
-    EXPECT_EQ(hostErrors, 0);  // the plug-in's errors stayed on its own connection
-    endCase();
+    CHECK(childrenOf(parent).empty());
+    CHECK_EQ(openDescriptors(), baseline);
+    CHECK_EQ(hostErrors, 0);  // the plug-in's errors stayed on its own connection
+}
 
-    beginCase("effEditOpen maps a 512 x 133 child \"Hok\" at the parent's origin");
-    ERect* rect = nullptr;
-    EXPECT_EQ(a.call(effEditGetRect, 0, 0, &rect), 1);
-    EXPECT(rect && rect->bottom == 133 && rect->right == 512);
-    EXPECT_EQ(a.openIn(parent), 1);
-    const Window editor = editorIn(parent);
-    EXPECT(editor != 0);
-    EXPECT(shownAtOrigin(editor, 512, 133));
-    EXPECT(nameOf(editor) == "Hok");
-    EXPECT_EQ(openDescriptors(), baseline + 1);  // one connection of its own
-    endCase();
-    if (!editor) {
-        std::printf("%s: %d passed, %d failed\n", label, tally.passed, tally.failed + 1);
-        return 1;
-    }
+TEST_CASE_FIXTURE(Loaded, "effEditOpen maps a 512 x 133 child \"Hok\" at the parent's origin" * editorSuite) {
+    rect = nullptr;
+    CHECK_EQ(a.call(effEditGetRect, 0, 0, &rect), 1);
+    CHECK((rect && rect->bottom == 133 && rect->right == 512));
+    CHECK_EQ(a.openIn(parent), 1);
+    editor = editorIn(parent);
+    CHECK(editor != 0);
+    CHECK(shownAtOrigin(editor, 512, 133));
+    CHECK(nameOf(editor) == "Hok");
+    CHECK_EQ(openDescriptors(), baseline + 1);  // one connection of its own
+}
 
-    beginCase("after audio, the window shows the headless picture of the same state, pixel for pixel");
+TEST_CASE_FIXTURE(Shown, "after audio, the window shows the headless picture of the same state, pixel for pixel" *
+                         editorSuite) {
     a.set(kGainParam, 300.0f / 393.0f);  // the limiter works: meters and knee line show
     expectSamePicture(a, editor, 120);
-    endCase();
+}
 
-    beginCase("an XTest drag on the GAIN readout changes Limiter Gain and automates it, also outside the window");
+TEST_CASE_FIXTURE(Shown, "an XTest drag on the GAIN readout changes Limiter Gain and automates it, also outside the "
+                         "window" * editorSuite) {
     {
         const float before = a.param(kGainParam) * 393.0f;
         pointerTo(editor, 450, 48);
@@ -269,43 +285,43 @@ int main(int argc, char** argv) {
         const size_t from = requests.size();
         pointerTo(editor, 470, 48);
         idleFor(a, 150, true);
-        EXPECT(std::fabs(a.param(kGainParam) * 393.0f - (before + 20 * 0.4149f)) < 0.01f);
+        CHECK(std::fabs(a.param(kGainParam) * 393.0f - (before + 20 * 0.4149f)) < 0.01f);
         const std::vector<Request> seen = since(from, audioMasterAutomate, kGainParam);
-        EXPECT(seen.size() >= 2);
-        if (!seen.empty()) EXPECT(std::fabs(seen.back().opt - a.param(kGainParam)) < 1e-6f);
+        CHECK(seen.size() >= 2);
+        if (!seen.empty()) CHECK(std::fabs(seen.back().opt - a.param(kGainParam)) < 1e-6f);
         // Beyond the window and the host's window: the grab keeps the gesture going.
         pointerTo(editor, 512 + 400, 48);
         idleFor(a, 150, true);
-        EXPECT(std::fabs(a.param(kGainParam) * 393.0f - 393.0f) < 1e-3f);
+        CHECK(std::fabs(a.param(kGainParam) * 393.0f - 393.0f) < 1e-3f);
         button(1, false);
         idleFor(a, 60, true);
         const size_t afterRelease = requests.size();
         idleFor(a, 200, true);
-        EXPECT_EQ(since(afterRelease, audioMasterAutomate).size(), 0);
+        CHECK_EQ(since(afterRelease, audioMasterAutomate).size(), 0);
     }
-    endCase();
+}
 
-    beginCase("a drag ends when the grab is lost (the host hides its window)");
+TEST_CASE_FIXTURE(Shown, "a drag ends when the grab is lost (the host hides its window)" * editorSuite) {
     {
         const size_t from = requests.size();
         pointerTo(editor, 250, 64);
         button(1, true);
         idleFor(a, 150);
-        EXPECT(since(from, audioMasterAutomate, kGainParam).size() >= 1);
+        CHECK(since(from, audioMasterAutomate, kGainParam).size() >= 1);
         XUnmapWindow(display, parent);
         XSync(display, False);
         idleFor(a, 100);
         const size_t afterLoss = requests.size();
         idleFor(a, 300);
-        EXPECT_EQ(since(afterLoss, audioMasterAutomate).size(), 0);
+        CHECK_EQ(since(afterLoss, audioMasterAutomate).size(), 0);
         button(1, false);
         XMapWindow(display, parent);
         XSync(display, False);
         idleFor(a, 100);
     }
-    endCase();
+}
 
-    beginCase("timer ticks follow the clock, not the number of effEditIdle calls");
+TEST_CASE_FIXTURE(Shown, "timer ticks follow the clock, not the number of effEditIdle calls" * editorSuite) {
     {
         // A held drag on the meter automates Limiter Gain once per tick.
         pointerTo(editor, 250, 64);
@@ -316,19 +332,20 @@ int main(int argc, char** argv) {
         idleFor(a, 1000, false, 1);  // several hundred calls
         const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
         const double ticks = double(since(from, audioMasterAutomate, kGainParam).size());
-        EXPECT(ticks >= 0.8 * ms / 50.0 - 1.0 && ticks <= ms / 50.0 + 1.0);  // a busy machine may drop some
+        CHECK((ticks >= 0.8 * ms / 50.0 - 1.0 && ticks <= ms / 50.0 + 1.0));  // a busy machine may drop some
         from = requests.size();
         for (int i = 0; i < 4; ++i) {  // calls further apart than a period: one tick each, no catching up
             std::this_thread::sleep_for(std::chrono::milliseconds(130));
             a.call(effEditIdle);
         }
-        EXPECT_EQ(since(from, audioMasterAutomate, kGainParam).size(), 4);
+        CHECK_EQ(since(from, audioMasterAutomate, kGainParam).size(), 4);
         button(1, false);
         idleFor(a, 60);
     }
-    endCase();
+}
 
-    beginCase("a click on the EQ tab asks the host for 512 x 218 and makes the window taller");
+TEST_CASE_FIXTURE(Shown, "a click on the EQ tab asks the host for 512 x 218 and makes the window taller" *
+                         editorSuite) {
     {
         const size_t from = requests.size();
         pointerTo(editor, 12, 125);
@@ -336,121 +353,143 @@ int main(int argc, char** argv) {
         button(1, false);
         idleFor(a, 150, true);
         const std::vector<Request> eq = since(from, audioMasterAutomate, kEqDisplayParam);
-        EXPECT_EQ(eq.size(), 1);
+        CHECK_EQ(eq.size(), 1);
         const std::vector<Request> sized = since(from, audioMasterSizeWindow);
-        EXPECT(!sized.empty());
-        for (const Request& r : sized) EXPECT(r.index == 512 && r.value == 218);
-        EXPECT_EQ(geometryOf(editor).height, 218);
-        EXPECT_EQ(geometryOf(editor).width, 512);
-        EXPECT_EQ(geometryOf(parent).height, 218);
+        CHECK(!sized.empty());
+        for (const Request& r : sized) CHECK((r.index == 512 && r.value == 218));
+        CHECK_EQ(geometryOf(editor).height, 218);
+        CHECK_EQ(geometryOf(editor).width, 512);
+        CHECK_EQ(geometryOf(parent).height, 218);
         rect = nullptr;
         a.call(effEditGetRect, 0, 0, &rect);
-        EXPECT(rect && rect->bottom == 218);
+        CHECK((rect && rect->bottom == 218));
         expectSamePicture(a, editor, 60);
     }
-    endCase();
+}
 
-    if (argc > 2) {
-        beginCase("screenshot of the editor in this host written");
-        idleFor(a, 600, true, 12);  // meters at work
-        EXPECT(writePng(argv[2], grab(editor, 512, 218).data(), 512, 218));
-        endCase();
-    }
+// Only with --no-skip and a screenshot path.
+TEST_CASE_FIXTURE(Shown, "screenshot of the editor in this host written" * editorSuite * doctest::skip()) {
+    REQUIRE(screenshotPath != nullptr);
+    idleFor(a, 600, true, 12);  // meters at work
+    CHECK(writePng(screenshotPath, grab(editor, 512, 218).data(), 512, 218));
+}
 
-    beginCase("EQ Display changed on another thread: the refit waits for the editor's next tick");
+TEST_CASE_FIXTURE(Shown, "EQ Display changed on another thread: the refit waits for the editor's next tick" *
+                         editorSuite) {
     {
         const size_t from = requests.size();
         std::thread automation([&] { a.set(kEqDisplayParam, 0.0f); });
         automation.join();
-        EXPECT_EQ(since(from, audioMasterSizeWindow).size(), 0);
-        EXPECT_EQ(geometryOf(editor).height, 218);
+        CHECK_EQ(since(from, audioMasterSizeWindow).size(), 0);
+        CHECK_EQ(geometryOf(editor).height, 218);
         idleFor(a, 120);
         const std::vector<Request> sized = since(from, audioMasterSizeWindow);
-        EXPECT_EQ(sized.size(), 1);
-        if (!sized.empty()) EXPECT(sized[0].index == 512 && sized[0].value == 133);
-        EXPECT_EQ(geometryOf(editor).height, 133);
+        CHECK_EQ(sized.size(), 1);
+        if (!sized.empty()) CHECK((sized[0].index == 512 && sized[0].value == 133));
+        CHECK_EQ(geometryOf(editor).height, 133);
     }
-    endCase();
+}
 
-    beginCase("effEditClose removes the window and the connection and gives the host back its error handlers; "
-              "20 more cycles leave nothing either");
+TEST_CASE_FIXTURE(Shown, "effEditClose removes the window and the connection and gives the host back its error "
+                         "handlers; 20 more cycles leave nothing either" * editorSuite) {
     XMapWindow(display, Window(0x7ffffff0));  // while the editor is open, the host's own errors are the host's
     XSync(display, False);
-    EXPECT_EQ(hostErrors, 1);
+    CHECK_EQ(hostErrors, 1);
     a.call(effEditClose);
-    EXPECT(childrenOf(parent).empty());
-    EXPECT_EQ(openDescriptors(), baseline);
+    CHECK(childrenOf(parent).empty());
+    CHECK_EQ(openDescriptors(), baseline);
     a.call(effEditClose);  // a second close does nothing
     for (int i = 0; i < 20; ++i) {
-        EXPECT_EQ(a.openIn(parent), 1);
+        CHECK_EQ(a.openIn(parent), 1);
         idleFor(a, 10, true);
         a.call(effEditClose);
     }
-    EXPECT(childrenOf(parent).empty());
-    EXPECT_EQ(openDescriptors(), baseline);
-    EXPECT(hostHandlersInPlace());
-    endCase();
+    CHECK(childrenOf(parent).empty());
+    CHECK_EQ(openDescriptors(), baseline);
+    CHECK(hostHandlersInPlace());
+}
 
-    beginCase("the host destroys its window first, or the editor's connection is killed: the editor closes itself");
+TEST_CASE_FIXTURE(Shown, "the host destroys its window first, or the editor's connection is killed: the editor closes "
+                         "itself" * editorSuite) {
     {
         Window doomed = hostWindow(600, 0, 512, 133);
-        EXPECT_EQ(a.openIn(doomed), 1);
+        CHECK_EQ(a.openIn(doomed), 1);
         idleFor(a, 60);
         XDestroyWindow(display, doomed);
         XSync(display, False);
         idleFor(a, 100);
-        EXPECT_EQ(openDescriptors(), baseline);
+        CHECK_EQ(openDescriptors(), baseline);
         a.call(effEditClose);
         a.call(effEditIdle);
 
-        EXPECT_EQ(a.openIn(parent), 1);
+        CHECK_EQ(a.openIn(parent), 1);
         idleFor(a, 60);
         const Window killed = editorIn(parent);
-        EXPECT(killed != 0);
+        CHECK(killed != 0);
         XKillClient(display, killed);  // as xkill does: the server drops the editor's connection
         XSync(display, False);
         idleFor(a, 100, true);
-        EXPECT(childrenOf(parent).empty());
-        EXPECT_EQ(openDescriptors(), baseline);
+        CHECK(childrenOf(parent).empty());
+        CHECK_EQ(openDescriptors(), baseline);
         // It opens again afterwards, and the host's error handling is its own again.
-        EXPECT_EQ(a.openIn(parent), 1);
+        CHECK_EQ(a.openIn(parent), 1);
         idleFor(a, 60);
-        EXPECT(editorIn(parent) != 0);
+        CHECK(editorIn(parent) != 0);
         a.call(effEditClose);
-        EXPECT(hostHandlersInPlace());
-        EXPECT_EQ(hostErrors, 1);
+        CHECK(hostHandlersInPlace());
+        CHECK_EQ(hostErrors, 1);
     }
-    endCase();
+}
 
-    beginCase("effClose with the editor open takes the window and the connection with it");
-    EXPECT_EQ(a.openIn(parent), 1);
+TEST_CASE_FIXTURE(Shown, "effClose with the editor open takes the window and the connection with it" * editorSuite) {
+    CHECK_EQ(a.openIn(parent), 1);
     idleFor(a, 60, true);
     a.call(effClose);
-    EXPECT(childrenOf(parent).empty());
-    EXPECT_EQ(openDescriptors(), baseline);
-    endCase();
+    CHECK(childrenOf(parent).empty());
+    CHECK_EQ(openDescriptors(), baseline);
+}
 
-    beginCase("a host handler put over ours that calls ours in turn: a reopened editor makes no loop of them");
+TEST_CASE_FIXTURE(Shown, "a host handler put over ours that calls ours in turn: a reopened editor makes no loop of "
+                         "them" * editorSuite) {
     {
         Plugin b;
         b.effect = entry(hostCallback);
         b.call(effOpen);
-        EXPECT_EQ(b.openIn(parent), 1);
+        CHECK_EQ(b.openIn(parent), 1);
         below = XSetErrorHandler(chainingHandler);
         b.call(effEditClose);
-        EXPECT_EQ(b.openIn(parent), 1);
+        CHECK_EQ(b.openIn(parent), 1);
         XMapWindow(display, Window(0x7ffffff0));
         XSync(display, False);
-        EXPECT_EQ(chained, 1);
-        EXPECT_EQ(hostErrors, 2);
+        CHECK_EQ(chained, 1);
+        CHECK_EQ(hostErrors, 2);
         b.call(effClose);
         XSetErrorHandler(hostErrorHandler);  // none of the library's code stays in the chain when it goes
     }
-    endCase();
+}
 
-    dlclose(library);
+// The first two arguments that are not doctest options name the library and
+// the screenshot file.
+int main(int argc, char** argv) {
+    std::vector<const char*> paths;
+    for (int i = 1; i < argc; ++i)
+        if (argv[i][0] != '-') paths.push_back(argv[i]);
+    if (paths.empty()) {
+        std::fprintf(stderr, "usage: hok-x11test PLUGIN.so [SCREENSHOT.png] [doctest options]\n");
+        return 2;
+    }
+    Session::pluginPath = paths[0];
+    if (paths.size() > 1) Session::screenshotPath = paths[1];
+    if (!openHost()) return 77;
+    Session::xtest = hasXTest();
+    parent = hostWindow(0, 0, 512, 133);
+    Session::baseline = openDescriptors();
+
+    doctest::Context context(argc, argv);
+    const int status = context.run();
+
+    if (Session::library) dlclose(Session::library);
     XDestroyWindow(display, parent);
     XCloseDisplay(display);
-    std::printf("%s: %d passed, %d failed\n", label, tally.passed, tally.failed);
-    return tally.failed == 0 ? 0 : 1;
+    return status;
 }
