@@ -1,7 +1,7 @@
-// Shared pieces of the editor tests: a plug-in instance created the way the
-// library's entry does, a fresh headless platform with a synthetic sprite
-// sheet in which every pixel names its own sheet position, and the recorded
-// automation requests.
+// Shared pieces of the editor and parameter tests: a plug-in instance created
+// the way the library's entry does, a fresh headless platform with a
+// synthetic sprite sheet in which every pixel names its own sheet position,
+// the recorded automation requests and the parameters' default values.
 #pragma once
 #include <memory>
 #include <vector>
@@ -29,6 +29,9 @@ inline VstIntPtr VSTCALLBACK host(AEffect*, VstInt32 opcode, VstInt32 index, Vst
     if (opcode == audioMasterAutomate) automations().push_back({index, opt});
     return 0;
 }
+
+// The internal value of each parameter at start-up, in index order.
+inline constexpr float kDefaults[kNumParams] = {207, 150, 196, 3, 2, 1, 0, 141, 141, 141, 100, 800, 3000, 1, 0, 1, 0};
 
 // The synthetic sheet: pixel (x, y) holds y × 512 + x + 1, so any pixel of the
 // back buffer tells where on the sheet it came from (0 is black).

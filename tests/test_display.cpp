@@ -1,5 +1,6 @@
 // Parameter names, value texts and units as the host's generic display shows them.
 #include <cstring>
+#include <initializer_list>
 #include <limits>
 #include <memory>
 #include <string>
@@ -23,6 +24,19 @@ std::string display(MaximizerEffect& fx, int index, float v) {
     return text;
 }
 
+// Internal values and the texts they must show.
+struct Shown {
+    int index;
+    float value;
+    const char* text;
+};
+void checkShown(MaximizerEffect& fx, std::initializer_list<Shown> table) {
+    for (const Shown& s : table) {
+        INFO("parameter ", s.index, " at ", s.value);
+        CHECK_STR(display(fx, s.index, s.value), s.text);
+    }
+}
+
 std::string label(MaximizerEffect& fx, int index) {
     char text[64];
     std::strcpy(text, "untouched");
@@ -34,58 +48,31 @@ std::string label(MaximizerEffect& fx, int index) {
 
 TEST_CASE("the worked display values" * doctest::test_suite("vst2.display")) {
     auto fx = makeEffect();
-    MaximizerEffect& e = *fx;
-    CHECK_STR(display(e, kLimiterGain, 207), "0:00");
-    CHECK_STR(display(e, kLimiterGain, 208), "0:10");
-    CHECK_STR(display(e, kLimiterGain, 150), "-5:4");
-    CHECK_STR(display(e, kLimiterGain, 8), "-96:");
-    CHECK_STR(display(e, kLimiterGain, 393), "16:0");
-    CHECK_STR(display(e, kDullSharp, 150), "92:5");
-    CHECK_STR(display(e, kDullSharp, 162), "100:");
-    CHECK_STR(display(e, kOutGain, 196), "0:00");
-    CHECK_STR(display(e, kOutGain, 195), "0:00");
-    CHECK_STR(display(e, kOutGain, 98), "-6:0");
-    CHECK_STR(display(e, kOutGain, 0), "-60:");
-    CHECK_STR(display(e, kBodyBoost, 193.5f), "     50");
-    CHECK_STR(display(e, kBassBoost, 100), "-2:9db");
-    CHECK_STR(display(e, kBassBoost, 0.5f), "inf");
-    CHECK_STR(display(e, kBassBoost, 200), "     41%");
-    CHECK_STR(display(e, kTrebleFreq, 20000), "  20000");
+    checkShown(*fx, {{kLimiterGain, 207, "0:00"}, {kLimiterGain, 208, "0:10"},     {kLimiterGain, 150, "-5:4"},
+                     {kLimiterGain, 8, "-96:"},   {kLimiterGain, 393, "16:0"},     {kDullSharp, 150, "92:5"},
+                     {kDullSharp, 162, "100:"},   {kOutGain, 196, "0:00"},         {kOutGain, 195, "0:00"},
+                     {kOutGain, 98, "-6:0"},      {kOutGain, 0, "-60:"},           {kBodyBoost, 193.5f, "     50"},
+                     {kBassBoost, 100, "-2:9db"}, {kBassBoost, 0.5f, "inf"},       {kBassBoost, 200, "     41%"},
+                     {kTrebleFreq, 20000, "  20000"}});
 }
 
 TEST_CASE("boost texts around neutral and at the ends" * doctest::test_suite("vst2.display")) {
     auto fx = makeEffect();
-    MaximizerEffect& e = *fx;
-    for (int index : {kBassBoost, kMidBoost, kHiBoost}) {
-        CHECK_STR(display(e, index, 0.9f), "inf");
-        CHECK_STR(display(e, index, 1.0f), "-42:db");
-        CHECK_STR(display(e, index, 70), "-6:0db");
-        CHECK_STR(display(e, index, 140.9f), "-0:0db");
-        CHECK_STR(display(e, index, 141), "      0%");
-        CHECK_STR(display(e, index, 282), "    100%");
-        CHECK_STR(display(e, index, -5), "inf");  // a negative amount removes the band too
-    }
+    for (int index : {kBassBoost, kMidBoost, kHiBoost})  // a negative amount removes the band too
+        checkShown(*fx, {{index, 0.9f, "inf"},      {index, 1.0f, "-42:db"},  {index, 70, "-6:0db"},
+                         {index, 140.9f, "-0:0db"}, {index, 141, "      0%"}, {index, 282, "    100%"},
+                         {index, -5, "inf"}});
 }
 
 TEST_CASE("codes pick their names; codes outside a list leave the buffer" * doctest::test_suite("vst2.display")) {
     auto fx = makeEffect();
     MaximizerEffect& e = *fx;
-    CHECK_STR(display(e, kAlgorithm, 0), "Full");
-    CHECK_STR(display(e, kAlgorithm, 4.99f), "Smooth SK");
-    CHECK_STR(display(e, kAlgorithm, 5), "Falling SK");
-    CHECK_STR(display(e, kSoftKnee, 1.5f), "Medium");
-    CHECK_STR(display(e, kSoftKnee, 2), "Fast");
-    CHECK_STR(display(e, kStereoLink, 0.5f), "Off");
-    CHECK_STR(display(e, kStereoLink, 1), "Linked");
-    CHECK_STR(display(e, kStereoLink, 7), "Linked");
-    CHECK_STR(display(e, kAutoSelectChannels, 1), "On");
-    CHECK_STR(display(e, kForceChannels, 2), "Right");
-    CHECK_STR(display(e, kEqOnOff, 0), "Off");
-    CHECK_STR(display(e, kEqOnOff, 3), "On");
-    CHECK_STR(display(e, kEqDisplay, 0.99f), "Closed");
-    CHECK_STR(display(e, kEqDisplay, 1), "Open");
-    CHECK_STR(display(e, kBassFreq, 80.7f), "     80");
-    CHECK_STR(display(e, kMidFreq, 3000), "   3000");
+    checkShown(e, {{kAlgorithm, 0, "Full"},         {kAlgorithm, 4.99f, "Smooth SK"}, {kAlgorithm, 5, "Falling SK"},
+                   {kSoftKnee, 1.5f, "Medium"},     {kSoftKnee, 2, "Fast"},           {kStereoLink, 0.5f, "Off"},
+                   {kStereoLink, 1, "Linked"},      {kStereoLink, 7, "Linked"},       {kAutoSelectChannels, 1, "On"},
+                   {kForceChannels, 2, "Right"},    {kEqOnOff, 0, "Off"},             {kEqOnOff, 3, "On"},
+                   {kEqDisplay, 0.99f, "Closed"},   {kEqDisplay, 1, "Open"},          {kBassFreq, 80.7f, "     80"},
+                   {kMidFreq, 3000, "   3000"}});
 
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float inf = std::numeric_limits<float>::infinity();
@@ -105,13 +92,10 @@ TEST_CASE("codes pick their names; codes outside a list leave the buffer" * doct
 
 TEST_CASE("huge and infinite values give bounded texts" * doctest::test_suite("vst2.display")) {
     auto fx = makeEffect();
-    MaximizerEffect& e = *fx;
     const float inf = std::numeric_limits<float>::infinity();
-    CHECK_STR(display(e, kBodyBoost, inf), " Huge!  ");
-    CHECK_STR(display(e, kBassFreq, 1e12f), " Huge!  ");
-    CHECK_STR(display(e, kBassBoost, inf), " Huge!  %");
-    CHECK_STR(display(e, kLimiterGain, inf), "16:9");  // the top of the level scale
-    CHECK_STR(display(e, kDullSharp, -inf), " Huge!  ");
+    // Limiter Gain shows the top of the level scale.
+    checkShown(*fx, {{kBodyBoost, inf, " Huge!  "}, {kBassFreq, 1e12f, " Huge!  "}, {kBassBoost, inf, " Huge!  %"},
+                     {kDullSharp, -inf, " Huge!  "}, {kLimiterGain, inf, "16:9"}});
 }
 
 TEST_CASE("names and labels" * doctest::test_suite("vst2.display")) {

@@ -1,5 +1,8 @@
 // Mouse interaction: both hit tables, every gesture with its bounds and
 // anchors, the algorithm field, the toggles and the automation requests.
+#include <initializer_list>
+#include <vector>
+
 #include "tests/support/Checks.h"
 #include "tests/editor_support.h"
 
@@ -18,6 +21,29 @@ std::vector<float> requestsFor(int index) {
     for (const Automation& a : automations())
         if (a.index == index) found.push_back(a.value);
     return found;
+}
+
+// A press, moves that each let a tick apply them, and the release.
+struct Drag {
+    int16_t x, y;
+    bool left;
+    int param;
+    struct Step {
+        int16_t x, y;
+        float expected;
+    };
+    std::vector<Step> steps;
+};
+
+void checkDrags(Rig& rig, std::initializer_list<Drag> drags) {
+    for (const Drag& d : drags) {
+        rig.press(d.x, d.y, d.left);
+        for (const Drag::Step& step : d.steps) {
+            INFO("pressed at ", d.x, ", ", d.y, " (left ", d.left, "), moved to ", step.x, ", ", step.y);
+            CHECK_NEAR(rig.afterMove(step.x, step.y, d.param), step.expected, 1e-4);
+        }
+        rig.release(d.left);
+    }
 }
 
 }  // namespace
@@ -64,81 +90,43 @@ TEST_CASE("anchors and the button that started a Limiter Gain gesture" * doctest
 
 TEST_CASE("Limiter Gain gestures: absolute with the button's floor, and fine" * doctest::test_suite("editor.mouse")) {
     Rig rig;
-    rig.press(200, 60);
-    // y plays no part; 208 is the left button's floor.
-    CHECK_NEAR(rig.afterMove(100, 500, kLimiterGain), 208.0f, 1e-3);
-    CHECK_NEAR(rig.afterMove(300, 60, kLimiterGain), 265.0f, 1e-3);
-    CHECK_NEAR(rig.afterMove(2000, 60, kLimiterGain), 393.0f, 1e-3);
-    rig.release();
-
-    rig.press(200, 60, false);
-    CHECK_NEAR(rig.afterMove(100, 60, kLimiterGain), 65.0f, 1e-3);
-    // Captured: positions outside the window keep coming.
-    CHECK_NEAR(rig.afterMove(-50, 60, kLimiterGain), 8.0f, 1e-3);
-    rig.release(false);
-
+    checkDrags(rig, {
+        // y plays no part; 208 is the left button's floor.
+        {200, 60, true, kLimiterGain, {{100, 500, 208.0f}, {300, 60, 265.0f}, {2000, 60, 393.0f}}},
+        // Captured: positions outside the window keep coming.
+        {200, 60, false, kLimiterGain, {{100, 60, 65.0f}, {-50, 60, 8.0f}}},
+    });
     rig.set(kLimiterGain, 250.0f);
-    rig.press(450, 50);
-    CHECK_NEAR(rig.afterMove(460, 50, kLimiterGain), 254.149, 1e-4);  // 10 pixels × 0.4149
-    CHECK_NEAR(rig.afterMove(-3000, 50, kLimiterGain), 208.0f, 1e-3);
-    rig.release();
-
-    rig.press(450, 50, false);  // right: no floor of its own; the setter keeps at least 8
-    CHECK_NEAR(rig.afterMove(-3000, 50, kLimiterGain), 8.0f, 1e-3);
-    CHECK_NEAR(rig.afterMove(3000, 50, kLimiterGain), 393.0f, 1e-3);
-    rig.release(false);
+    checkDrags(rig, {
+        {450, 50, true, kLimiterGain, {{460, 50, 254.149f}, {-3000, 50, 208.0f}}},  // 10 pixels × 0.4149
+        // Right: no floor of its own; the setter keeps at least 8.
+        {450, 50, false, kLimiterGain, {{-3000, 50, 8.0f}, {3000, 50, 393.0f}}},
+    });
 }
 
 TEST_CASE("slider and knob gestures follow x with their offsets and bounds" * doctest::test_suite("editor.mouse")) {
-    struct Case {
-        int16_t pressX, pressY;
-        int param;
-        int16_t x;
-        float expected;
-    };
-    const Case cases[] = {
-        {100, 115, kDullSharp, 100, 30.0f},  {100, 115, kDullSharp, -20, 0.0f},
-        {100, 115, kDullSharp, 900, 162.0f}, {100, 145, kBodyBoost, 300, 244.0f},
-        {100, 145, kBodyBoost, 999, 387.0f}, {100, 145, kBodyBoost, 10, 0.0f},
-        {100, 160, kBassBoost, 197, 141.0f}, {100, 160, kBassBoost, 999, 282.0f},
-        {100, 177, kMidBoost, 56, 0.0f},     {100, 177, kMidBoost, 400, 282.0f},
-        {100, 194, kHiBoost, 156, 100.0f},   {100, 194, kHiBoost, -5, 0.0f},
-    };
     Rig rig;
-    for (const Case& c : cases) {
-        rig.press(c.pressX, c.pressY);
-        CHECK_NEAR(rig.afterMove(c.x, c.pressY, c.param), c.expected, 1e-3);
-        rig.release();
-    }
+    checkDrags(rig, {
+        {100, 115, true, kDullSharp, {{100, 115, 30.0f}}},   {100, 115, true, kDullSharp, {{-20, 115, 0.0f}}},
+        {100, 115, true, kDullSharp, {{900, 115, 162.0f}}},  {100, 145, true, kBodyBoost, {{300, 145, 244.0f}}},
+        {100, 145, true, kBodyBoost, {{999, 145, 387.0f}}},  {100, 145, true, kBodyBoost, {{10, 145, 0.0f}}},
+        {100, 160, true, kBassBoost, {{197, 160, 141.0f}}},  {100, 160, true, kBassBoost, {{999, 160, 282.0f}}},
+        {100, 177, true, kMidBoost, {{56, 177, 0.0f}}},      {100, 177, true, kMidBoost, {{400, 177, 282.0f}}},
+        {100, 194, true, kHiBoost, {{156, 194, 100.0f}}},    {100, 194, true, kHiBoost, {{-5, 194, 0.0f}}},
+    });
 }
 
 TEST_CASE("relative gestures: Out Gain and the frequency boxes from their anchors" *
           doctest::test_suite("editor.mouse")) {
     Rig rig;
-    rig.press(440, 70);  // Out Gain 196
-    CHECK_NEAR(rig.afterMove(430, 70, kOutGain), 186.0f, 1e-3);
-    CHECK_NEAR(rig.afterMove(2000, 70, kOutGain), 196.0f, 1e-3);
-    CHECK_NEAR(rig.afterMove(-2000, 70, kOutGain), 0.0f, 1e-3);
-    rig.release();
-
     rig.set(kBassFreq, 100.7f);  // the anchor's fraction is dropped
-    rig.press(450, 160);
-    CHECK_NEAR(rig.afterMove(455, 160, kBassFreq), 105.0f, 1e-3);
-    CHECK_NEAR(rig.afterMove(1450, 160, kBassFreq), 500.0f, 1e-3);
-    CHECK_NEAR(rig.afterMove(-550, 160, kBassFreq), 80.0f, 1e-3);
-    rig.release();
-
-    rig.press(450, 177);  // Mid Freq 800, ten hertz per pixel
-    CHECK_NEAR(rig.afterMove(460, 177, kMidFreq), 900.0f, 1e-3);
-    CHECK_NEAR(rig.afterMove(1450, 177, kMidFreq), 3000.0f, 1e-3);
-    CHECK_NEAR(rig.afterMove(-550, 177, kMidFreq), 500.0f, 1e-3);
-    rig.release();
-
-    rig.press(450, 194);  // Treble Freq 3000
-    CHECK_NEAR(rig.afterMove(455, 194, kTrebleFreq), 3050.0f, 1e-3);
-    CHECK_NEAR(rig.afterMove(2450, 194, kTrebleFreq), 20000.0f, 1e-3);
-    CHECK_NEAR(rig.afterMove(0, 194, kTrebleFreq), 3000.0f, 1e-3);
-    rig.release();
+    checkDrags(rig, {
+        {440, 70, true, kOutGain, {{430, 70, 186.0f}, {2000, 70, 196.0f}, {-2000, 70, 0.0f}}},  // from 196
+        {450, 160, true, kBassFreq, {{455, 160, 105.0f}, {1450, 160, 500.0f}, {-550, 160, 80.0f}}},
+        // Mid Freq 800, ten hertz per pixel.
+        {450, 177, true, kMidFreq, {{460, 177, 900.0f}, {1450, 177, 3000.0f}, {-550, 177, 500.0f}}},
+        {450, 194, true, kTrebleFreq, {{455, 194, 3050.0f}, {2450, 194, 20000.0f}, {0, 194, 3000.0f}}},  // from 3000
+    });
 }
 
 TEST_CASE("a gesture tells the host on every tick, moved or not, and stops on release" *

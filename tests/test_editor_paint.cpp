@@ -34,6 +34,12 @@ bool showsText(const Rig& rig, const std::string& text, int32_t x, int32_t y, co
     return rig.shows(suffix, x + pen, y);
 }
 
+// True when a peak bar of width w on track sprite t shows at row y, seen
+// from x 49 on (right of the Limiter Gain marker at its low settings).
+bool showsBar(const Rig& rig, const s::Rect& t, int32_t y, int32_t w) {
+    return rig.shows({int16_t(t.x + 15), t.y, int16_t(w - 15), t.h}, 49, y) && rig.clean(34 + w, y + 5);
+}
+
 // The lid fully open, so the channel selector lamps are visible.
 void openLid(Rig& rig) {
     rig.editor->channelPanelOpen = 1;
@@ -182,23 +188,19 @@ TEST_CASE("knee gain lines grow right from 0 dB on the over scale" * doctest::te
 TEST_CASE("peak bars on the level and over scales, with their clamps" * doctest::test_suite("editor.paint")) {
     Rig rig;
     rig.set(kLimiterGain, 8.0f);  // the marker covers x 38-48; bars are checked right of it
-    // Bar of width w on the track sprite t at row y, seen from x 49 on.
-    auto bar = [&](const s::Rect& t, int y, int w) {
-        return rig.shows({int16_t(t.x + 15), t.y, int16_t(w - 15), t.h}, 49, y) && rig.clean(34 + w, y + 5);
-    };
     rig.editor->meter[0].peak = 1.0f;  // last entry of the level table
     rig.editor->meter[1].peak = 1.5f;  // entry 500 of the over table
     rig.tick();
-    CHECK(bar(s::kLevelTrackLeft, 44, levelPixels[1000000] - 1));
-    CHECK(bar(s::kLevelTrackRight, 70, overPixels[500] - 1));
+    CHECK(showsBar(rig, s::kLevelTrackLeft, 44, levelPixels[1000000] - 1));
+    CHECK(showsBar(rig, s::kLevelTrackRight, 70, overPixels[500] - 1));
 
     rig.editor->meter[0].peak = 10.0f;  // the engine's ceiling: index 5400, the longest bar
     rig.editor->meter[1].peak = 1e9f;
     rig.tick();
     const int longest = overPixels[5400] - 1;
     CHECK((longest > 380 && longest <= 395));
-    CHECK(bar(s::kLevelTrackLeft, 44, longest));
-    CHECK(bar(s::kLevelTrackRight, 70, longest));
+    CHECK(showsBar(rig, s::kLevelTrackLeft, 44, longest));
+    CHECK(showsBar(rig, s::kLevelTrackRight, 70, longest));
 
     rig.editor->meter[0].peak = 0.0f;  // nothing
     rig.editor->meter[1].peak = -0.5f;  // below the first index: nothing, and no read before the table
@@ -248,36 +250,30 @@ TEST_CASE("limiter marker, EQ knobs and the Dull-Sharp marker follow their value
 }
 
 TEST_CASE("algorithm name, knee symbol and speed letter" * doctest::test_suite("editor.paint")) {
+    struct Sprite {
+        s::Rect sheet;
+        int16_t x;
+    };
+    struct State {
+        float algorithm, softKnee;
+        std::vector<Sprite> shown;  // each at y 110
+    };
+    const State states[] = {
+        {0, 2, {{s::kFullGlyph, 292}, {s::kTransientAlgorithmGlyph, 321}, {s::kKneeDim, 446}, {s::kSpeedDim[2], 462}}},
+        {4, 0, {{s::kSmoothGlyph, 287}, {s::kTransientAlgorithmGlyph, 327}, {s::kKneeBright, 446},
+                {s::kSpeedBright[0], 463}}},
+        {5, 1, {{s::kSmoothGlyph, 287}, {s::kFallingGlyph, 327}, {s::kAlgorithmGlyph, 374}, {s::kSpeedBright[1], 463}}},
+        // Out of range codes are held inside the table.
+        {-7, NAN, {{s::kFullGlyph, 292}, {s::kSpeedDim[0], 463}}},
+    };
     Rig rig;
-    rig.set(kAlgorithm, 0.0f);
-    rig.set(kSoftKnee, 2.0f);
-    rig.tick();
-    CHECK(rig.shows(s::kFullGlyph, 292, 110));
-    CHECK(rig.shows(s::kTransientAlgorithmGlyph, 321, 110));
-    CHECK(rig.shows(s::kKneeDim, 446, 110));
-    CHECK(rig.shows(s::kSpeedDim[2], 462, 110));
-
-    rig.set(kAlgorithm, 4.0f);
-    rig.set(kSoftKnee, 0.0f);
-    rig.tick();
-    CHECK(rig.shows(s::kSmoothGlyph, 287, 110));
-    CHECK(rig.shows(s::kTransientAlgorithmGlyph, 327, 110));
-    CHECK(rig.shows(s::kKneeBright, 446, 110));
-    CHECK(rig.shows(s::kSpeedBright[0], 463, 110));
-
-    rig.set(kAlgorithm, 5.0f);
-    rig.set(kSoftKnee, 1.0f);
-    rig.tick();
-    CHECK(rig.shows(s::kSmoothGlyph, 287, 110));
-    CHECK(rig.shows(s::kFallingGlyph, 327, 110));
-    CHECK(rig.shows(s::kAlgorithmGlyph, 374, 110));
-    CHECK(rig.shows(s::kSpeedBright[1], 463, 110));
-
-    rig.set(kAlgorithm, -7.0f);  // out of range codes are held inside the table
-    rig.set(kSoftKnee, NAN);
-    rig.tick();
-    CHECK(rig.shows(s::kFullGlyph, 292, 110));
-    CHECK(rig.shows(s::kSpeedDim[0], 463, 110));
+    for (const State& state : states) {
+        rig.set(kAlgorithm, state.algorithm);
+        rig.set(kSoftKnee, state.softKnee);
+        rig.tick();
+        INFO("algorithm ", state.algorithm, ", soft knee ", state.softKnee);
+        for (const Sprite& sprite : state.shown) CHECK(rig.shows(sprite.sheet, sprite.x, 110));
+    }
 }
 
 TEST_CASE("EQ-off tab and the stereo link lamp" * doctest::test_suite("editor.paint")) {
@@ -387,8 +383,7 @@ TEST_CASE("what the engine publishes between two ticks is painted at the next on
     rig.meters().lowerReduction(1, 0.5f);
     rig.tick();
     const int w = levelPixels[900000] - 1;
-    CHECK(rig.shows({int16_t(s::kLevelTrackLeft.x + 15), s::kLevelTrackLeft.y, int16_t(w - 15), 14}, 49, 44));
-    CHECK(rig.clean(34 + w, 49));
+    CHECK(showsBar(rig, s::kLevelTrackLeft, 44, w));
     CHECK_EQ(rig.pixel(33 + levelPixels[250000] - 1, 65), 0u);
     CHECK(rig.clean(33 + levelPixels[250000], 65));
     // The raised peak starts falling from rest; the reduction recovers from 0.25.

@@ -29,14 +29,13 @@ TEST_CASE("getRect answers 1 with 512 x 133 or 512 x 218 by EQ Display" * doctes
 TEST_CASE("reset writes the start-up values and meters without telling the host" *
           doctest::test_suite("editor.window")) {
     Rig rig(false);
-    const float expected[kNumParams] = {207, 150, 196, 3, 2, 1, 0, 141, 141, 141, 100, 800, 3000, 1, 0, 1, 0};
     rig.set(kOutGain, 5.0f);
     rig.editor->meter[0].peak = 3.0f;
     rig.editor->meter[1].reduction = 0.2f;
     rig.editor->channelPanelOpen = 1;
     automations().clear();
     rig.editor->reset();
-    for (int i = 0; i < kNumParams; ++i) CHECK_EQ(rig.value(i), expected[i]);
+    for (int i = 0; i < kNumParams; ++i) CHECK_EQ(rig.value(i), kDefaults[i]);
     CHECK_EQ(rig.editor->meter[0].peak, 0.0f);
     CHECK_EQ(rig.editor->meter[1].reduction, 1.0f);
     CHECK_EQ(rig.editor->channelPanelOpen, 0);

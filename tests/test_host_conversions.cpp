@@ -1,5 +1,8 @@
 // The value-to-text conversions: every worked example, the limits, and that
 // no call writes past nine bytes.
+#include <initializer_list>
+#include <utility>
+
 #include "tests/support/Checks.h"
 #include "tests/test_host_support.h"
 
@@ -22,6 +25,15 @@ std::string f2s(float v, int8_t start = 0) {
     SpyEffect fx;
     return convert([&](char* t) { fx.float2string(v, t, start); });
 }
+
+// Each value's text at one start count.
+void checkFloats(int8_t start, std::initializer_list<std::pair<float, const char*>> table) {
+    for (const auto& [v, text] : table) {
+        INFO(v, " at start count ", int(start));
+        CHECK_STR(f2s(v, start), text);
+    }
+}
+
 std::string l2s(VstInt32 v) {
     SpyEffect fx;
     return convert([&](char* t) { fx.long2string(v, t); });
@@ -29,28 +41,15 @@ std::string l2s(VstInt32 v) {
 }  // namespace
 
 TEST_CASE("float2string worked examples at start count 0" * doctest::test_suite("host.conversions")) {
-    CHECK_STR(f2s(0.0f), "0:000000");
-    CHECK_STR(f2s(1.5f), "1:500000");
-    CHECK_STR(f2s(-1.5f), "-1:50000");
-    CHECK_STR(f2s(12.25f), "12:25000");
-    CHECK_STR(f2s(0.7f), "0:699999");
-    CHECK_STR(f2s(6.02f), "6:019999");
-    CHECK_STR(f2s(123.456f), "123:4560");
-    CHECK_STR(f2s(3000.0f), "3000:000");
-    CHECK_STR(f2s(1234567.0f), "1234567:");
-    CHECK_STR(f2s(-0.5f), "-0:50000");
+    checkFloats(0, {{0.0f, "0:000000"}, {1.5f, "1:500000"}, {-1.5f, "-1:50000"}, {12.25f, "12:25000"},
+                    {0.7f, "0:699999"}, {6.02f, "6:019999"}, {123.456f, "123:4560"}, {3000.0f, "3000:000"},
+                    {1234567.0f, "1234567:"}, {-0.5f, "-0:50000"}});
 }
 
 TEST_CASE("float2string with the callers' start counts" * doctest::test_suite("host.conversions")) {
-    CHECK_STR(f2s(1.5f, 4), "1:50");
-    CHECK_STR(f2s(-1.5f, 4), "-1:5");
-    CHECK_STR(f2s(12.25f, 4), "12:2");
-    CHECK_STR(f2s(123.456f, 4), "123:");
+    checkFloats(4, {{1.5f, "1:50"}, {-1.5f, "-1:5"}, {12.25f, "12:2"}, {123.456f, "123:"}, {-96.5f, "-96:"},
+                    {999.0f, "999:"}, {-99.0f, "-99:"}, {0.0f, "0:00"}});
     CHECK_STR(f2s(12345.678f, 2), "12345:");
-    CHECK_STR(f2s(-96.5f, 4), "-96:");
-    CHECK_STR(f2s(999.0f, 4), "999:");
-    CHECK_STR(f2s(-99.0f, 4), "-99:");
-    CHECK_STR(f2s(0.0f, 4), "0:00");
     // Four characters whenever the integer part fits.
     for (float v : {0.01f, 9.99f, 10.5f, 99.9f, 100.0f, 998.7f, -0.3f, -9.9f, -42.0f})
         CHECK_EQ(f2s(v, 4).size(), (size_t)4);
@@ -58,17 +57,14 @@ TEST_CASE("float2string with the callers' start counts" * doctest::test_suite("h
 
 TEST_CASE("float2string shows Huge! past its limits and never drops leading digits" *
           doctest::test_suite("host.conversions")) {
-    CHECK_STR(f2s(99999999.0f), " Huge!  ");
-    CHECK_STR(f2s(1.0e9f), " Huge!  ");
-    CHECK_STR(f2s(-10000000.0f), " Huge!  ");
-    CHECK_STR(f2s(INFINITY), " Huge!  ");
-    CHECK_STR(f2s(-INFINITY), " Huge!  ");
-    CHECK_STR(f2s(NAN), " Huge!  ");
     // Integer digits beyond the budget would otherwise be cut from the left ("000:").
-    CHECK_STR(f2s(3000.0f, 4), " Huge!  ");
-    CHECK_STR(f2s(-100.0f, 4), " Huge!  ");
-    CHECK_STR(f2s(12345678.0f), " Huge!  ");
-    CHECK_STR(f2s(-1234567.0f), " Huge!  ");
+    const std::pair<float, int8_t> huge[] = {{99999999.0f, 0}, {1.0e9f, 0},   {-10000000.0f, 0}, {INFINITY, 0},
+                                             {-INFINITY, 0},   {NAN, 0},      {3000.0f, 4},      {-100.0f, 4},
+                                             {12345678.0f, 0}, {-1234567.0f, 0}};
+    for (const auto& [v, start] : huge) {
+        INFO(v, " at start count ", int(start));
+        CHECK_STR(f2s(v, start), " Huge!  ");
+    }
     // A negative start count is taken as 0: the text still fits nine bytes.
     CHECK_STR(f2s(1.5f, -100), "1:500000");
 }

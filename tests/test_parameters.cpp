@@ -6,33 +6,19 @@
 #include <memory>
 #include <vector>
 
-#include "vst2/MaximizerEffect.h"
-#include "editor/MaximizerEditor.h"
 #include "engine/Parameters.h"
+#include "tests/editor_support.h"
 #include "tests/support/Checks.h"
+
+using editortest::Automation;
+using editortest::automations;
+using editortest::kDefaults;
 
 namespace {
 
-struct Automation {
-    VstInt32 index;
-    float value;
-};
-
-std::vector<Automation>& automations() {
-    static std::vector<Automation> list;
-    return list;
-}
-
-VstIntPtr VSTCALLBACK recordingHost(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void*, float opt) {
-    if (opcode == audioMasterAutomate) automations().push_back({index, opt});
-    return opcode == audioMasterVersion ? 2400 : 0;
-}
-
-const float kDefaults[kNumParams] = {207, 150, 196, 3, 2, 1, 0, 141, 141, 141, 100, 800, 3000, 1, 0, 1, 0};
-
 std::unique_ptr<MaximizerEffect> makeEffect() {
     automations().clear();
-    return std::make_unique<MaximizerEffect>(recordingHost);
+    return std::make_unique<MaximizerEffect>(editortest::host);
 }
 
 bool sentInIndexOrder(const std::vector<Automation>& list, size_t from) {
