@@ -217,13 +217,17 @@ struct FitRig : Rig {
         frame = inner;
         open();
     }
+    // Opens the EQ rows and fits the host's frames around the taller window.
+    void fitOpenEq() {
+        set(kEqDisplay, 1.0f);
+        editor->fitHostWindow();
+    }
 };
 }  // namespace
 
 TEST_CASE("a frame 6 pixels wider is fitted and the walk stops there" * doctest::test_suite("editor.fit")) {
     FitRig rig(6, 25, "HostFrame", 3);
-    rig.set(kEqDisplay, 1.0f);
-    rig.editor->fitHostWindow();
+    rig.fitOpenEq();
     CHECK_EQ(rig.window->rect.width(), 512);
     CHECK_EQ(rig.window->rect.height(), 218);
     CHECK_EQ(rig.inner->rect.width(), 518);
@@ -251,26 +255,17 @@ TEST_CASE("a frame with another excess is fitted and the walk goes on to its par
 
 TEST_CASE("a much larger frame, an MDI client and a zero dialog frame end the walk" *
           doctest::test_suite("editor.fit")) {
-    {
-        FitRig rig(300, 25, "HostFrame", 3);
-        rig.set(kEqDisplay, 1.0f);
-        rig.editor->fitHostWindow();
+    struct Frame {
+        int32_t dw;
+        const char* innerClass;
+        int32_t dialogFrame;
+    };
+    for (const Frame& f : {Frame{300, "HostFrame", 3}, Frame{6, "MDIClient", 3}, Frame{6, "HostFrame", 0}}) {
+        FitRig rig(f.dw, 25, f.innerClass, f.dialogFrame);
+        rig.fitOpenEq();
+        INFO(f.innerClass, " ", f.dw, " wider, dialog frame ", f.dialogFrame);
         CHECK_EQ(rig.inner->resizeCount, 0);
-        CHECK_EQ(rig.inner->rect.width(), 812);
-        CHECK_EQ(rig.window->rect.height(), 218);
-    }
-    {
-        FitRig rig(6, 25, "MDIClient", 3);
-        rig.set(kEqDisplay, 1.0f);
-        rig.editor->fitHostWindow();
-        CHECK_EQ(rig.inner->resizeCount, 0);
-        CHECK_EQ(rig.window->rect.height(), 218);
-    }
-    {
-        FitRig rig(6, 25, "HostFrame", 0);
-        rig.set(kEqDisplay, 1.0f);
-        rig.editor->fitHostWindow();
-        CHECK_EQ(rig.inner->resizeCount, 0);
+        CHECK_EQ(rig.inner->rect.width(), 512 + f.dw);
         CHECK_EQ(rig.outer->resizeCount, 0);
         CHECK_EQ(rig.window->rect.height(), 218);
     }
@@ -280,8 +275,7 @@ TEST_CASE("fitHostWindow while closed is ignored" * doctest::test_suite("editor.
     FitRig rig(6, 25, "HostFrame", 3);
     auto* w = rig.window;
     rig.editor->close();
-    rig.set(kEqDisplay, 1.0f);
-    rig.editor->fitHostWindow();
+    rig.fitOpenEq();
     CHECK_EQ(rig.inner->resizeCount, 0);
     CHECK_EQ(w->resizeCount, 0);
 }

@@ -34,6 +34,13 @@ struct Sheet {
         uint32_t p = px(x, y);
         return static_cast<int>((p >> 16) + ((p >> 8) & 255) + (p & 255));
     }
+    // The summed brightness of a rectangle.
+    long light(int x, int y, int w, int h) const {
+        long sum = 0;
+        for (int j = 0; j < h; ++j)
+            for (int i = 0; i < w; ++i) sum += brightness(x + i, y + j);
+        return sum;
+    }
     // Pixels in a rectangle that are not (nearly) black.
     int inked(int x, int y, int w, int h) const {
         int n = 0;
@@ -50,6 +57,10 @@ struct Sheet {
 };
 
 constexpr int kPanel = 218;  // sheet row of window row 0
+
+struct R {
+    int x, y, w, h;
+};
 
 }  // namespace
 
@@ -80,9 +91,6 @@ TEST_CASE("back buffer rows are black and the panel and credits are painted" * d
 
 TEST_CASE("every sprite rectangle holds artwork" * doctest::test_suite("resources.skin")) {
     Sheet s;
-    struct R {
-        int x, y, w, h;
-    };
     const R sprites[] = {{0, 436, 9, 6},     {11, 439, 395, 14}, {11, 457, 395, 14}, {10, 454, 186, 1},
                          {409, 438, 19, 13}, {409, 457, 19, 13}, {429, 439, 57, 11}, {429, 455, 26, 14},
                          {466, 455, 18, 10}, {500, 438, 11, 6},  {504, 443, 3, 42},  {500, 486, 11, 6},
@@ -101,17 +109,10 @@ TEST_CASE("every sprite rectangle holds artwork" * doctest::test_suite("resource
 TEST_CASE("lit sprites are brighter than the unlit panel spots they cover, dimmed ones darker" *
           doctest::test_suite("resources.skin")) {
     Sheet s;
-    auto total = [&](int x, int y, int w, int h) {
-        long sum = 0;
-        for (int j = 0; j < h; ++j)
-            for (int i = 0; i < w; ++i) sum += s.brightness(x + i, y + j);
-        return sum;
-    };
-    const int lampX[4] = {43, 99, 152, 195};
-    for (int x : lampX) CHECK(total(488, 488, 10, 7) > 2 * total(x, kPanel + 13, 10, 7));
-    CHECK(total(466, 455, 18, 10) > total(450, kPanel + 85, 18, 10));
+    for (int x : {43, 99, 152, 195}) CHECK(s.light(488, 488, 10, 7) > 2 * s.light(x, kPanel + 13, 10, 7));
+    CHECK(s.light(466, 455, 18, 10) > s.light(450, kPanel + 85, 18, 10));
     // The EQ tab on the panel shows EQ switched on; the sprite dims it.
-    CHECK(total(429, 455, 26, 14) < total(1, kPanel + 118, 26, 14));
+    CHECK(s.light(429, 455, 26, 14) < s.light(1, kPanel + 118, 26, 14));
 }
 
 TEST_CASE("glyph cells have ink and leave shared columns blank" * doctest::test_suite("resources.skin")) {
@@ -126,18 +127,13 @@ TEST_CASE("glyph cells have ink and leave shared columns blank" * doctest::test_
     CHECK_EQ(s.inked(23, 521, 1, 10), 0);
     CHECK_EQ(s.inked(361, 519, 1, 9), 0);
     CHECK_EQ(s.inked(379, 519, 1, 9), 0);
-    struct R {
-        int x, y, w, h;
-    };
     const R cells[] = {{61, 521, 5, 10},  {66, 521, 12, 10},  {80, 521, 3, 10},   {84, 519, 27, 9},
                        {115, 519, 35, 9}, {157, 519, 46, 11}, {205, 519, 60, 11}, {265, 519, 54, 11},
                        {326, 519, 12, 9}, {351, 519, 4, 9},   {356, 519, 5, 9},   {362, 519, 5, 9},
                        {392, 521, 6, 8},  {404, 521, 12, 8},  {420, 521, 22, 8}};
     for (const R& r : cells) CHECK(s.inked(r.x, r.y, r.w, r.h) >= 2);
     // Dim knee and letters are visible but darker than the bright ones.
-    int bright = 0, dim = 0;
-    for (int j = 0; j < 9; ++j)
-        for (int i = 0; i < 12; ++i) bright += s.brightness(326 + i, 519 + j), dim += s.brightness(338 + i, 519 + j);
+    const long bright = s.light(326, 519, 12, 9), dim = s.light(338, 519, 12, 9);
     CHECK((dim > 0 && dim * 2 < bright));
 }
 
@@ -146,9 +142,6 @@ TEST_CASE("glyphs land on black where the readouts and the algorithm name are dr
     Sheet s;
     // Glyph cells are copied with their black background, so each display
     // must be pure black under every cell drawn into it.
-    struct R {
-        int x, y, w, h;
-    };
     const R displays[] = {{441, 44, 37, 10},  {441, 69, 37, 10},  {460, 143, 32, 10}, {355, 160, 36, 10},
                           {355, 177, 36, 10}, {355, 194, 36, 10}, {437, 160, 51, 10}, {437, 177, 51, 10},
                           {437, 194, 51, 10}, {287, 110, 182, 11}};

@@ -25,13 +25,9 @@ TEST_CASE("one shared input buffer: left only, copied to the right, mode reporte
     Rig rig;
     const auto in = signals::program(4000, 0.8, 5);
     std::vector<float> shared(in), outL(4000, kSentinel), outR(4000, kSentinel);
-    float* ins[2] = {shared.data(), shared.data()};
-    float* outs[2] = {outL.data(), outR.data()};
-    rig.fx->processReplacing(ins, outs, 2000);
-    rig.fx->processReplacing(ins, outs, 0);
-    float* ins2[2] = {shared.data() + 2000, shared.data() + 2000};
-    float* outs2[2] = {outL.data() + 2000, outR.data() + 2000};
-    rig.fx->processReplacing(ins2, outs2, 2000);
+    rig.block(shared.data(), shared.data(), outL.data(), outR.data(), 2000);
+    rig.block(shared.data(), shared.data(), outL.data(), outR.data(), 0);
+    rig.block(shared.data() + 2000, shared.data() + 2000, outL.data() + 2000, outR.data() + 2000, 2000);
 
     CHECK_EQ(rig.fx->engine.value(kForceChannels), 1.0f);
     CHECK_EQ(rig.fx->engine.meters().solo(), 1);
@@ -51,8 +47,7 @@ TEST_CASE("one shared input buffer: left only, copied to the right, mode reporte
     rig.fx->suspend();
     rig.fx->resume();
     rig.host.requests.clear();
-    rig.fx->processReplacing(ins, outs, 64);
-    rig.fx->processReplacing(ins, outs, 64);
+    for (int i = 0; i < 2; ++i) rig.block(shared.data(), shared.data(), outL.data(), outR.data(), 64);
     CHECK_EQ(rig.host.of(audioMasterAutomate).size(), size_t(1));
 }
 
@@ -79,9 +74,7 @@ TEST_CASE("pin questions: inputs 1 then 0, outputs 0 then 1, differing answers a
         Rig rig;
         rig.host.pinAnswers = {0, 0, 1, 0, 1, 0};
         std::vector<float> inL(in), inR(in), outL(600, kSentinel), outR(600, kSentinel);
-        float* ins[2] = {inL.data(), inR.data()};
-        float* outs[2] = {outL.data(), outR.data()};
-        rig.fx->processReplacing(ins, outs, 600);
+        rig.block(inL.data(), inR.data(), outL.data(), outR.data(), 600);
         CHECK(pinQuestions(rig.host) == (Q{{1, 0}, {0, 0}, {0, 1}, {1, 1}, {0, 1}, {1, 1}}));
         CHECK_EQ(outL[599], kSentinel);
         CHECK(outR[599] != kSentinel);
@@ -110,9 +103,7 @@ TEST_CASE("mono with the processed side's output switched off still copies the c
     std::vector<float> inL(in), inR(in), outL(5000, kSentinel), outR(5000, kSentinel);
     for (int b = 0; b < 10; ++b) {
         rig.host.pinAnswers = {1, 0, 0, 1, 1, 0, 1, 0};
-        float* ins[2] = {inL.data() + b * 500, inR.data() + b * 500};
-        float* outs[2] = {outL.data() + b * 500, outR.data() + b * 500};
-        rig.fx->processReplacing(ins, outs, 500);
+        rig.block(inL.data() + b * 500, inR.data() + b * 500, outL.data() + b * 500, outR.data() + b * 500, 500);
     }
     CHECK(outR == expected.left);
     CHECK_EQ(outL[4999], kSentinel);

@@ -77,14 +77,19 @@ struct Rig {
         fx->engine.updateCoefficients();
     }
 
+    // One processReplacing call on these buffers.
+    void block(float* inL, float* inR, float* outL, float* outR, int32_t n) {
+        float* ins[2] = {inL, inR};
+        float* outs[2] = {outL, outR};
+        fx->processReplacing(ins, outs, n);
+    }
+
     // Runs a stereo signal through processReplacing in blocks of the given
     // sizes (cycled), returning both outputs.
     using Output = StereoOutput;
     Output run(const std::vector<float>& left, const std::vector<float>& right, std::vector<int> blocks = {512}) {
         return runInBlocks(left, right, blocks, [&](float* inL, float* inR, float* outL, float* outR, int32_t n) {
-            float* ins[2] = {inL, inR};
-            float* outs[2] = {outL, outR};
-            fx->processReplacing(ins, outs, n);
+            block(inL, inR, outL, outR, n);
         });
     }
 };
