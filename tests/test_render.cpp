@@ -12,7 +12,9 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/support/Checks.h"
@@ -48,6 +50,17 @@ Run render(std::vector<std::string> args) {
     return r;
 }
 
+// The names in a folder, without "." and "..".
+std::vector<std::string> listDir(const std::string& path) {
+    std::vector<std::string> names;
+    if (DIR* d = opendir(path.c_str())) {
+        while (dirent* e = readdir(d))
+            if (std::string(e->d_name) != "." && std::string(e->d_name) != "..") names.push_back(e->d_name);
+        closedir(d);
+    }
+    return names;
+}
+
 struct TempDir {
     std::string path;
     TempDir() {
@@ -60,15 +73,7 @@ struct TempDir {
         rmdir(path.c_str());
     }
     std::string operator/(const std::string& name) const { return path + "/" + name; }
-    std::vector<std::string> entries() const {
-        std::vector<std::string> names;
-        if (DIR* d = opendir(path.c_str())) {
-            while (dirent* e = readdir(d))
-                if (std::string(e->d_name) != "." && std::string(e->d_name) != "..") names.push_back(e->d_name);
-            closedir(d);
-        }
-        return names;
-    }
+    std::vector<std::string> entries() const { return listDir(path); }
 };
 
 struct Audio {
@@ -137,6 +142,13 @@ long loudestFrame(const Audio& a, int c) {
     return best;
 }
 
+// The largest difference between two signals, over the shorter one.
+double maxDifference(const std::vector<float>& a, const std::vector<float>& b) {
+    double worst = 0.0;
+    for (size_t i = 0; i < a.size() && i < b.size(); i++) worst = std::fmax(worst, std::fabs(double(a[i]) - b[i]));
+    return worst;
+}
+
 bool contains(const std::string& s, const std::string& part) { return s.find(part) != std::string::npos; }
 
 // The display text that --list prints for one parameter (its column, trimmed).
@@ -148,6 +160,33 @@ std::string listed(const std::string& listing, const std::string& name) {
     std::string column = listing.substr(line + 28, 11);
     size_t b = column.find_first_not_of(' '), e = column.find_last_not_of(' ');
     return b == std::string::npos ? "" : column.substr(b, e - b + 1);
+}
+
+// A value of the summary, after its label; 1.0 when the summary has no such line.
+double summaryValue(const std::string& out, const std::string& label) {
+    size_t at = out.find(label);
+    return at == std::string::npos ? 1.0 : std::atof(out.c_str() + at + label.size());
+}
+double summaryReduction(const std::string& out) { return summaryValue(out, "deepest gain reduction  "); }
+double summaryKnee(const std::string& out) { return summaryValue(out, "deepest soft knee       "); }
+
+// Width and height from a PNG file's header; 0 × 0 for anything else.
+std::pair<int, int> pngSize(const std::string& path) {
+    unsigned char header[24] = {};
+    FILE* png = std::fopen(path.c_str(), "rb");
+    const bool read = png && std::fread(header, 1, sizeof header, png) == sizeof header;
+    if (png) std::fclose(png);
+    if (!read || std::memcmp(header + 1, "PNG", 3) != 0) return {0, 0};
+    return {header[18] << 8 | header[19], header[22] << 8 | header[23]};
+}
+
+// A file of plain text, named as audio.
+std::string textFile(const std::string& path) {
+    if (FILE* f = std::fopen(path.c_str(), "w")) {
+        std::fputs("not audio at all\n", f);
+        std::fclose(f);
+    }
+    return path;
 }
 
 double number(std::string text) {
@@ -177,10 +216,7 @@ TEST_CASE("defaults pass a quiet stereo file unchanged, aligned sample for sampl
         CHECK_EQ(out.frames(), stored.frames());
         CHECK_EQ(loudestFrame(out, 0), 10000L);
         CHECK_EQ(loudestFrame(out, 1), 15000L);
-        double worst = 0.0;
-        for (size_t i = 0; i < out.samples.size() && i < stored.samples.size(); i++)
-            worst = std::fmax(worst, std::fabs(out.samples[i] - stored.samples[i]));
-        CHECK_NEAR(worst, 0.0, 1e-6);
+        CHECK_NEAR(maxDifference(out.samples, stored.samples), 0.0, 1e-6);
         CHECK(contains(r.out, "deepest gain reduction  none"));
     }
 }
@@ -197,10 +233,7 @@ TEST_CASE("a mono file is rendered as mono, through one buffer for both inputs" 
     CHECK_EQ(out.format, SF_FORMAT_WAV | SF_FORMAT_PCM_16);
     CHECK_EQ(out.frames(), 20000L);
     CHECK_EQ(loudestFrame(out, 0), 10000L);
-    double worst = 0.0;
-    for (size_t i = 0; i < out.samples.size() && i < stored.samples.size(); i++)
-        worst = std::fmax(worst, std::fabs(out.samples[i] - stored.samples[i]));
-    CHECK_NEAR(worst, 0.0, 1.0 / 32768.0);
+    CHECK_NEAR(maxDifference(out.samples, stored.samples), 0.0, 1.0 / 32768.0);
     CHECK(contains(r.out, "input   mono"));
 }
 
@@ -217,17 +250,10 @@ TEST_CASE("a hot signal is limited to full scale and the summary measures it" * 
     CHECK(peak > 0.99f);
     CHECK(contains(r.out, "sample peak    +6.02 dBFS"));
     // Each half-wave gets 1/2: about -6.02 dB, deeper only where ramps overlap.
-    size_t at = r.out.find("deepest gain reduction  ");
-    CHECK(at != std::string::npos);
-    double reduction = at == std::string::npos ? 0.0 : std::atof(r.out.c_str() + at + 24);
+    const double reduction = summaryReduction(r.out);
     CHECK(reduction <= -6.0);
     CHECK(reduction >= -6.5);
     CHECK(contains(r.out, "set     Algorithm = Full\n"));
-}
-
-double summaryReduction(const std::string& out) {
-    size_t at = out.find("deepest gain reduction  ");
-    return at == std::string::npos ? 1.0 : std::atof(out.c_str() + at + 24);
 }
 
 // A drum-like hot mix: decaying low thumps and a chord, peaks near +5 dBFS.
@@ -242,11 +268,6 @@ Audio hotMix(long frames) {
         a.samples.push_back((float)(thump - chord * 0.8));
     }
     return a;
-}
-
-double summaryKnee(const std::string& out) {
-    size_t at = out.find("deepest soft knee       ");
-    return at == std::string::npos ? 1.0 : std::atof(out.c_str() + at + 24);
 }
 
 // The deepest applied gain in dB: output over input where the input is not silent.
@@ -306,19 +327,10 @@ TEST_CASE("--editor-png paints the editor; a failed picture leaves no audio pres
     CHECK(writeAudio(dir / "mix.wav", hotMix(20000)));
     Run r = render({dir / "mix.wav", dir / "out.wav", "--editor-png", dir / "editor.png"});
     CHECK_EQ(r.status, 0);
-    FILE* png = std::fopen((dir / "editor.png").c_str(), "rb");
-    unsigned char header[24] = {};
-    CHECK((png && std::fread(header, 1, sizeof header, png) == sizeof header));
-    if (png) std::fclose(png);
-    CHECK_EQ(header[1], 'P');
-    CHECK_EQ((header[18] << 8) | header[19], 512);  // width
-    CHECK_EQ((header[22] << 8) | header[23], 133);  // height with the EQ section closed
+    CHECK(pngSize(dir / "editor.png") == std::make_pair(512, 133));  // the EQ section closed
     Run open = render({dir / "mix.wav", dir / "out2.wav", "--editor-png", dir / "open.png", "--set", "EQ Display=Open"});
     CHECK_EQ(open.status, 0);
-    png = std::fopen((dir / "open.png").c_str(), "rb");
-    CHECK((png && std::fread(header, 1, sizeof header, png) == sizeof header));
-    if (png) std::fclose(png);
-    CHECK_EQ((header[22] << 8) | header[23], 218);
+    CHECK(pngSize(dir / "open.png") == std::make_pair(512, 218));
     Run bad = render({dir / "mix.wav", dir / "out3.wav", "--editor-png", dir / "nowhere/editor.png"});
     CHECK(bad.status != 0);
     CHECK(access((dir / "out3.wav").c_str(), F_OK) != 0);
@@ -422,9 +434,7 @@ TEST_CASE("bad files: missing, empty, unreadable, too many channels, odd rates, 
     CHECK(writeAudio(dir / "none.wav", none));
     std::fclose(std::fopen((dir / "empty.flac").c_str(), "w"));
     CHECK(writeAudio(dir / "in.wav", quietSignal(2, 5000, SF_FORMAT_WAV | SF_FORMAT_PCM_16)));
-    FILE* text = std::fopen((dir / "text.wav").c_str(), "w");
-    std::fputs("not audio at all\n", text);
-    std::fclose(text);
+    textFile(dir / "text.wav");
     // A FLAC file cut in the middle of its frames.
     CHECK(writeAudio(dir / "cut.flac", quietSignal(2, 30000, SF_FORMAT_FLAC | SF_FORMAT_PCM_16)));
     struct stat st {};
@@ -513,10 +523,7 @@ TEST_CASE("every writable format round-trips: length and layout kept, full scale
         CHECK_EQ(out.frames(), reference.frames());
         if (out.frames() != reference.frames()) continue;
         if (t.step > 0.0) {
-            double worst = 0.0;
-            for (size_t i = 0; i < out.samples.size(); i++)
-                worst = std::max(worst, std::fabs((double)out.samples[i] - reference.samples[i]));
-            CHECK(worst <= t.step + 1e-6);
+            CHECK(maxDifference(out.samples, reference.samples) <= t.step + 1e-6);
             CHECK_EQ(*std::min_element(out.samples.begin(), out.samples.end()), -1.0f);
             CHECK_NEAR(*std::max_element(out.samples.begin(), out.samples.end()), 1.0, t.step + 1e-6);
         } else {
@@ -541,32 +548,20 @@ TEST_CASE("every writable format round-trips: length and layout kept, full scale
     }
 }
 
-std::string text(const char* path) {
-    if (FILE* f = std::fopen(path, "w")) {
-        std::fputs("not audio at all\n", f);
-        std::fclose(f);
-    }
-    return path;
-}
-
 TEST_CASE("a batch brings each file to the loudness goal with its own drive and names the one that failed" *
           doctest::test_suite("tools.render")) {
     TempDir dir;
     mkdir((dir / "out").c_str(), 0700);
     CHECK(writeAudio(dir / "hot.wav", hotMix(88200)));
     CHECK(writeAudio(dir / "quiet.flac", quietSignal(2, 88200, SF_FORMAT_FLAC | SF_FORMAT_PCM_16)));
-    const std::string bad = text((dir / "bad.wav").c_str());
+    const std::string bad = textFile(dir / "bad.wav");
     Run r = render({"-o", dir / "out", "--target-lufs", "-16", dir / "hot.wav", bad, dir / "quiet.flac"});
     CHECK(r.status != 0);
     CHECK(contains(r.err, "[2/3] cannot read '" + bad + "'"));
     CHECK(contains(r.err, "1 of 3 files failed: " + bad + "\n"));
     CHECK(contains(r.out, "[1/3] " + dir / "hot.wav" + " -> " + dir / "out/hot.wav: "));
     CHECK(contains(r.out, "[3/3] " + dir / "quiet.flac" + " -> " + dir / "out/quiet.flac: "));
-    DIR* d = opendir((dir / "out").c_str());
-    std::vector<std::string> names;
-    while (dirent* e = d ? readdir(d) : nullptr)
-        if (e->d_name[0] != '.') names.push_back(e->d_name);
-    if (d) closedir(d);
+    std::vector<std::string> names = listDir(dir / "out");
     std::sort(names.begin(), names.end());
     CHECK(names == std::vector<std::string>({"hot.wav", "quiet.flac"}));
     for (const char* name : {"out/hot.wav", "out/quiet.flac"}) CHECK_NEAR(measure(readAudio(dir / name)).lufs, -16.0, 0.1);
