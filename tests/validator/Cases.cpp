@@ -32,6 +32,25 @@ std::function<int()> fixed(int n) {
     return [n] { return n; };
 }
 
+// A new instance announced `announced` frames per block at this rate, given
+// `frames` of music in blocks chosen by `nextBlock`, then closed.
+StreamResult musicThroughNew(float rate, int announced, long frames, int maxBlock, const std::function<int()>& nextBlock) {
+    AEffect* e = make();
+    if (!e) return {};
+    startPlugin(e, rate, announced);
+    StreamResult r = stream(e, musicAt(rate), frames, maxBlock, nextBlock);
+    closePlugin(e);
+    return r;
+}
+
+// The output from frame `from` on is finite and under the ceiling.
+Level limitedLevel(const StreamResult& r, size_t from) {
+    const Level l = level(r, from);
+    CHECK(l.finite);
+    CHECK(l.peak <= kCeiling);
+    return l;
+}
+
 }  // namespace
 
 TEST_CASE("the library loads and main returns a record" * doctest::test_suite("validator.load")) {
@@ -47,18 +66,10 @@ TEST_CASE("every rate and block size gives finite output under the ceiling" * do
     REQUIRE(library().ok());
     for (float rate : kRates) {
         for (int block : kBlocks) {
-            AEffect* e = make();
-            REQUIRE(e != nullptr);
-            startPlugin(e, rate, block);
-            long frames = std::max<long>(long(rate * 0.15), 8000);
-            StreamResult r = stream(e, musicAt(rate), frames, block, fixed(block));
-            Level l = level(r, 2400);
-            if (!l.finite || l.peak > kCeiling || l.peak < 0.5)
-                std::printf("    rate %g block %d: finite %d peak %g\n", rate, block, l.finite, l.peak);
-            CHECK(l.finite);
-            CHECK(l.peak <= kCeiling);
+            INFO("rate ", rate, ", block ", block);
+            const long frames = std::max<long>(long(rate * 0.15), 8000);
+            const Level l = limitedLevel(musicThroughNew(rate, block, frames, block, fixed(block)), 2400);
             CHECK(l.peak > 0.5);  // the signal comes through
-            closePlugin(e);
         }
     }
 }
@@ -66,30 +77,16 @@ TEST_CASE("every rate and block size gives finite output under the ceiling" * do
 TEST_CASE("random block sizes up to the announced size" * doctest::test_suite("validator.rates")) {
     REQUIRE(library().ok());
     std::mt19937 rng(7);
+    std::uniform_int_distribution<int> size(0, 4096);
     for (float rate : kRates) {
-        int maxBlock = 4096;
-        AEffect* e = make();
-        REQUIRE(e != nullptr);
-        startPlugin(e, rate, maxBlock);
-        std::uniform_int_distribution<int> size(0, maxBlock);
-        StreamResult r = stream(e, musicAt(rate), long(rate * 0.3), maxBlock, [&] { return size(rng); });
-        Level l = level(r, 2400);
-        CHECK(l.finite);
-        CHECK(l.peak <= kCeiling);
-        closePlugin(e);
+        INFO("rate ", rate);
+        limitedLevel(musicThroughNew(rate, 4096, long(rate * 0.3), 4096, [&] { return size(rng); }), 2400);
     }
 }
 
 TEST_CASE("a block larger than announced is processed safely" * doctest::test_suite("validator.rates")) {
     REQUIRE(library().ok());
-    AEffect* e = make();
-    REQUIRE(e != nullptr);
-    startPlugin(e, 44100, 64);
-    StreamResult r = stream(e, musicAt(44100), 44100, 3000, fixed(3000));
-    Level l = level(r, 2400);
-    CHECK(l.finite);
-    CHECK(l.peak <= kCeiling);
-    closePlugin(e);
+    limitedLevel(musicThroughNew(44100, 64, 44100, 3000, fixed(3000)), 2400);
 }
 
 TEST_CASE("zero-frame blocks and blocks while suspended touch nothing" * doctest::test_suite("validator.lifecycle")) {
@@ -126,10 +123,8 @@ TEST_CASE("resume/suspend cycles with rate and block changes, close while resume
         int block = blocks[cycle % 5];
         startPlugin(e, rate, block);
         if (cycle % 3 == 0) dispatch(e, effMainsChanged, 0, 1);  // resume twice in a row
-        StreamResult r = stream(e, musicAt(rate), 6000, block, fixed(block));
-        Level l = level(r, 2400);
-        CHECK(l.finite);
-        CHECK(l.peak <= kCeiling);
+        INFO("cycle ", cycle);
+        limitedLevel(stream(e, musicAt(rate), 6000, block, fixed(block)), 2400);
         if (cycle != 9) dispatch(e, effMainsChanged, 0, 0);
     }
     closePlugin(e);  // still resumed
@@ -157,13 +152,7 @@ TEST_CASE("program switches and automation between blocks" * doctest::test_suite
 
 TEST_CASE("a hundred instances in any order; tables rebuilt identically" * doctest::test_suite("validator.instances")) {
     REQUIRE(library().ok());
-    auto reference = [] {
-        AEffect* e = make();
-        startPlugin(e, 44100, 512);
-        StreamResult r = stream(e, musicAt(44100), 20000, 512, fixed(512));
-        closePlugin(e);
-        return r;
-    };
+    auto reference = [] { return musicThroughNew(44100, 512, 20000, 512, fixed(512)); };
     StreamResult first = reference();
     std::vector<AEffect*> live;
     std::mt19937 rng(3);
@@ -248,8 +237,6 @@ struct Hostile {
 };
 
 std::vector<Hostile> hostileSignals() {
-    const float nan = std::numeric_limits<float>::quiet_NaN();
-    const float inf = std::numeric_limits<float>::infinity();
     auto fill = [](float (*f)(long, int)) {
         return [f](float* l, float* r, long start, int n) {
             for (int i = 0; i < n; ++i) {
@@ -258,8 +245,6 @@ std::vector<Hostile> hostileSignals() {
             }
         };
     };
-    (void)nan;
-    (void)inf;
     return {
         {"silence", fill([](long, int) { return 0.0f; })},
         {"denormals", fill([](long t, int c) { return (t + c) % 2 ? 1e-39f : -3e-42f; })},
@@ -309,12 +294,8 @@ TEST_CASE("after hostile audio and one second of music the output is finite and 
                     else music(l + i, r + i, t - hostile, 1, 44100);
                 }
             };
-            StreamResult r = stream(e, mix, hostile + ordinary, 512, fixed(512));
-            Level tail = level(r, size_t(hostile + ordinary / 2));
-            if (!tail.finite || tail.peak > kCeiling)
-                std::printf("    %s, algorithm %d: finite %d peak %g\n", h.name, alg, tail.finite, tail.peak);
-            CHECK(tail.finite);
-            CHECK(tail.peak <= kCeiling);
+            INFO(h.name, ", algorithm ", alg);
+            limitedLevel(stream(e, mix, hostile + ordinary, 512, fixed(512)), size_t(hostile + ordinary / 2));
             closePlugin(e);
         }
     }
