@@ -193,21 +193,11 @@ std::vector<uint32_t> headlessPicture(const std::map<int, float>& internals, con
     return pixels;
 }
 
-// Idles until two pictures 250 ms apart agree (the meters rest), then
-// compares the window with the headless picture.
+// Compares the window, once its meters rest, with the headless picture.
 void expectSamePicture(Ui& ui, Window editor, const std::map<int, float>& internals, const float (&knee)[2]) {
     int height = 0;
     const std::vector<uint32_t> expected = headlessPicture(internals, knee, height);
-    CHECK_EQ(int(geometryOf(editor).height), height);
-    std::vector<uint32_t> shown, before;
-    for (int i = 0; i < 40 && (shown.empty() || shown != before); ++i) {
-        before = shown;
-        ui.idleFor(250);
-        shown = grab(editor, 512, height);
-    }
-    CHECK_EQ(shown.size(), size_t(512) * size_t(height));
-    CHECK_EQ(differing(shown, expected), 0);
-    CHECK(blackPixels(shown) < int(shown.size()) / 2);  // a painted panel, not an empty window
+    expectShows(editor, expected, height, [&] { ui.idleFor(250); });
 }
 
 // The rows a picture differs from another in, and the rightmost column.

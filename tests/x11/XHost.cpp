@@ -1,3 +1,6 @@
+// doctest before Xlib, whose macros (None, Status...) would clash with its names.
+#include <doctest.h>
+
 #include "tests/x11/XHost.h"
 
 #include <X11/Xutil.h>
@@ -113,10 +116,24 @@ int differing(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b) {
     return n;
 }
 
-int blackPixels(const std::vector<uint32_t>& pixels) {
-    int n = 0;
-    for (uint32_t px : pixels) n += px == 0;
-    return n;
+std::vector<uint32_t> settledGrab(Window w, int height, const std::function<void()>& idle) {
+    std::vector<uint32_t> shown, before;
+    for (int i = 0; i < 40 && (shown.empty() || shown != before); ++i) {
+        before = shown;
+        idle();
+        shown = grab(w, 512, height);
+    }
+    return shown;
+}
+
+void expectShows(Window w, const std::vector<uint32_t>& expected, int height, const std::function<void()>& idle) {
+    CHECK_EQ(int(geometryOf(w).height), height);
+    const std::vector<uint32_t> shown = settledGrab(w, height, idle);
+    CHECK_EQ(shown.size(), size_t(512) * size_t(height));
+    CHECK_EQ(differing(shown, expected), 0);
+    int black = 0;
+    for (uint32_t px : shown) black += px == 0;
+    CHECK(black < int(shown.size()) / 2);  // a painted panel, not an empty window
 }
 
 }  // namespace xhost

@@ -6,6 +6,7 @@
 #include <X11/Xlib.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -47,7 +48,11 @@ void button(unsigned b, bool down);
 std::vector<uint32_t> grab(Window w, int width, int height);
 // Pixels that differ between two pictures of the same size; -1 when the sizes differ.
 int differing(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b);
-// Pixels of black: a painted panel has few.
-int blackPixels(const std::vector<uint32_t>& pixels);
+// Calls `idle` (which lets about 250 ms pass) until two grabs of the
+// 512-wide window agree, 40 times at most: the editor's meters rest.
+std::vector<uint32_t> settledGrab(Window w, int height, const std::function<void()>& idle);
+// Checks that the window is `height` high and, once settled, shows
+// `expected` pixel for pixel, and that this is a painted panel.
+void expectShows(Window w, const std::vector<uint32_t>& expected, int height, const std::function<void()>& idle);
 
 }  // namespace xhost
