@@ -10,15 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "vst2/AEffect.h"
+#include "tests/validator/PluginLibrary.h"
 #define DOCTEST_CONFIG_IMPLEMENT
 #include <doctest.h>
-
-#if defined(_WIN32)
-#include <windows.h>
-#else
-#include <dlfcn.h>
-#endif
 
 #ifndef HOK_LIBRARY_DEFAULT
 #define HOK_LIBRARY_DEFAULT "HokMaximizer"
@@ -43,8 +37,6 @@ VstIntPtr VSTCALLBACK recordingHost(AEffect* e, VstInt32 opcode, VstInt32 index,
     requests.push_back({e, opcode, index, value, opt});
     return opcode == audioMasterVersion ? versionAnswer : 0;
 }
-
-typedef AEffect*(VSTCALLBACK* MainProc)(audioMasterCallback);
 
 // Published offsets of the record's fields, by pointer size.
 struct Layout {
@@ -72,11 +64,6 @@ uintptr_t addressOf(F f) {
     static_assert(sizeof f == sizeof v);
     std::memcpy(&v, &f, sizeof v);
     return v;
-}
-
-VstIntPtr send(AEffect* e, VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
-               float opt = 0.0f) {
-    return e->dispatcher(e, opcode, index, value, ptr, opt);
 }
 
 void checkRecord(AEffect* e) {
@@ -125,35 +112,35 @@ void checkCreationRequests(AEffect* e) {
 
 void checkAnswers(AEffect* e) {
     char text[256];
-    expect(send(e, effIdentify) == 0x4E764566, "effIdentify 'NvEf'");
-    expect(send(e, effGetVstVersion) == 2, "effGetVstVersion 2");
-    expect(send(e, effGetPlugCategory) == 0, "effGetPlugCategory 0");
-    expect(send(e, effGetNumProgramCategories) == 1, "effGetNumProgramCategories 1");
-    expect(send(e, effKeysRequired) == 1, "effKeysRequired 1");
-    expect(send(e, effCanBeAutomated, 16) == 1, "effCanBeAutomated 1");
-    expect(send(e, effGetEffectName, 0, 0, text) == 1 && std::strcmp(text, "Hok Maximizer") == 0, "effect name");
-    expect(send(e, effGetVendorString, 0, 0, text) == 1 && std::strcmp(text, "Qel v1.1") == 0, "vendor");
-    expect(send(e, effGetProductString, 0, 0, text) == 1 && std::strcmp(text, "Hok Maximizer") == 0, "product");
+    expect(dispatch(e, effIdentify) == 0x4E764566, "effIdentify 'NvEf'");
+    expect(dispatch(e, effGetVstVersion) == 2, "effGetVstVersion 2");
+    expect(dispatch(e, effGetPlugCategory) == 0, "effGetPlugCategory 0");
+    expect(dispatch(e, effGetNumProgramCategories) == 1, "effGetNumProgramCategories 1");
+    expect(dispatch(e, effKeysRequired) == 1, "effKeysRequired 1");
+    expect(dispatch(e, effCanBeAutomated, 16) == 1, "effCanBeAutomated 1");
+    expect(dispatch(e, effGetEffectName, 0, 0, text) == 1 && std::strcmp(text, "Hok Maximizer") == 0, "effect name");
+    expect(dispatch(e, effGetVendorString, 0, 0, text) == 1 && std::strcmp(text, "Qel v1.1") == 0, "vendor");
+    expect(dispatch(e, effGetProductString, 0, 0, text) == 1 && std::strcmp(text, "Hok Maximizer") == 0, "product");
     char send1[] = "plugAsSend", insert[] = "plugAsChannelInsert", midi[] = "receiveVstEvents";
-    expect(send(e, effCanDo, 0, 0, send1) == 1, "canDo plugAsSend");
-    expect(send(e, effCanDo, 0, 0, insert) == 1, "canDo plugAsChannelInsert");
-    expect(send(e, effCanDo, 0, 0, midi) == -1, "canDo receiveVstEvents is -1");
+    expect(dispatch(e, effCanDo, 0, 0, send1) == 1, "canDo plugAsSend");
+    expect(dispatch(e, effCanDo, 0, 0, insert) == 1, "canDo plugAsChannelInsert");
+    expect(dispatch(e, effCanDo, 0, 0, midi) == -1, "canDo receiveVstEvents is -1");
     VstPinProperties pin{};
-    expect(send(e, effGetOutputProperties, 1, 0, &pin) == 1 && std::strcmp(pin.label, "Hok 2") == 0 &&
+    expect(dispatch(e, effGetOutputProperties, 1, 0, &pin) == 1 && std::strcmp(pin.label, "Hok 2") == 0 &&
                pin.flags == 3,
            "output pin 2");
-    expect(send(e, effGetOutputProperties, 2, 0, &pin) == 0, "no output pin 3");
-    expect(send(e, effGetInputProperties, 0, 0, &pin) == 0, "no input properties");
+    expect(dispatch(e, effGetOutputProperties, 2, 0, &pin) == 0, "no output pin 3");
+    expect(dispatch(e, effGetInputProperties, 0, 0, &pin) == 0, "no input properties");
     for (VstInt32 opcode : {16, 17, 18, 20, 21, 59, -1})
-        expect(send(e, opcode) == 0, "unhandled opcode " + std::to_string(opcode) + " answers 0");
-    expect(send(e, effGetProgramName, 0, 0, nullptr) == 0, "null text buffer answers 0");
+        expect(dispatch(e, opcode) == 0, "unhandled opcode " + std::to_string(opcode) + " answers 0");
+    expect(dispatch(e, effGetProgramName, 0, 0, nullptr) == 0, "null text buffer answers 0");
     std::memset(text, 0, sizeof text);
-    send(e, effGetParamName, 4, 0, text);
+    dispatch(e, effGetParamName, 4, 0, text);
     expect(std::strcmp(text, "SoftKnee       S/M/H  ") == 0, "parameter 4's name");
-    send(e, effSetProgram, 0, 10);
-    expect(send(e, effGetProgram) == 0, "program 10 refused");
+    dispatch(e, effSetProgram, 0, 10);
+    expect(dispatch(e, effGetProgram) == 0, "program 10 refused");
     ERect* rect = nullptr;
-    expect(send(e, effEditGetRect, 0, 0, &rect) == 1 && rect && rect->right - rect->left == 512,
+    expect(dispatch(e, effEditGetRect, 0, 0, &rect) == 1 && rect && rect->right - rect->left == 512,
            "editor rectangle 512 wide");
 }
 
@@ -163,39 +150,31 @@ void checkProcessing(AEffect* e) {
     for (int i = 0; i < n; ++i) inL[i] = inR[i] = 0.5f * std::sin(0.05f * i);
     float* ins[2] = {inL.data(), inR.data()};
     float* outs[2] = {outL.data(), outR.data()};
-    send(e, effSetSampleRate, 0, 0, nullptr, 44100.0f);
-    send(e, effSetBlockSize, 0, n);
-    send(e, effMainsChanged, 0, 1);
+    startPlugin(e, 44100.0f, n);
     for (int block = 0; block < 8; ++block) e->processReplacing(e, ins, outs, n);
     bool finite = true;
     for (int i = 0; i < n; ++i) finite &= std::isfinite(outL[i]) && std::isfinite(outR[i]) && outL[i] != 9.0f;
     expect(finite, "processed block is written and finite");
-    send(e, effMainsChanged, 0, 0);
+    dispatch(e, effMainsChanged, 0, 0);
 }
 
 }  // namespace
 
 TEST_CASE("a host opens the library by path and drives two instances through their records" *
           doctest::test_suite("loader.library")) {
-    const char* path = libraryPath;
-#if defined(_WIN32)
-    HMODULE library = LoadLibraryA(path);
-    void* entry = library ? reinterpret_cast<void*>(GetProcAddress(library, "main")) : nullptr;
-#else
-    void* library = dlopen(path, RTLD_NOW | RTLD_LOCAL);
-    void* entry = library ? dlsym(library, "main") : nullptr;
-    if (!library) std::printf("  %s\n", dlerror());
+    const PluginLibrary library(libraryPath);
+#if !defined(_WIN32)
+    if (!library.loaded()) std::printf("  %s\n", dlerror());
 #endif
-    expect(library != nullptr, std::string("library opens: ") + path);
-    expect(entry != nullptr, "exports main");
+    expect(library.loaded(), std::string("library opens: ") + libraryPath);
+    expect(library.ok(), "exports main");
 #if !defined(_WIN32)
     // Only the entry points are exported; internal names stay inside.
-    expect(library && dlsym(library, "VSTPluginMain") != nullptr, "exports VSTPluginMain");
-    expect(library && dlsym(library, "hInstance") == nullptr, "internal symbols are not exported");
+    expect(library.symbol("VSTPluginMain") != nullptr, "exports VSTPluginMain");
+    expect(library.loaded() && library.symbol("hInstance") == nullptr, "internal symbols are not exported");
 #endif
-    if (!entry) return;
-    MainProc mainProc;
-    std::memcpy(&mainProc, &entry, sizeof mainProc);
+    if (!library.ok()) return;
+    auto mainProc = [&](audioMasterCallback host) { return library.create(host); };
 
     // A host that does not answer the version question gets nothing.
     versionAnswer = 0;
@@ -222,20 +201,14 @@ TEST_CASE("a host opens the library by path and drives two instances through the
         expect(one->object != two->object, "second instance has its own object");
         one->setParameter(one, 7, 0.75f);
         expect(two->getParameter(two, 7) == 0.5f, "instances keep their own parameters");
-        expect(send(one, effClose) == 1, "effClose answers 1");
+        expect(dispatch(one, effClose) == 1, "effClose answers 1");
         one = nullptr;
         checkProcessing(two);
         char text[64] = "";
-        expect(send(two, effGetEffectName, 0, 0, text) == 1, "second instance answers after the first closed");
+        expect(dispatch(two, effGetEffectName, 0, 0, text) == 1, "second instance answers after the first closed");
     }
-    if (one) expect(send(one, effClose) == 1, "effClose answers 1");
-    if (two) expect(send(two, effClose) == 1, "effClose of the second answers 1");
-
-#if defined(_WIN32)
-    if (library) FreeLibrary(library);
-#else
-    if (library) dlclose(library);
-#endif
+    if (one) expect(dispatch(one, effClose) == 1, "effClose answers 1");
+    if (two) expect(dispatch(two, effClose) == 1, "effClose of the second answers 1");
 }
 
 // The first argument that is not a doctest option is the library's path.

@@ -1,5 +1,6 @@
 // Loads a built plug-in library by path and creates instances through its
-// exported entry, the way a host does. Used by the validator.
+// exported entry, the way a host does. Used by the validator, the loader
+// check and the LV2 comparison.
 #pragma once
 #include <string>
 
@@ -34,7 +35,16 @@ public:
     PluginLibrary(const PluginLibrary&) = delete;
     PluginLibrary& operator=(const PluginLibrary&) = delete;
 
+    bool loaded() const { return module_ != nullptr; }
     bool ok() const { return entry_ != nullptr; }
+    // An exported name's address, or null.
+    void* symbol(const char* name) const {
+#ifdef _WIN32
+        return module_ ? reinterpret_cast<void*>(GetProcAddress(module_, name)) : nullptr;
+#else
+        return module_ ? dlsym(module_, name) : nullptr;
+#endif
+    }
     AEffect* create(audioMasterCallback host) const { return entry_ ? entry_(host) : nullptr; }
 
 private:
