@@ -308,102 +308,94 @@ TEST_CASE_FIXTURE(Shown, "the host's port values: the window shows the headless 
 
 TEST_CASE_FIXTURE(Shown, "Algorithm by a port event changes the picture to that state's; malformed events change "
                          "nothing" * editorSuite) {
-    {
-        const std::vector<uint32_t> before = grab(editor, 512, 133);
-        const float nan = NAN, algorithm = 4.0f;
-        ui.d->port_event(ui.handle, parameterPort(kAlgorithm), sizeof nan, 0, &nan);
-        ui.d->port_event(ui.handle, parameterPort(kAlgorithm), sizeof algorithm, 1, &algorithm);  // another protocol
-        ui.d->port_event(ui.handle, parameterPort(kAlgorithm), 2, 0, &algorithm);
-        ui.d->port_event(ui.handle, lv2port::kNumPorts, sizeof algorithm, 0, &algorithm);
-        ui.d->port_event(ui.handle, lv2port::kLatencyPort, sizeof algorithm, 0, &algorithm);
-        ui.idleFor(150);
-        CHECK_EQ(differing(grab(editor, 512, 133), before), 0);
-        ui.parameter(kAlgorithm, algorithm);
-        ui.idleFor(150);
-        CHECK(differing(grab(editor, 512, 133), before) > 0);
-        state[kAlgorithm] = algorithm;
-        expectSamePicture(ui, editor, state, knee);
-    }
+    const std::vector<uint32_t> before = grab(editor, 512, 133);
+    const float nan = NAN, algorithm = 4.0f;
+    ui.d->port_event(ui.handle, parameterPort(kAlgorithm), sizeof nan, 0, &nan);
+    ui.d->port_event(ui.handle, parameterPort(kAlgorithm), sizeof algorithm, 1, &algorithm);  // another protocol
+    ui.d->port_event(ui.handle, parameterPort(kAlgorithm), 2, 0, &algorithm);
+    ui.d->port_event(ui.handle, lv2port::kNumPorts, sizeof algorithm, 0, &algorithm);
+    ui.d->port_event(ui.handle, lv2port::kLatencyPort, sizeof algorithm, 0, &algorithm);
+    ui.idleFor(150);
+    CHECK_EQ(differing(grab(editor, 512, 133), before), 0);
+    ui.parameter(kAlgorithm, algorithm);
+    ui.idleFor(150);
+    CHECK(differing(grab(editor, 512, 133), before) > 0);
+    state[kAlgorithm] = algorithm;
+    expectSamePicture(ui, editor, state, knee);
 }
 
 TEST_CASE_FIXTURE(Shown, "peaks on the meter ports: the left one shows in the left bar, and both fall back to rest" *
                          editorSuite) {
-    {
-        const std::vector<uint32_t> rest = grab(editor, 512, 133);
-        ui.port(meterPort(lv2port::kPeakMeter, 0), -3.0f);
-        ui.idleFor(120);
-        const Change left = changeBetween(rest, grab(editor, 512, 133), 512);
-        CHECK((left.top >= 44 && left.bottom < 44 + 14));  // the left peak bar's rows
-        CHECK(left.right > 150);                          // -3 dB lights most of the scale
-        ui.port(meterPort(lv2port::kPeakMeter, 1), -30.0f);
-        ui.idleFor(120);
-        const Change both = changeBetween(rest, grab(editor, 512, 133), 512);
-        CHECK((both.top >= 44 && both.bottom >= 70 && both.bottom < 70 + 14));
-        expectSamePicture(ui, editor, state, knee);
+    const std::vector<uint32_t> rest = grab(editor, 512, 133);
+    ui.port(meterPort(lv2port::kPeakMeter, 0), -3.0f);
+    ui.idleFor(120);
+    const Change left = changeBetween(rest, grab(editor, 512, 133), 512);
+    CHECK((left.top >= 44 && left.bottom < 44 + 14));  // the left peak bar's rows
+    CHECK(left.right > 150);                          // -3 dB lights most of the scale
+    ui.port(meterPort(lv2port::kPeakMeter, 1), -30.0f);
+    ui.idleFor(120);
+    const Change both = changeBetween(rest, grab(editor, 512, 133), 512);
+    CHECK((both.top >= 44 && both.bottom >= 70 && both.bottom < 70 + 14));
+    expectSamePicture(ui, editor, state, knee);
 
-        // Only the right channel forced: the left meters rest whatever arrives.
-        ui.parameter(kAutoSelectChannels, 0.0f);
-        ui.parameter(kForceChannels, 2.0f);
-        ui.idleFor(120);
-        const std::vector<uint32_t> rightOnly = grab(editor, 512, 133);
-        ui.port(meterPort(lv2port::kPeakMeter, 0), -3.0f);
-        ui.idleFor(120);
-        CHECK_EQ(differing(grab(editor, 512, 133), rightOnly), 0);
-        ui.parameter(kAutoSelectChannels, 1.0f);
-        ui.parameter(kForceChannels, 0.0f);
-    }
+    // Only the right channel forced: the left meters rest whatever arrives.
+    ui.parameter(kAutoSelectChannels, 0.0f);
+    ui.parameter(kForceChannels, 2.0f);
+    ui.idleFor(120);
+    const std::vector<uint32_t> rightOnly = grab(editor, 512, 133);
+    ui.port(meterPort(lv2port::kPeakMeter, 0), -3.0f);
+    ui.idleFor(120);
+    CHECK_EQ(differing(grab(editor, 512, 133), rightOnly), 0);
+    ui.parameter(kAutoSelectChannels, 1.0f);
+    ui.parameter(kForceChannels, 0.0f);
 }
 
 TEST_CASE_FIXTURE(Shown, "an XTest drag on the GAIN readout writes limiter_gain in dB, the position the drag reached" *
                          editorSuite) {
-    {
-        const float start = state[kLimiterGain];
-        const size_t from = writes.size();
-        pointerTo(editor, 450, 48);
-        button(1, true);
-        ui.idleFor(120);
-        pointerTo(editor, 470, 48);  // 20 pixels of 0.4149 positions each
-        ui.idleFor(150);
-        button(1, false);
-        ui.idleFor(60);
-        const std::vector<PortWrite> gain = writesTo(from, parameterPort(kLimiterGain));
-        CHECK(gain.size() >= 2);
-        for (const PortWrite& w : gain) CHECK((w.size == sizeof(float) && w.protocol == 0));
-        if (!gain.empty()) {
-            CHECK(gain.front().value == userValue(kLimiterGain, start));
-            CHECK(gain.back().value == userValue(kLimiterGain, start + 8.0f));
-        }
-        CHECK_EQ(writes.size() - from, gain.size());  // nothing else written
-        const size_t afterRelease = writes.size();
-        ui.idleFor(200);
-        CHECK_EQ(writes.size(), afterRelease);
-        state[kLimiterGain] = start + 8.0f;
+    const float start = state[kLimiterGain];
+    const size_t from = writes.size();
+    pointerTo(editor, 450, 48);
+    button(1, true);
+    ui.idleFor(120);
+    pointerTo(editor, 470, 48);  // 20 pixels of 0.4149 positions each
+    ui.idleFor(150);
+    button(1, false);
+    ui.idleFor(60);
+    const std::vector<PortWrite> gain = writesTo(from, parameterPort(kLimiterGain));
+    CHECK(gain.size() >= 2);
+    for (const PortWrite& w : gain) CHECK((w.size == sizeof(float) && w.protocol == 0));
+    if (!gain.empty()) {
+        CHECK(gain.front().value == userValue(kLimiterGain, start));
+        CHECK(gain.back().value == userValue(kLimiterGain, start + 8.0f));
     }
+    CHECK_EQ(writes.size() - from, gain.size());  // nothing else written
+    const size_t afterRelease = writes.size();
+    ui.idleFor(200);
+    CHECK_EQ(writes.size(), afterRelease);
+    state[kLimiterGain] = start + 8.0f;
 }
 
 TEST_CASE_FIXTURE(Shown, "a click on the EQ tab writes eq_display 1 and asks ui:resize for 512 x 218; the host's 0 "
                          "closes it" * editorSuite) {
-    {
-        const size_t from = writes.size(), sizesFrom = sizeRequests.size();
-        pointerTo(editor, 12, 125);
-        button(1, true);
-        button(1, false);
-        ui.idleFor(150);
-        const std::vector<PortWrite> eq = writesTo(from, parameterPort(kEqDisplay));
-        CHECK((eq.size() == 1 && eq[0].value == 1.0f));
-        CHECK(sizeRequests.size() > sizesFrom);
-        for (size_t i = sizesFrom; i < sizeRequests.size(); ++i) CHECK(sizeRequests[i] == std::make_pair(512, 218));
-        CHECK_EQ(geometryOf(editor).height, 218);
-        CHECK_EQ(geometryOf(parent).height, 218);
-        state[kEqDisplay] = 1.0f;
-        expectSamePicture(ui, editor, state, knee);
+    const size_t from = writes.size(), sizesFrom = sizeRequests.size();
+    pointerTo(editor, 12, 125);
+    button(1, true);
+    button(1, false);
+    ui.idleFor(150);
+    const std::vector<PortWrite> eq = writesTo(from, parameterPort(kEqDisplay));
+    CHECK((eq.size() == 1 && eq[0].value == 1.0f));
+    CHECK(sizeRequests.size() > sizesFrom);
+    for (size_t i = sizesFrom; i < sizeRequests.size(); ++i) CHECK(sizeRequests[i] == std::make_pair(512, 218));
+    CHECK_EQ(geometryOf(editor).height, 218);
+    CHECK_EQ(geometryOf(parent).height, 218);
+    state[kEqDisplay] = 1.0f;
+    expectSamePicture(ui, editor, state, knee);
 
-        const size_t closeFrom = sizeRequests.size();
-        ui.parameter(kEqDisplay, 0.0f);
-        ui.idleFor(60);
-        CHECK((sizeRequests.size() == closeFrom + 1 && sizeRequests.back() == std::make_pair(512, 133)));
-        CHECK_EQ(geometryOf(editor).height, 133);
-    }
+    const size_t closeFrom = sizeRequests.size();
+    ui.parameter(kEqDisplay, 0.0f);
+    ui.idleFor(60);
+    CHECK((sizeRequests.size() == closeFrom + 1 && sizeRequests.back() == std::make_pair(512, 133)));
+    CHECK_EQ(geometryOf(editor).height, 133);
 }
 
 TEST_CASE_FIXTURE(Shown, "cleanup removes the window and the connection; 10 more cycles leave nothing either" *
@@ -423,18 +415,16 @@ TEST_CASE_FIXTURE(Shown, "cleanup removes the window and the connection; 10 more
 
 TEST_CASE_FIXTURE(Shown, "the host destroys its window first: idle answers non-zero, the connection is gone, cleanup "
                          "is safe" * editorSuite) {
-    {
-        const Window doomed = hostWindow(600, 0, 512, 133);
-        CHECK(ui.open(doomed));
-        CHECK_EQ(ui.idleFor(60), 0);
-        XDestroyWindow(display, doomed);
-        XSync(display, False);
-        CHECK(ui.idleFor(100) != 0);
-        CHECK_EQ(openDescriptors(), baseline);
-        ui.port(parameterPort(kEqDisplay), 1.0f);  // no window to fit: nothing happens
-        ui.cleanup();
-        CHECK_EQ(hostErrors, 0);
-    }
+    const Window doomed = hostWindow(600, 0, 512, 133);
+    CHECK(ui.open(doomed));
+    CHECK_EQ(ui.idleFor(60), 0);
+    XDestroyWindow(display, doomed);
+    XSync(display, False);
+    CHECK(ui.idleFor(100) != 0);
+    CHECK_EQ(openDescriptors(), baseline);
+    ui.port(parameterPort(kEqDisplay), 1.0f);  // no window to fit: nothing happens
+    ui.cleanup();
+    CHECK_EQ(hostErrors, 0);
 }
 
 int main(int argc, char** argv) {

@@ -14,6 +14,7 @@
 #include "vst2/MaximizerEffect.h"
 #include "engine/Tables.h"
 #include "platform/headless/HeadlessPlatform.h"
+#include "tests/validator/PluginLibrary.h"
 #include <doctest.h>
 
 namespace {
@@ -40,10 +41,8 @@ TEST_CASE("audio, automation and editor threads share one instance" * doctest::t
     CHECK(e != nullptr);
     if (!e) return;
     platform::HeadlessWindow* frame = screen.createHostWindow("HostFrame", nullptr, {100, 100, 618, 330});
-    e->dispatcher(e, effSetSampleRate, 0, 0, nullptr, 48000.0f);
-    e->dispatcher(e, effSetBlockSize, 0, 256, nullptr, 0.0f);
-    e->dispatcher(e, effMainsChanged, 0, 1, nullptr, 0.0f);
-    CHECK_EQ(e->dispatcher(e, effEditOpen, 0, 0, frame, 0.0f), VstIntPtr(1));
+    startPlugin(e, 48000.0f, 256);
+    CHECK_EQ(dispatch(e, effEditOpen, 0, 0, frame), VstIntPtr(1));
     platform::HeadlessWindow* window = screen.lastWindowOfClass("Hokclass");
     CHECK(window != nullptr);
 
@@ -76,8 +75,8 @@ TEST_CASE("audio, automation and editor threads share one instance" * doctest::t
             if (index == 16) continue;  // EQ Display resizes windows: the editor thread's business
             e->setParameter(e, index, unit(rng));
             (void)e->getParameter(e, VstInt32(rng() % 17));
-            e->dispatcher(e, effGetParamDisplay, VstInt32(rng() % 17), 0, text, 0.0f);
-            if (rng() % 64 == 0) e->dispatcher(e, effSetProgram, 0, VstIntPtr(rng() % 10), nullptr, 0.0f);
+            dispatch(e, effGetParamDisplay, VstInt32(rng() % 17), 0, text);
+            if (rng() % 64 == 0) dispatch(e, effSetProgram, 0, VstIntPtr(rng() % 10));
             std::this_thread::yield();
         }
     });
@@ -107,7 +106,7 @@ TEST_CASE("audio, automation and editor threads share one instance" * doctest::t
     CHECK(allFinite.load());
     CHECK(blocks.load() > 10);
     CHECK(ticks.load() > 10);
-    e->dispatcher(e, effClose, 0, 0, nullptr, 0.0f);  // editor still open
+    closePlugin(e);  // editor still open
     CHECK(!screen.isAlive(window));
     platform::setCurrentPlatform(nullptr);
 }
@@ -121,14 +120,12 @@ TEST_CASE("instances created, run and closed on several threads at once" * docte
     auto render = [&](std::vector<float>& out) {
         AEffect* e = createEffectInstance(host);
         if (!e) return false;
-        e->dispatcher(e, effSetSampleRate, 0, 0, nullptr, 44100.0f);
-        e->dispatcher(e, effSetBlockSize, 0, kFrames, nullptr, 0.0f);
-        e->dispatcher(e, effMainsChanged, 0, 1, nullptr, 0.0f);
+        startPlugin(e, 44100.0f, kFrames);
         std::vector<float> inR(in), right(kFrames);  // separate buffers: stereo
         float* inputs[2] = {in.data(), inR.data()};
         float* outputs[2] = {out.data(), right.data()};
         e->processReplacing(e, inputs, outputs, kFrames);
-        e->dispatcher(e, effClose, 0, 0, nullptr, 0.0f);
+        closePlugin(e);
         return true;
     };
     std::vector<float> reference(kFrames);

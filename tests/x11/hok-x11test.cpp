@@ -267,94 +267,86 @@ TEST_CASE_FIXTURE(Shown, "after audio, the window shows the headless picture of 
 
 TEST_CASE_FIXTURE(Shown, "an XTest drag on the GAIN readout changes Limiter Gain and automates it, also outside the "
                          "window" * editorSuite) {
-    {
-        const float before = a.param(kGainParam) * 393.0f;
-        pointerTo(editor, 450, 48);
-        button(1, true);
-        idleFor(a, 120, true);
-        const size_t from = requests.size();
-        pointerTo(editor, 470, 48);
-        idleFor(a, 150, true);
-        CHECK(std::fabs(a.param(kGainParam) * 393.0f - (before + 20 * 0.4149f)) < 0.01f);
-        const std::vector<Request> seen = since(from, audioMasterAutomate, kGainParam);
-        CHECK(seen.size() >= 2);
-        if (!seen.empty()) CHECK(std::fabs(seen.back().opt - a.param(kGainParam)) < 1e-6f);
-        // Beyond the window and the host's window: the grab keeps the gesture going.
-        pointerTo(editor, 512 + 400, 48);
-        idleFor(a, 150, true);
-        CHECK(std::fabs(a.param(kGainParam) * 393.0f - 393.0f) < 1e-3f);
-        button(1, false);
-        idleFor(a, 60, true);
-        const size_t afterRelease = requests.size();
-        idleFor(a, 200, true);
-        CHECK_EQ(since(afterRelease, audioMasterAutomate).size(), 0);
-    }
+    const float before = a.param(kGainParam) * 393.0f;
+    pointerTo(editor, 450, 48);
+    button(1, true);
+    idleFor(a, 120, true);
+    const size_t from = requests.size();
+    pointerTo(editor, 470, 48);
+    idleFor(a, 150, true);
+    CHECK(std::fabs(a.param(kGainParam) * 393.0f - (before + 20 * 0.4149f)) < 0.01f);
+    const std::vector<Request> seen = since(from, audioMasterAutomate, kGainParam);
+    CHECK(seen.size() >= 2);
+    if (!seen.empty()) CHECK(std::fabs(seen.back().opt - a.param(kGainParam)) < 1e-6f);
+    // Beyond the window and the host's window: the grab keeps the gesture going.
+    pointerTo(editor, 512 + 400, 48);
+    idleFor(a, 150, true);
+    CHECK(std::fabs(a.param(kGainParam) * 393.0f - 393.0f) < 1e-3f);
+    button(1, false);
+    idleFor(a, 60, true);
+    const size_t afterRelease = requests.size();
+    idleFor(a, 200, true);
+    CHECK_EQ(since(afterRelease, audioMasterAutomate).size(), 0);
 }
 
 TEST_CASE_FIXTURE(Shown, "a drag ends when the grab is lost (the host hides its window)" * editorSuite) {
-    {
-        const size_t from = requests.size();
-        pointerTo(editor, 250, 64);
-        button(1, true);
-        idleFor(a, 150);
-        CHECK(since(from, audioMasterAutomate, kGainParam).size() >= 1);
-        XUnmapWindow(display, parent);
-        XSync(display, False);
-        idleFor(a, 100);
-        const size_t afterLoss = requests.size();
-        idleFor(a, 300);
-        CHECK_EQ(since(afterLoss, audioMasterAutomate).size(), 0);
-        button(1, false);
-        XMapWindow(display, parent);
-        XSync(display, False);
-        idleFor(a, 100);
-    }
+    const size_t from = requests.size();
+    pointerTo(editor, 250, 64);
+    button(1, true);
+    idleFor(a, 150);
+    CHECK(since(from, audioMasterAutomate, kGainParam).size() >= 1);
+    XUnmapWindow(display, parent);
+    XSync(display, False);
+    idleFor(a, 100);
+    const size_t afterLoss = requests.size();
+    idleFor(a, 300);
+    CHECK_EQ(since(afterLoss, audioMasterAutomate).size(), 0);
+    button(1, false);
+    XMapWindow(display, parent);
+    XSync(display, False);
+    idleFor(a, 100);
 }
 
 TEST_CASE_FIXTURE(Shown, "timer ticks follow the clock, not the number of effEditIdle calls" * editorSuite) {
-    {
-        // A held drag on the meter automates Limiter Gain once per tick.
-        pointerTo(editor, 250, 64);
-        button(1, true);
-        idleFor(a, 100);
-        size_t from = requests.size();
-        const Clock::time_point start = Clock::now();
-        idleFor(a, 1000, false, 1);  // several hundred calls
-        const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-        const double ticks = double(since(from, audioMasterAutomate, kGainParam).size());
-        CHECK((ticks >= 0.8 * ms / 50.0 - 1.0 && ticks <= ms / 50.0 + 1.0));  // a busy machine may drop some
-        from = requests.size();
-        for (int i = 0; i < 4; ++i) {  // calls further apart than a period: one tick each, no catching up
-            std::this_thread::sleep_for(std::chrono::milliseconds(130));
-            a.call(effEditIdle);
-        }
-        CHECK_EQ(since(from, audioMasterAutomate, kGainParam).size(), 4);
-        button(1, false);
-        idleFor(a, 60);
+    // A held drag on the meter automates Limiter Gain once per tick.
+    pointerTo(editor, 250, 64);
+    button(1, true);
+    idleFor(a, 100);
+    size_t from = requests.size();
+    const Clock::time_point start = Clock::now();
+    idleFor(a, 1000, false, 1);  // several hundred calls
+    const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    const double ticks = double(since(from, audioMasterAutomate, kGainParam).size());
+    CHECK((ticks >= 0.8 * ms / 50.0 - 1.0 && ticks <= ms / 50.0 + 1.0));  // a busy machine may drop some
+    from = requests.size();
+    for (int i = 0; i < 4; ++i) {  // calls further apart than a period: one tick each, no catching up
+        std::this_thread::sleep_for(std::chrono::milliseconds(130));
+        a.call(effEditIdle);
     }
+    CHECK_EQ(since(from, audioMasterAutomate, kGainParam).size(), 4);
+    button(1, false);
+    idleFor(a, 60);
 }
 
 TEST_CASE_FIXTURE(Shown, "a click on the EQ tab asks the host for 512 x 218 and makes the window taller" *
                          editorSuite) {
-    {
-        const size_t from = requests.size();
-        pointerTo(editor, 12, 125);
-        button(1, true);
-        button(1, false);
-        idleFor(a, 150, true);
-        const std::vector<Request> eq = since(from, audioMasterAutomate, kEqDisplayParam);
-        CHECK_EQ(eq.size(), 1);
-        const std::vector<Request> sized = since(from, audioMasterSizeWindow);
-        CHECK(!sized.empty());
-        for (const Request& r : sized) CHECK((r.index == 512 && r.value == 218));
-        CHECK_EQ(geometryOf(editor).height, 218);
-        CHECK_EQ(geometryOf(editor).width, 512);
-        CHECK_EQ(geometryOf(parent).height, 218);
-        rect = nullptr;
-        a.call(effEditGetRect, 0, 0, &rect);
-        CHECK((rect && rect->bottom == 218));
-        expectSamePicture(a, editor, 60);
-    }
+    const size_t from = requests.size();
+    pointerTo(editor, 12, 125);
+    button(1, true);
+    button(1, false);
+    idleFor(a, 150, true);
+    const std::vector<Request> eq = since(from, audioMasterAutomate, kEqDisplayParam);
+    CHECK_EQ(eq.size(), 1);
+    const std::vector<Request> sized = since(from, audioMasterSizeWindow);
+    CHECK(!sized.empty());
+    for (const Request& r : sized) CHECK((r.index == 512 && r.value == 218));
+    CHECK_EQ(geometryOf(editor).height, 218);
+    CHECK_EQ(geometryOf(editor).width, 512);
+    CHECK_EQ(geometryOf(parent).height, 218);
+    rect = nullptr;
+    a.call(effEditGetRect, 0, 0, &rect);
+    CHECK((rect && rect->bottom == 218));
+    expectSamePicture(a, editor, 60);
 }
 
 // Only with --no-skip and a screenshot path.
@@ -366,18 +358,16 @@ TEST_CASE_FIXTURE(Shown, "screenshot of the editor in this host written" * edito
 
 TEST_CASE_FIXTURE(Shown, "EQ Display changed on another thread: the refit waits for the editor's next tick" *
                          editorSuite) {
-    {
-        const size_t from = requests.size();
-        std::thread automation([&] { a.set(kEqDisplayParam, 0.0f); });
-        automation.join();
-        CHECK_EQ(since(from, audioMasterSizeWindow).size(), 0);
-        CHECK_EQ(geometryOf(editor).height, 218);
-        idleFor(a, 120);
-        const std::vector<Request> sized = since(from, audioMasterSizeWindow);
-        CHECK_EQ(sized.size(), 1);
-        if (!sized.empty()) CHECK((sized[0].index == 512 && sized[0].value == 133));
-        CHECK_EQ(geometryOf(editor).height, 133);
-    }
+    const size_t from = requests.size();
+    std::thread automation([&] { a.set(kEqDisplayParam, 0.0f); });
+    automation.join();
+    CHECK_EQ(since(from, audioMasterSizeWindow).size(), 0);
+    CHECK_EQ(geometryOf(editor).height, 218);
+    idleFor(a, 120);
+    const std::vector<Request> sized = since(from, audioMasterSizeWindow);
+    CHECK_EQ(sized.size(), 1);
+    if (!sized.empty()) CHECK((sized[0].index == 512 && sized[0].value == 133));
+    CHECK_EQ(geometryOf(editor).height, 133);
 }
 
 TEST_CASE_FIXTURE(Shown, "effEditClose removes the window and the connection and gives the host back its error "
@@ -401,34 +391,32 @@ TEST_CASE_FIXTURE(Shown, "effEditClose removes the window and the connection and
 
 TEST_CASE_FIXTURE(Shown, "the host destroys its window first, or the editor's connection is killed: the editor closes "
                          "itself" * editorSuite) {
-    {
-        Window doomed = hostWindow(600, 0, 512, 133);
-        CHECK_EQ(a.openIn(doomed), 1);
-        idleFor(a, 60);
-        XDestroyWindow(display, doomed);
-        XSync(display, False);
-        idleFor(a, 100);
-        CHECK_EQ(openDescriptors(), baseline);
-        a.call(effEditClose);
-        a.call(effEditIdle);
+    Window doomed = hostWindow(600, 0, 512, 133);
+    CHECK_EQ(a.openIn(doomed), 1);
+    idleFor(a, 60);
+    XDestroyWindow(display, doomed);
+    XSync(display, False);
+    idleFor(a, 100);
+    CHECK_EQ(openDescriptors(), baseline);
+    a.call(effEditClose);
+    a.call(effEditIdle);
 
-        CHECK_EQ(a.openIn(parent), 1);
-        idleFor(a, 60);
-        const Window killed = editorIn(parent);
-        CHECK(killed != 0);
-        XKillClient(display, killed);  // as xkill does: the server drops the editor's connection
-        XSync(display, False);
-        idleFor(a, 100, true);
-        CHECK(childrenOf(parent).empty());
-        CHECK_EQ(openDescriptors(), baseline);
-        // It opens again afterwards, and the host's error handling is its own again.
-        CHECK_EQ(a.openIn(parent), 1);
-        idleFor(a, 60);
-        CHECK(editorIn(parent) != 0);
-        a.call(effEditClose);
-        CHECK(hostHandlersInPlace());
-        CHECK_EQ(hostErrors, 1);
-    }
+    CHECK_EQ(a.openIn(parent), 1);
+    idleFor(a, 60);
+    const Window killed = editorIn(parent);
+    CHECK(killed != 0);
+    XKillClient(display, killed);  // as xkill does: the server drops the editor's connection
+    XSync(display, False);
+    idleFor(a, 100, true);
+    CHECK(childrenOf(parent).empty());
+    CHECK_EQ(openDescriptors(), baseline);
+    // It opens again afterwards, and the host's error handling is its own again.
+    CHECK_EQ(a.openIn(parent), 1);
+    idleFor(a, 60);
+    CHECK(editorIn(parent) != 0);
+    a.call(effEditClose);
+    CHECK(hostHandlersInPlace());
+    CHECK_EQ(hostErrors, 1);
 }
 
 TEST_CASE_FIXTURE(Shown, "effClose with the editor open takes the window and the connection with it" * editorSuite) {
@@ -441,21 +429,19 @@ TEST_CASE_FIXTURE(Shown, "effClose with the editor open takes the window and the
 
 TEST_CASE_FIXTURE(Shown, "a host handler put over ours that calls ours in turn: a reopened editor makes no loop of "
                          "them" * editorSuite) {
-    {
-        Plugin b;
-        b.effect = entry(hostCallback);
-        b.call(effOpen);
-        CHECK_EQ(b.openIn(parent), 1);
-        below = XSetErrorHandler(chainingHandler);
-        b.call(effEditClose);
-        CHECK_EQ(b.openIn(parent), 1);
-        XMapWindow(display, Window(0x7ffffff0));
-        XSync(display, False);
-        CHECK_EQ(chained, 1);
-        CHECK_EQ(hostErrors, 2);
-        b.call(effClose);
-        XSetErrorHandler(hostErrorHandler);  // none of the library's code stays in the chain when it goes
-    }
+    Plugin b;
+    b.effect = entry(hostCallback);
+    b.call(effOpen);
+    CHECK_EQ(b.openIn(parent), 1);
+    below = XSetErrorHandler(chainingHandler);
+    b.call(effEditClose);
+    CHECK_EQ(b.openIn(parent), 1);
+    XMapWindow(display, Window(0x7ffffff0));
+    XSync(display, False);
+    CHECK_EQ(chained, 1);
+    CHECK_EQ(hostErrors, 2);
+    b.call(effClose);
+    XSetErrorHandler(hostErrorHandler);  // none of the library's code stays in the chain when it goes
 }
 
 // The first two arguments that are not doctest options name the library and
