@@ -26,14 +26,11 @@ TEST_CASE("fixed answers of the base operations" * doctest::test_suite("host.dis
     CHECK_EQ(send(e, effKeysRequired), (VstIntPtr)1);
     fx.keys = true;
     CHECK_EQ(send(e, effKeysRequired), (VstIntPtr)0);
-    CHECK_EQ(send(e, effGetVendorVersion), (VstIntPtr)0);
-    CHECK_EQ(send(e, effGetTailSize), (VstIntPtr)0);
-    CHECK_EQ(send(e, effIdle), (VstIntPtr)0);
-    CHECK_EQ(send(e, effGetIcon), (VstIntPtr)0);
-    CHECK_EQ(send(e, effGetCurrentPosition), (VstIntPtr)0);
-    CHECK_EQ(send(e, effGetDestinationBuffer), (VstIntPtr)0);
-    CHECK_EQ(send(e, effProcessEvents), (VstIntPtr)0);
-    CHECK_EQ(send(e, effGetVu), (VstIntPtr)0);
+    for (VstInt32 opcode : {effGetVendorVersion, effGetTailSize, effIdle, effGetIcon, effGetCurrentPosition,
+                            effGetDestinationBuffer, effProcessEvents, effGetVu}) {
+        INFO("opcode ", opcode);
+        CHECK_EQ(send(e, opcode), (VstIntPtr)0);
+    }
     char text[64] = "untouched";
     CHECK_EQ(send(e, effGetEffectName, 0, 0, text), (VstIntPtr)0);
     CHECK_EQ(send(e, effGetVendorString, 0, 0, text), (VstIntPtr)0);

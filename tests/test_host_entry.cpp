@@ -42,8 +42,7 @@ TEST_CASE("a host that answers 0 to the version question gets null and nothing i
 TEST_CASE("a new instance's record holds the program's values" * doctest::test_suite("host.entry")) {
     resetHost();
     AEffect* e = newInstance();
-    CHECK(e != nullptr);
-    if (!e) return;
+    REQUIRE(e != nullptr);
     CHECK_EQ(e->magic, fourCharCode('V', 's', 't', 'P'));
     CHECK_EQ(e->numPrograms, 10);
     CHECK_EQ(e->numParams, 17);
@@ -84,8 +83,7 @@ TEST_CASE("a new instance's record holds the program's values" * doctest::test_s
 TEST_CASE("the plug-in's identity answers" * doctest::test_suite("host.entry")) {
     resetHost();
     AEffect* e = newInstance();
-    CHECK(e != nullptr);
-    if (!e) return;
+    REQUIRE(e != nullptr);
     char text[64];
     CHECK_EQ(send(e, effGetEffectName, 0, 0, text), (VstIntPtr)1);
     CHECK_STR(text, "Hok Maximizer");
@@ -129,8 +127,7 @@ TEST_CASE("two instances are independent and outlive each other" * doctest::test
     resetHost();
     AEffect* one = newInstance();
     AEffect* two = newInstance();
-    CHECK((one && two));
-    if (!one || !two) return;
+    REQUIRE((one && two));
     CHECK(one != two);
     CHECK(one->object != two->object);
     CHECK_EQ(one->uniqueID, two->uniqueID);

@@ -16,13 +16,13 @@ class PluginLibrary {
 public:
     typedef AEffect*(VSTCALLBACK* Entry)(audioMasterCallback);
 
-    explicit PluginLibrary(const std::string& path) {
+    explicit PluginLibrary(const std::string& path, const char* entryName = "main") {
 #ifdef _WIN32
         module_ = LoadLibraryA(path.c_str());
-        if (module_) entry_ = reinterpret_cast<Entry>(reinterpret_cast<void*>(GetProcAddress(module_, "main")));
+        if (module_) entry_ = reinterpret_cast<Entry>(reinterpret_cast<void*>(GetProcAddress(module_, entryName)));
 #else
         module_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-        if (module_) entry_ = reinterpret_cast<Entry>(dlsym(module_, "main"));
+        if (module_) entry_ = reinterpret_cast<Entry>(dlsym(module_, entryName));
 #endif
     }
     ~PluginLibrary() {

@@ -17,7 +17,6 @@
 #include <doctest.h>
 
 #include <X11/Xlib.h>
-#include <dlfcn.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -25,6 +24,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -32,6 +32,7 @@
 #include "vst2/MaximizerEffect.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "tests/support/Signals.h"
+#include "tests/validator/PluginLibrary.h"
 #include "tests/win/PngWriter.h"
 #include "tests/x11/XHost.h"
 
@@ -98,9 +99,7 @@ struct Plugin {
         sentValues[i] = v;
     }
     void start() {
-        call(effSetSampleRate, 0, 0, nullptr, 44100.0f);
-        call(effSetBlockSize, 0, kBlock);
-        call(effMainsChanged, 0, 1);
+        startPlugin(effect, 44100.0f, kBlock);
         blocks = 0;
     }
     void process() {
@@ -184,15 +183,12 @@ bool hostHandlersInPlace() {
 
 // ---------------------------------------------------------------- what the cases share
 
-using Entry = AEffect* (*)(audioMasterCallback);
-
 struct Session {
     static inline const char* pluginPath = "";
     static inline const char* screenshotPath = nullptr;
     static inline bool xtest = false;
     static inline int baseline = 0;  // open descriptors before the library came
-    static inline void* library = nullptr;
-    static inline Entry entry = nullptr;
+    static inline std::unique_ptr<PluginLibrary> library;
     static inline Plugin a;
     static inline ERect* rect = nullptr;
     static inline Window editor = 0;
@@ -212,11 +208,10 @@ const auto editorSuite = doctest::test_suite("x11test.editor");
 }  // namespace
 
 TEST_CASE_FIXTURE(Session, "library loads and VSTPluginMain makes an instance with an editor" * editorSuite) {
-    library = dlopen(pluginPath, RTLD_NOW | RTLD_LOCAL);
-    CHECK(library != nullptr);
-    entry = library ? reinterpret_cast<Entry>(dlsym(library, "VSTPluginMain")) : nullptr;
-    CHECK((entry != nullptr));
-    if (entry) a.effect = entry(hostCallback);
+    library = std::make_unique<PluginLibrary>(pluginPath, "VSTPluginMain");
+    CHECK(library->loaded());
+    CHECK(library->ok());
+    a.effect = library->create(hostCallback);
     CHECK(a.effect != nullptr);
     if (a.effect) CHECK((a.effect->flags & effFlagsHasEditor));
     CHECK(xtest);
@@ -430,7 +425,7 @@ TEST_CASE_FIXTURE(Shown, "effClose with the editor open takes the window and the
 TEST_CASE_FIXTURE(Shown, "a host handler put over ours that calls ours in turn: a reopened editor makes no loop of "
                          "them" * editorSuite) {
     Plugin b;
-    b.effect = entry(hostCallback);
+    b.effect = library->create(hostCallback);
     b.call(effOpen);
     CHECK_EQ(b.openIn(parent), 1);
     below = XSetErrorHandler(chainingHandler);
@@ -464,7 +459,7 @@ int main(int argc, char** argv) {
     doctest::Context context(argc, argv);
     const int status = context.run();
 
-    if (Session::library) dlclose(Session::library);
+    Session::library.reset();
     XDestroyWindow(display, parent);
     XCloseDisplay(display);
     return status;
