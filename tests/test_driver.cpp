@@ -16,6 +16,14 @@ namespace {
 constexpr float kSentinel = 12345.0f;
 std::vector<float> zeros(size_t n) { return std::vector<float>(n, 0.0f); }
 
+// True when `ok(i)` holds for every sample index from `from` up to `to`.
+template <typename Ok>
+bool everySample(size_t from, size_t to, Ok ok) {
+    for (size_t i = from; i < to; ++i)
+        if (!ok(i)) return false;
+    return true;
+}
+
 }  // namespace
 
 TEST_CASE("a 0.9 sine passes bit-exactly, 2400 samples late; the delay line starts at 2^-32" *
@@ -23,13 +31,11 @@ TEST_CASE("a 0.9 sine passes bit-exactly, 2400 samples late; the delay line star
     EngineRig rig;
     const auto in = signals::sineWave(12000, 100.0, 0.9);
     const auto out = rig.run(in, in, {512});
-    bool early = true, exact = true;
-    for (size_t i = 0; i < 2400; ++i) early &= out.left[i] == 0x1p-32f && out.right[i] == 0x1p-32f;
+    CHECK(everySample(0, 2400, [&](size_t i) { return out.left[i] == 0x1p-32f && out.right[i] == 0x1p-32f; }));
     // The only change: values within 2^-32 of zero (at the crossings) flush to 0.
-    for (size_t i = 2400; i < in.size(); ++i)
-        exact &= out.left[i] == flush(in[i - 2400]) && out.right[i] == flush(in[i - 2400]);
-    CHECK(early);
-    CHECK(exact);
+    CHECK(everySample(2400, in.size(), [&](size_t i) {
+        return out.left[i] == flush(in[i - 2400]) && out.right[i] == flush(in[i - 2400]);
+    }));
     CHECK_EQ(rig.engine.meters().take(0).reduction, 1.0f);
 }
 
@@ -87,15 +93,13 @@ TEST_CASE("process adds into the outputs, processReplacing overwrites, whatever 
     EngineRig rig;
     std::vector<float> inL(in), inR(in), outL(3000, 0.25f), outR(3000, 0.25f);
     rig.block(inL.data(), inR.data(), outL.data(), outR.data(), 3000, true);
-    bool added = true;
-    for (size_t i = 0; i < 3000; ++i) added &= outL[i] == 0.25f + first.left[i] && outR[i] == 0.25f + first.right[i];
-    CHECK(added);
+    CHECK(everySample(0, 3000, [&](size_t i) {
+        return outL[i] == 0.25f + first.left[i] && outR[i] == 0.25f + first.right[i];
+    }));
     rig.block(inL.data(), inR.data(), outL.data(), outR.data(), 3000);
     CHECK((outL == second.left && outR == second.right));
     rig.block(inL.data(), inR.data(), outL.data(), outR.data(), 3000, true);
-    added = true;
-    for (size_t i = 0; i < 3000; ++i) added &= outL[i] == second.left[i] + third.left[i];
-    CHECK(added);
+    CHECK(everySample(0, 3000, [&](size_t i) { return outL[i] == second.left[i] + third.left[i]; }));
 }
 
 TEST_CASE("Force Channels Left: right output untouched, right input ignored" * doctest::test_suite("engine.driver")) {
@@ -105,9 +109,7 @@ TEST_CASE("Force Channels Left: right output untouched, right input ignored" * d
     std::vector<float> inL(left), inR(5000, std::numeric_limits<float>::quiet_NaN());
     std::vector<float> outL(5000, kSentinel), outR(5000, kSentinel);
     rig.block(inL.data(), inR.data(), outL.data(), outR.data(), 5000);
-    bool untouched = true;
-    for (float v : outR) untouched &= v == kSentinel;
-    CHECK(untouched);
+    CHECK(everySample(0, outR.size(), [&](size_t i) { return outR[i] == kSentinel; }));
     CHECK_EQ(outL[4010], left[1610]);
     CHECK_EQ(rig.engine.meters().active(0), 1);
     CHECK_EQ(rig.engine.meters().active(1), 0);
@@ -201,9 +203,7 @@ TEST_CASE("neutral boosts and EQ off leave the stage states untouched and the si
             rig.set(kHiBoost, 0.0f);
         }
         const auto out = rig.run(in, in, {512});
-        bool exact = true;
-        for (size_t i = 2400; i < in.size(); ++i) exact &= out.left[i] == flush(in[i - 2400]);
-        CHECK(exact);
+        CHECK(everySample(2400, in.size(), [&](size_t i) { return out.left[i] == flush(in[i - 2400]); }));
         for (int c = 0; c < 2; ++c) {
             const ChannelState& ch = rig.engine.channel(c);
             CHECK((ch.bassHighPass.x1 == 0.0f && ch.bassHighPass.y1 == 0.0f && ch.bassHighPass.y2 == 0.0f));
@@ -257,9 +257,7 @@ TEST_CASE("NaN and infinite input samples count as silence and do not poison the
     };
     const auto a = run(dirty), b = run(zeroed);
     CHECK(a.left == b.left);
-    bool finite = true;
-    for (float v : a.left) finite &= std::isfinite(v);
-    CHECK(finite);
+    CHECK(everySample(0, a.left.size(), [&](size_t i) { return std::isfinite(a.left[i]); }));
 }
 
 TEST_CASE("absurdly large finite samples never give non-finite output or a dead state" *
@@ -274,11 +272,11 @@ TEST_CASE("absurdly large finite samples never give non-finite output or a dead 
             in[1000] = in[1001] = big;
             in[1002] = -big;
             const auto out = rig.run(in, in, {512});
-            bool finite = true;
-            for (float v : out.left) finite &= std::isfinite(v) && std::fabs(v) <= 1.0001f;
-            CHECK(finite);
+            INFO("stage ", stage, ", input ", big);
+            CHECK(everySample(0, out.left.size(), [&](size_t i) {
+                return std::isfinite(out.left[i]) && std::fabs(out.left[i]) <= 1.0001f;
+            }));
             CHECK(signals::peak(out.left, 38000, 40000) > 0.3f);
-            if (!finite) std::printf("    stage %d, input %g\n", stage, double(big));
         }
     }
 }
@@ -331,7 +329,5 @@ TEST_CASE("stereo link applies the smaller gain to both sides, only in stereo" *
     switched.run(cool, hot, {512});
     switched.set(kForceChannels, 1.0f);
     const auto mono = switched.run(cool, hot, {512});
-    bool untouched = true;
-    for (size_t i = 0; i < 2400; ++i) untouched &= mono.left[i] == flush(cool[8000 - 2400 + i]);
-    CHECK(untouched);
+    CHECK(everySample(0, 2400, [&](size_t i) { return mono.left[i] == flush(cool[8000 - 2400 + i]); }));
 }
