@@ -36,7 +36,7 @@ std::function<int()> fixed(int n) {
 // `frames` of music in blocks chosen by `nextBlock`, then closed.
 StreamResult musicThroughNew(float rate, int announced, long frames, int maxBlock, const std::function<int()>& nextBlock) {
     AEffect* e = make();
-    if (!e) return {};
+    REQUIRE(e != nullptr);
     startPlugin(e, rate, announced);
     StreamResult r = stream(e, musicAt(rate), frames, maxBlock, nextBlock);
     closePlugin(e);
