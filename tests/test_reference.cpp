@@ -245,6 +245,27 @@ std::vector<Case> cases() {
                             &hostile, {}, true});
         }
     }
+    // Exact zeros where the limiter's rule acts on them: a triangle passing
+    // through 0.0 on its slope, zeros between the half-waves of a square, a
+    // sawtooth dropping to 0.0, and gaps of digital silence (the equaliser
+    // off, so that the zeros stay exact).
+    static const mixes::Stereo zeros = [] {
+        mixes::Stereo z;
+        for (int rep = 0; rep < 60; ++rep) {
+            for (int k = 0; k < 32; ++k) z.left.push_back(0.25f * float(k < 16 ? k - 8 : 24 - k));
+            for (int k = 0; k < 12; ++k) z.left.push_back(k % 3 == 2 ? 0.0f : (k < 6 ? 1.5f : -1.5f));
+            for (int k = 0; k < 24; ++k) z.right.push_back(k % 6 == 5 ? 0.0f : (k < 12 ? 0.3f : -0.3f) * float(k % 6 + 1));
+            z.left.resize(z.left.size() + rep % 5, 0.0f);
+            z.right.resize(z.right.size() + rep % 7, 0.0f);
+        }
+        z.left.resize(z.left.size() + 3000, 0.0f);
+        z.right.resize(z.left.size(), 0.0f);
+        return z;
+    }();
+    for (const int alg : {0, 5}) {
+        list.push_back({alg == 0 ? "exact zeros, full" : "exact zeros, falling sk", 44100, 512, golden,
+                        {{kAlgorithm, float(alg)}, {kEqOnOff, 0}}, &zeros, {}});
+    }
     // Hot and quiet songs at both rates, all six algorithms, the equaliser off
     // and with every stage on, in block patterns that include blocks longer
     // than the one given at resume.
