@@ -55,7 +55,8 @@ public:
         : queued(queue), ch_(ch), R(limiter::rampLength(rampFactor)), falling_(falling), L(ch.ringLength),
           // Backward writes stay on slots the output tap has still to read,
           // and clear of the release ramp's slots ahead of writePos.
-          ringReach(std::max<int64_t>(0, int64_t(ch.ringLength) - R - 1)), delay(ch.delayLine),
+          ringReach(std::max<int64_t>(0, int64_t(ch.ringLength) - R - 1)), everyClose(ch.segmentLog != nullptr),
+          delay(ch.delayLine),
           prev(ch.prevSample), peak(ch.segmentPeak), slope(ch.lastSlope), turnLevel(ch.turnLevel),
           length(ch.segmentLength), pos(ch.writePos), sign(ch.halfWaveSign), humps(ch.humpCount),
           endSign(endSignOf(ch.halfWaveSign)), slopeSign(signOf(ch.lastSlope)) {}
@@ -87,11 +88,11 @@ public:
             }
         } else if (prev != 0.0f && endsHalfWave(u)) {
             // The half-wave, or its last hump, closes; a new half-wave starts.
-            queued[count++] = {pos, length, peak, reach(i), humps > 0};
+            queue({pos, length, peak, reach(i), humps > 0});
             start = true;
         } else if (d * slopeSign < 0.0f) {  // a turning point: d against the sign of the last slope
             if (v < turnLevel) {  // the dip after a hump closes it; the next hump starts here
-                queued[count++] = {pos, length, peak, reach(i), true};
+                queue({pos, length, peak, reach(i), true});
                 peak = v;
                 humps += 1;
                 length = 0;
@@ -133,6 +134,15 @@ private:
     static float endSignOf(int32_t sign) {
         return sign == 1 ? 1.0f : (sign == 0 ? -1.0f : std::numeric_limits<float>::quiet_NaN());
     }
+    // Queues a closed segment, unless its peak stays below full scale: then
+    // its gain 1/peak is above 1.0 and it writes nothing. Most segments are
+    // such on hot material too, so they are dropped here, without a branch.
+    [[gnu::always_inline]] void queue(const limiter::Close& c) {
+        queued[count] = c;
+        count += c.peak >= kMayLimit || everyClose;
+    }
+    // The largest float below 1.0: every smaller peak has 1/peak above 1.0.
+    static constexpr float kMayLimit = 0x1.fffffep-1f;
     [[gnu::always_inline]] int64_t reach(int32_t i) const {
         return std::min<int64_t>(int64_t(kLimiterLead) + i, ringReach);
     }
@@ -148,6 +158,7 @@ private:
     const bool falling_;
     const int32_t L;
     const int64_t ringReach;
+    const bool everyClose;  // a listener hears every decision, also those that write nothing
     float* const delay;
     float prev, peak, slope, turnLevel;
     int32_t length, pos, sign, humps;
