@@ -78,6 +78,14 @@ void lowerBehind(float* gain, int32_t pos, int64_t from, int64_t to, int32_t rin
 
 inline int32_t back(int32_t slot, int32_t ringLength) { return slot == 0 ? ringLength - 1 : slot - 1; }
 
+// lowerRun of n values (n at most a ring's length) into the ring from slot
+// `first` on, in the one or two runs they make.
+void lowerSpan(float* gain, int32_t ringLength, int32_t first, const float* values, int32_t n) {
+    const int32_t head = std::min(n, ringLength - first);
+    lowerRun(gain + first, values, head);
+    lowerRun(gain, values + head, n - head);
+}
+
 // Slot `distance` positions behind `pos`, wrapped into the ring however far back it lies.
 int32_t behind(int32_t pos, int64_t distance, int32_t ringLength) {
     const int64_t s = (int64_t(pos) - distance) % ringLength;
@@ -217,18 +225,19 @@ float writeSegment(const ChannelState& ch, float r, float g, int32_t N, int32_t 
         release = ownRelease;
     }
 
-    // Attack, backwards in front of the segment.
-    slot = behind(p, int64_t(N) + 1, L);
-    for (int32_t i = 0; i <= R && int64_t(N) + 1 + i <= reach; ++i) {
-        out.put(slot, int64_t(N) + 1 + i, attack[i]);
-        slot = back(slot, L);
-    }
+    // Attack, backwards in front of the segment: attack[i] goes N + 1 + i
+    // slots behind, so the slots in ring order take the values reversed.
+    const int32_t reached = int32_t(std::clamp<int64_t>(reach - N, 0, int64_t(R) + 1));
+    float reversed[kWindowSize];
+    for (int32_t i = 0; i < reached; ++i) reversed[reached - 1 - i] = attack[i];
+    const int32_t front = behind(p, int64_t(N) + reached, L);
+    lowerSpan(out.limit, L, front, reversed, reached);
+    // The smoothed ring from `copiedFrom` slots behind on: the run's far end.
+    const int32_t copied = int32_t(std::clamp<int64_t>(int64_t(N) + reached + 1 - out.copiedFrom, 0, reached));
+    lowerSpan(out.smooth, L, front, reversed, copied);
 
-    // Release, forwards from the current slot, in the one or two runs it makes.
-    const int32_t count = std::min(R + 1, L);
-    const int32_t first = std::min(count, L - p);
-    lowerRun(ch.limitGain + p, release, first);
-    lowerRun(ch.limitGain, release + first, count - first);
+    // Release, forwards from the current slot.
+    lowerSpan(ch.limitGain, L, p, release, std::min(R + 1, L));
     return r;
 }
 

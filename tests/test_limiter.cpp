@@ -332,4 +332,13 @@ TEST_CASE("a segment closing after the smoother has passed its start still lower
     CHECK_EQ(highest, 0.5f);
     CHECK_NEAR(outPeak, 1.0, 1e-6);
     CHECK_EQ(c.ch.smoothGain[c.slot(kLimiterLead, kLeadZeros)], 0.5f);
+    // So does the attack ramp in front of the segment, slot by slot (its
+    // far end reaches 1.0).
+    int lowered = 0;
+    for (int64_t i = kLeadZeros - 21; i < kLeadZeros; ++i) {
+        const int32_t s = c.slot(kLimiterLead, i);
+        lowered += c.ch.limitGain[s] < 1.0f;
+        CHECK_EQ(c.ch.smoothGain[s], c.ch.limitGain[s]);
+    }
+    CHECK(lowered >= 20);
 }
