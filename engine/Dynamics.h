@@ -24,7 +24,11 @@ void dynamicsPair(ChannelState& left, ChannelState& right, const float* l, const
                   int32_t readPos, int32_t n);
 
 // The instruction sets this build has paths for, and the one in use.
-enum class SimdLevel { sse2, avx2 };
+enum class SimdLevel { sse2, avx2, avx512 };
+constexpr SimdLevel kSimdLevels[] = {SimdLevel::sse2, SimdLevel::avx2, SimdLevel::avx512};
+constexpr const char* simdName(SimdLevel level) {
+    return level == SimdLevel::sse2 ? "SSE2" : (level == SimdLevel::avx2 ? "AVX2" : "AVX-512");
+}
 SimdLevel simdLevel();
 // Whether the processor runs the given level.
 bool simdSupported(SimdLevel level);

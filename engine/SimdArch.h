@@ -2,8 +2,8 @@
 // a copy of a shared inline function that an SSE2 caller could end up with.
 // The few operations whose best form depends on the instruction set, for
 // code written once over two-lane double vectors (__m128d) and compiled for
-// each set: SSE2 (every build) and, in sources built with -mavx2 -mfma, the
-// fused multiply-add. The fused form rounds once instead of twice, so
+// each set: SSE2 (every build) and, in sources built with -mavx2 -mfma (and
+// AVX-512), the fused multiply-add. The fused form rounds once instead of twice, so
 // results may differ in the last bit of a double: far below the float
 // precision the stages store.
 #pragma once
@@ -35,6 +35,13 @@ struct Fma {
         return _mm_blendv_pd(no, yes, mask);
     }
 };
+#endif
+
+#if defined(__AVX512VL__)
+// The same operations in a source built with AVX-512 as well: its 32 vector
+// registers hold the loops' running values that spill to memory with 16.
+// A type of its own, so that its copies of the templates stay apart.
+struct Avx512 : Fma {};
 #endif
 
 // Each lane (a positive double) rounded to float precision, staying in

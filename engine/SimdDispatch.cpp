@@ -4,17 +4,37 @@
 
 namespace {
 
-bool processorHasAvx2() {
+// Whether the processor (and the system, for the wider registers' state) runs a level.
+bool processorRuns(SimdLevel level) {
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
     __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
-#else
+    const bool avx2 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
+    switch (level) {
+        case SimdLevel::sse2: return true;
+        case SimdLevel::avx2: return avx2;
+        case SimdLevel::avx512:
+            return avx2 && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") &&
+                   __builtin_cpu_supports("avx512dq");
+    }
     return false;
+#else
+    return level == SimdLevel::sse2;
 #endif
 }
 
-const bool hasAvx2 = processorHasAvx2();
-const simd::Kernels* kernels = hasAvx2 ? &simd::kAvx2 : &simd::kSse2;
+const simd::Kernels* const kKernels[] = {&simd::kSse2, &simd::kAvx2, &simd::kAvx512};
+const bool kRuns[] = {true, processorRuns(SimdLevel::avx2), processorRuns(SimdLevel::avx512)};
+
+// The widest level the processor runs.
+SimdLevel best() {
+    SimdLevel chosen = SimdLevel::sse2;
+    for (const SimdLevel level : kSimdLevels)
+        if (kRuns[int(level)]) chosen = level;
+    return chosen;
+}
+
+SimdLevel current = best();
+const simd::Kernels* kernels = kKernels[int(current)];
 
 }  // namespace
 
@@ -33,12 +53,14 @@ void kneeBlockPair(ChannelState& left, ChannelState& right, const float* samples
     kernels->knee(left, right, samplesLeft, samplesRight, speed, n);
 }
 
-SimdLevel simdLevel() { return kernels == &simd::kAvx2 ? SimdLevel::avx2 : SimdLevel::sse2; }
+SimdLevel simdLevel() { return current; }
 
-bool simdSupported(SimdLevel level) { return level == SimdLevel::sse2 || hasAvx2; }
+bool simdSupported(SimdLevel level) { return kRuns[int(level)]; }
 
 void setSimdLevel(SimdLevel level) {
-    if (simdSupported(level)) kernels = level == SimdLevel::avx2 ? &simd::kAvx2 : &simd::kSse2;
+    if (!simdSupported(level)) return;
+    current = level;
+    kernels = kKernels[int(level)];
 }
 
 void equaliserPair(ChannelState& left, ChannelState& right, HighPassSection (&treble)[2], float (&follow)[2], float* l,

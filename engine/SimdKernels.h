@@ -1,5 +1,6 @@
 // The entry points built once per instruction set (SimdSse2.cpp,
-// SimdAvx2.cpp); SimdDispatch.cpp picks one table when the library loads.
+// SimdAvx2.cpp, SimdAvx512.cpp); SimdDispatch.cpp picks one table when the
+// library loads.
 #pragma once
 #include <cstdint>
 
@@ -15,6 +16,6 @@ struct Kernels {
                       const EqualiserSettings&, int32_t);
 };
 
-extern const Kernels kSse2, kAvx2;
+extern const Kernels kSse2, kAvx2, kAvx512;
 
 }  // namespace simd

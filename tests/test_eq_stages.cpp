@@ -27,7 +27,7 @@ struct Path {
 
 std::vector<Path> paths() {
     std::vector<Path> list = {{-1, SimdLevel::sse2}};
-    for (SimdLevel level : {SimdLevel::sse2, SimdLevel::avx2})
+    for (SimdLevel level : kSimdLevels)
         if (simdSupported(level)) list.insert(list.end(), {{0, level}, {1, level}});
     return list;
 }

@@ -304,7 +304,7 @@ TEST_CASE("every output within 1e-6 of the reference and the same segment decisi
         const Rendered ref = renderReference(c);
         CHECK((!ref.closes.empty() || c.name.find("quiet") != std::string::npos));
         decisions += ref.closes.size();
-        for (const SimdLevel level : {SimdLevel::sse2, SimdLevel::avx2}) {
+        for (const SimdLevel level : kSimdLevels) {
             if (!simdSupported(level)) continue;
             setSimdLevel(level);
             const Rendered engine = renderEngine(c, true), unheard = renderEngine(c, false);
@@ -312,7 +312,7 @@ TEST_CASE("every output within 1e-6 of the reference and the same segment decisi
             const bool same = sameDecisions(engine.closes, ref.closes, c.limitingOnly);
             if (!(deviation <= 1e-6) || !same)
                 std::printf("    %s (%s): deviation %.3g, decisions %s (%zu vs %zu)\n", c.name.c_str(),
-                            level == SimdLevel::avx2 ? "AVX2" : "SSE2", deviation, same ? "same" : "DIFFER",
+                            simdName(level), deviation, same ? "same" : "DIFFER",
                             engine.closes.size(), ref.closes.size());
             CHECK(deviation <= 1e-6);
             CHECK(same);
@@ -320,6 +320,9 @@ TEST_CASE("every output within 1e-6 of the reference and the same segment decisi
         }
     }
     setSimdLevel(chosen);
-    std::printf("    largest deviation from the reference: %.3g (%zu segment decisions per instruction set)\n", worst,
-                decisions);
+    std::string levels;
+    for (const SimdLevel level : kSimdLevels)
+        if (simdSupported(level)) levels += std::string(" ") + simdName(level);
+    std::printf("    largest deviation from the reference: %.3g (%zu segment decisions per instruction set:%s)\n",
+                worst, decisions, levels.c_str());
 }
