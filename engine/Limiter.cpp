@@ -137,16 +137,19 @@ float steppedRun(float first, int32_t count, Add add, Plain plain, float* out) {
         const double base = binadeStart(a), top = 2.0 * base;
         const double grid = base * 0x1p-23, perGrid = 0x1p23 / base;
         const double start = a;
-        int32_t steps = 0;  // float steps away from start
+        // Float steps away from start (whole numbers, exact in a double),
+        // and how many the binade holds on that side of start.
+        double steps = 0.0;
+        const double room = rising ? (top - start) * perGrid : (start - base) * perGrid;
         for (;; ++i) {
             out[i] = float(rising ? start + steps * grid : start - steps * grid);
             if (i + 1 == count) return plain(out[i], i);
             const double p = rising ? add(i) : -add(i);
             if (p >= base) break;  // leaves the binade whatever a is
             const double moved = rising ? (base + p) - base : top - (top - p);
-            const int32_t k = _mm_cvtsd_si32(_mm_set_sd(moved * perGrid));  // nearest, ties to even
-            if (rising ? start + (steps + k) * grid >= top : start - (steps + k) * grid < base) break;
-            steps += k;
+            const double next = steps + _mm_cvtsd_si32(_mm_set_sd(moved * perGrid));  // nearest, ties to even
+            if (rising ? next >= room : next > room) break;
+            steps = next;
         }
         a = plain(out[i], i);  // the step that leaves the binade
         ++i;
