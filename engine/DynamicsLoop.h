@@ -45,7 +45,7 @@ template <typename Arch, bool Linked>
                                                 const DynamicsSettings& s, int32_t n) {
     KneePair<Arch> knee(l, r, s.kneeSpeed);
     limiter::Close queueLeft[limiter::kMaxQueued], queueRight[limiter::kMaxQueued];
-    LimiterRunFor<Arch> left(l, s.rampFactor, s.falling, queueLeft), right(r, s.rampFactor, s.falling, queueRight);
+    LimiterRunFor<Arch> left(l, s.rampFactor, s.falling, queueLeft, n), right(r, s.rampFactor, s.falling, queueRight, n);
     constexpr int32_t kStretch = limiter::kMaxQueued;
     float u[2][2][kStretch];  // [stretch parity][channel][sample]
     int32_t done = 0;         // samples the limiters have taken
@@ -74,9 +74,12 @@ template <typename Arch, bool Linked>
             left.step(pl[i], done + i);
             right.step(pr[i], done + i);
         }
-        // The segments closed in that stretch are written out here, so that
-        // the loop above makes no call and keeps every running value
-        // (the knee's above all) in registers.
+        // That stretch's samples go into the delay lines, and the segments
+        // closed in it are written out, here, so that the loop above makes
+        // no call and keeps every running value (the knee's above all) in
+        // registers.
+        left.toDelay(pl, done, behind);
+        right.toDelay(pr, done, behind);
         left.writeQueued();
         right.writeQueued();
         done = base;
@@ -89,6 +92,8 @@ template <typename Arch, bool Linked>
         left.step(u[k][0][i], done + i);
         right.step(u[k][1][i], done + i);
     }
+    left.toDelay(u[k][0], done, n - done);
+    right.toDelay(u[k][1], done, n - done);
 }
 
 // With the knee off every gain is 1.0: the limiter sees the samples as they are.
@@ -98,13 +103,15 @@ template <typename Arch>
     l.kneeState = r.kneeState = 1.0f;
     l.kneeLow = r.kneeLow = 1.0f;
     limiter::Close queueLeft[limiter::kMaxQueued], queueRight[limiter::kMaxQueued];
-    LimiterRunFor<Arch> left(l, s.rampFactor, s.falling, queueLeft), right(r, s.rampFactor, s.falling, queueRight);
+    LimiterRunFor<Arch> left(l, s.rampFactor, s.falling, queueLeft, n), right(r, s.rampFactor, s.falling, queueRight, n);
     for (int32_t base = 0; base < n; base += limiter::kMaxQueued) {
         const int32_t m = std::min(limiter::kMaxQueued, n - base);
         for (int32_t i = base; i < base + m; ++i) {
             left.step(xl[i], i);
             right.step(xr[i], i);
         }
+        left.toDelay(xl + base, base, m);
+        right.toDelay(xr + base, base, m);
         left.writeQueued();
         right.writeQueued();
     }

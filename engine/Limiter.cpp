@@ -278,11 +278,14 @@ void writeCloses(ChannelState& ch, const Close* closes, int32_t count, int32_t R
 
 void limitBlock(ChannelState& ch, const float* samples, float rampFactor, int32_t n, bool falling) {
     limiter::Close queue[limiter::kMaxQueued];
-    LimiterRun run(ch, rampFactor, falling, queue);
+    LimiterRun run(ch, rampFactor, falling, queue, n);
     const float* const knee = ch.kneeGain;
+    float u[limiter::kMaxQueued];
     for (int32_t base = 0; base < n; base += limiter::kMaxQueued) {
         const int32_t m = std::min(limiter::kMaxQueued, n - base);
-        for (int32_t i = 0; i < m; ++i) run.step(samples[base + i] * knee[base + i], base + i);
+        for (int32_t i = 0; i < m; ++i) u[i] = samples[base + i] * knee[base + i];
+        for (int32_t i = 0; i < m; ++i) run.step(u[i], base + i);
+        run.toDelay(u, base, m);
         run.writeQueued();
     }
 }

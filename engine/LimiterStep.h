@@ -51,14 +51,16 @@ public:
     // queue: room for kMaxQueued closes, kept by the caller apart from the
     // run, so the run's values stay in registers (an array indexed by a
     // variable inside the run would keep all of it in memory).
-    [[gnu::always_inline]] LimiterRunFor(ChannelState& ch, float rampFactor, bool falling, limiter::Close* queue)
-        : queued(queue), ch_(ch), R(limiter::rampLength(rampFactor)), falling_(falling), L(ch.ringLength),
+    // n: the samples the run will take, at block indices 0 … n - 1.
+    [[gnu::always_inline]] LimiterRunFor(ChannelState& ch, float rampFactor, bool falling, limiter::Close* queue,
+                                         int32_t n)
+        : queued(queue), ch_(ch), R(limiter::rampLength(rampFactor)), falling_(falling), L(ch.ringLength), n_(n),
           // Backward writes stay on slots the output tap has still to read,
           // and clear of the release ramp's slots ahead of writePos.
           ringReach(std::max<int64_t>(0, int64_t(ch.ringLength) - R - 1)), everyClose(ch.segmentLog != nullptr),
           delay(ch.delayLine),
           prev(ch.prevSample), peak(ch.segmentPeak), slope(ch.lastSlope), turnLevel(ch.turnLevel),
-          length(ch.segmentLength), pos(ch.writePos), sign(ch.halfWaveSign), humps(ch.humpCount),
+          lengthBase(ch.segmentLength), pos0(ch.writePos), sign(ch.halfWaveSign), humps(ch.humpCount),
           endSign(endSignOf(ch.halfWaveSign)), slopeSign(signOf(ch.lastSlope)) {}
     [[gnu::always_inline]] ~LimiterRunFor() {
         writeQueued();
@@ -71,31 +73,32 @@ public:
     LimiterRunFor(const LimiterRunFor&) = delete;
     LimiterRunFor& operator=(const LimiterRunFor&) = delete;
 
-    // Sample u (after the knee) at index i of the block. Closed segments are
-    // queued; writeQueued() writes them, at the latest after kMaxQueued steps.
+    // Sample u (after the knee) at index i of the block, the samples taken
+    // in order. Closed segments are queued; writeQueued() writes them, at the
+    // latest after kMaxQueued steps. The samples go into the delay line by
+    // toDelay, a stretch at a time.
     [[gnu::always_inline]] void step(float u, int32_t i) {
         const float v = std::fabs(u);
-        delay[pos] = u;
         const float d = u - prev;
 
         bool start = false;
         if (prev == 0.0f && (u == 0.0f || sign == -1)) [[unlikely]] {
             if (u == 0.0f) {
-                length = 0;
+                restartLength(i);
                 humps = 0;
             } else {
                 start = true;
             }
         } else if (prev != 0.0f && endsHalfWave(u)) {
             // The half-wave, or its last hump, closes; a new half-wave starts.
-            queue({pos, length, peak, reach(i), humps > 0});
+            queue({posAt(i), lengthAt(i), peak, reach(i), humps > 0});
             start = true;
         } else if (d * slopeSign < 0.0f) {  // a turning point: d against the sign of the last slope
             if (v < turnLevel) {  // the dip after a hump closes it; the next hump starts here
-                queue({pos, length, peak, reach(i), true});
+                queue({posAt(i), lengthAt(i), peak, reach(i), true});
                 peak = v;
                 humps += 1;
-                length = 0;
+                restartLength(i);
             }
             turnLevel = v;
             slope = d;
@@ -105,7 +108,7 @@ public:
             turnLevel = 0.0f;
             slope = d;
             slopeSign = signOf(d);
-            length = 0;
+            restartLength(i);
             humps = 0;
             peak = 0.0f;
             sign = u > 0.0f ? 1 : 0;
@@ -114,9 +117,17 @@ public:
 
         if (v >= peak) peak = v;
         prev = u;
-        // Saturates instead of overflowing on a signal that never closes a segment.
-        length += length != std::numeric_limits<int32_t>::max();
-        pos = pos + 1 == L ? 0 : pos + 1;
+    }
+
+    // Samples u[0 … m - 1], block indices from on, into the delay line.
+    [[gnu::always_inline]] void toDelay(const float* u, int32_t from, int32_t m) {
+        for (int32_t slot = posAt(from); m > 0;) {
+            const int32_t run = std::min(m, L - slot);
+            std::copy(u, u + run, delay + slot);
+            u += run;
+            m -= run;
+            slot = 0;
+        }
     }
 
     void writeQueued() {
@@ -148,20 +159,38 @@ private:
     }
     [[gnu::always_inline]] void toRecord() {
         ch_.segmentPeak = peak;
-        ch_.segmentLength = length;
-        ch_.writePos = pos;
+        ch_.segmentLength = lengthAt(n_);
+        ch_.writePos = posAt(n_);
         ch_.humpCount = humps;
     }
+    // The ring slot of block index i (at most a ring's length ahead; the
+    // rings are longer than any block).
+    [[gnu::always_inline]] int32_t posAt(int32_t i) const {
+        int32_t p = pos0 + i;
+        while (p >= L) p -= L;
+        return p;
+    }
+    // Position and length follow the block index instead of being counted at
+    // every sample: the segment's length at sample i (before it counts),
+    // which saturates instead of overflowing on a signal that never closes a
+    // segment, and the restart at sample i (which then counts as 1).
+    [[gnu::always_inline]] int32_t lengthAt(int32_t i) const {
+        return int32_t(std::min<int64_t>(lengthBase + i, std::numeric_limits<int32_t>::max()));
+    }
+    [[gnu::always_inline]] void restartLength(int32_t i) { lengthBase = -int64_t(i); }
 
     ChannelState& ch_;
     const int32_t R;
     const bool falling_;
     const int32_t L;
+    const int32_t n_;
     const int64_t ringReach;
     const bool everyClose;  // a listener hears every decision, also those that write nothing
     float* const delay;
     float prev, peak, slope, turnLevel;
-    int32_t length, pos, sign, humps;
+    int64_t lengthBase;  // the length at block index i is lengthBase + i
+    const int32_t pos0;  // writePos at block index 0
+    int32_t sign, humps;
     float endSign, slopeSign;
     int32_t count = 0;
 };
