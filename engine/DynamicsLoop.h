@@ -44,7 +44,7 @@ template <typename Arch, bool Linked>
 [[gnu::always_inline]] inline void kneeAndLimit(ChannelState& l, ChannelState& r, const float* xl, const float* xr,
                                                 const DynamicsSettings& s, int32_t n) {
     KneePair<Arch> knee(l, r, s.kneeSpeed);
-    limiter::Close queueLeft[limiter::kMaxQueued], queueRight[limiter::kMaxQueued];
+    limiter::Noted queueLeft[limiter::kMaxQueued], queueRight[limiter::kMaxQueued];
     LimiterRunFor<Arch> left(l, s.rampFactor, s.falling, queueLeft, n), right(r, s.rampFactor, s.falling, queueRight, n);
     constexpr int32_t kStretch = limiter::kMaxQueued;
     float u[2][2][kStretch];  // [stretch parity][channel][sample]
@@ -102,7 +102,7 @@ template <typename Arch>
                                              const DynamicsSettings& s, int32_t n) {
     l.kneeState = r.kneeState = 1.0f;
     l.kneeLow = r.kneeLow = 1.0f;
-    limiter::Close queueLeft[limiter::kMaxQueued], queueRight[limiter::kMaxQueued];
+    limiter::Noted queueLeft[limiter::kMaxQueued], queueRight[limiter::kMaxQueued];
     LimiterRunFor<Arch> left(l, s.rampFactor, s.falling, queueLeft, n), right(r, s.rampFactor, s.falling, queueRight, n);
     for (int32_t base = 0; base < n; base += limiter::kMaxQueued) {
         const int32_t m = std::min(limiter::kMaxQueued, n - base);

@@ -277,7 +277,7 @@ void writeCloses(ChannelState& ch, const Close* closes, int32_t count, int32_t R
 }  // namespace limiter
 
 void limitBlock(ChannelState& ch, const float* samples, float rampFactor, int32_t n, bool falling) {
-    limiter::Close queue[limiter::kMaxQueued];
+    limiter::Noted queue[limiter::kMaxQueued];
     LimiterRun run(ch, rampFactor, falling, queue, n);
     const float* const knee = ch.kneeGain;
     float u[limiter::kMaxQueued];

@@ -39,20 +39,30 @@ void writeCloses(ChannelState& ch, const Close* closes, int32_t count, int32_t R
 // Closes a run can queue before they must be written: one per sample at most.
 constexpr int32_t kMaxQueued = 64;
 
+// A closed segment as the per-sample loop notes it, with as little work as
+// possible: the block index of the sample that closed it, whether it was a
+// hump, its peak, and the run's length origin then (see LimiterRunFor).
+struct Noted {
+    int32_t index;
+    bool hump;
+    float peak;
+    int64_t lengthBase;
+};
+
 }  // namespace limiter
 
 // Arch only tells the instruction sets apart: each source built for its own
 // set gets its own copy of the run, never one compiled for another set.
 template <typename Arch>
 class LimiterRunFor {
-    limiter::Close* const queued;
+    limiter::Noted* const queued;
 
 public:
     // queue: room for kMaxQueued closes, kept by the caller apart from the
     // run, so the run's values stay in registers (an array indexed by a
     // variable inside the run would keep all of it in memory).
     // n: the samples the run will take, at block indices 0 … n - 1.
-    [[gnu::always_inline]] LimiterRunFor(ChannelState& ch, float rampFactor, bool falling, limiter::Close* queue,
+    [[gnu::always_inline]] LimiterRunFor(ChannelState& ch, float rampFactor, bool falling, limiter::Noted* queue,
                                          int32_t n)
         : queued(queue), ch_(ch), R(limiter::rampLength(rampFactor)), falling_(falling), L(ch.ringLength), n_(n),
           // Backward writes stay on slots the output tap has still to read,
@@ -91,11 +101,11 @@ public:
             }
         } else if (prev != 0.0f && endsHalfWave(u)) {
             // The half-wave, or its last hump, closes; a new half-wave starts.
-            queue({posAt(i), lengthAt(i), peak, reach(i), humps > 0});
+            queue({i, humps > 0, peak, lengthBase});
             start = true;
         } else if (d * slopeSign < 0.0f) {  // a turning point: d against the sign of the last slope
             if (v < turnLevel) {  // the dip after a hump closes it; the next hump starts here
-                queue({posAt(i), lengthAt(i), peak, reach(i), true});
+                queue({i, true, peak, lengthBase});
                 peak = v;
                 humps += 1;
                 restartLength(i);
@@ -131,7 +141,12 @@ public:
     }
 
     void writeQueued() {
-        limiter::writeCloses(ch_, queued, count, R, falling_);
+        limiter::Close closes[limiter::kMaxQueued];
+        for (int32_t k = 0; k < count; ++k) {
+            const limiter::Noted& c = queued[k];
+            closes[k] = {posAt(c.index), lengthAt(c.index, c.lengthBase), c.peak, reach(c.index), c.hump};
+        }
+        limiter::writeCloses(ch_, closes, count, R, falling_);
         count = 0;
     }
 
@@ -148,7 +163,7 @@ private:
     // Queues a closed segment, unless its peak stays below full scale: then
     // its gain 1/peak is above 1.0 and it writes nothing. Most segments are
     // such on hot material too, so they are dropped here, without a branch.
-    [[gnu::always_inline]] void queue(const limiter::Close& c) {
+    [[gnu::always_inline]] void queue(const limiter::Noted& c) {
         queued[count] = c;
         count += c.peak >= kMayLimit || everyClose;
     }
@@ -159,7 +174,7 @@ private:
     }
     [[gnu::always_inline]] void toRecord() {
         ch_.segmentPeak = peak;
-        ch_.segmentLength = lengthAt(n_);
+        ch_.segmentLength = lengthAt(n_, lengthBase);
         ch_.writePos = posAt(n_);
         ch_.humpCount = humps;
     }
@@ -174,8 +189,8 @@ private:
     // every sample: the segment's length at sample i (before it counts),
     // which saturates instead of overflowing on a signal that never closes a
     // segment, and the restart at sample i (which then counts as 1).
-    [[gnu::always_inline]] int32_t lengthAt(int32_t i) const {
-        return int32_t(std::min<int64_t>(lengthBase + i, std::numeric_limits<int32_t>::max()));
+    [[gnu::always_inline]] static int32_t lengthAt(int32_t i, int64_t base) {
+        return int32_t(std::min<int64_t>(base + i, std::numeric_limits<int32_t>::max()));
     }
     [[gnu::always_inline]] void restartLength(int32_t i) { lengthBase = -int64_t(i); }
 
