@@ -91,19 +91,25 @@ public:
         const float v = std::fabs(u);
         const float d = u - prev;
 
-        bool start = false;
-        if (prev == 0.0f && (u == 0.0f || sign == -1)) [[unlikely]] {
-            if (u == 0.0f) {
+        // The rare cases first, behind one test: the previous sample was
+        // zero, or this one ends the half-wave (u against its sign, or zero).
+        bool start = false, turnTest = true;
+        if (prev == 0.0f || endsHalfWave(u)) [[unlikely]] {
+            turnTest = false;
+            if (prev != 0.0f) {
+                // The half-wave, or its last hump, closes; a new half-wave starts.
+                queue({i, humps > 0, peak, lengthBase});
+                start = true;
+            } else if (u == 0.0f) {
                 restartLength(i);
                 humps = 0;
-            } else {
+            } else if (sign == -1) {
                 start = true;
+            } else {
+                turnTest = true;  // after a zero, inside a half-wave
             }
-        } else if (prev != 0.0f && endsHalfWave(u)) {
-            // The half-wave, or its last hump, closes; a new half-wave starts.
-            queue({i, humps > 0, peak, lengthBase});
-            start = true;
-        } else if (d * slopeSign < 0.0f) {  // a turning point: d against the sign of the last slope
+        }
+        if (turnTest && d * slopeSign < 0.0f) {  // a turning point: d against the sign of the last slope
             if (v < turnLevel) {  // the dip after a hump closes it; the next hump starts here
                 queue({i, true, peak, lengthBase});
                 peak = v;
@@ -125,7 +131,7 @@ public:
             endSign = endSignOf(sign);
         }
 
-        if (v >= peak) peak = v;
+        peak = std::max(peak, v);  // peak < v ? v : peak: a NaN sample leaves it
         prev = u;
     }
 
