@@ -91,34 +91,33 @@ public:
         const float v = std::fabs(u);
         const float d = u - prev;
 
-        // The rare cases first, behind one test: the previous sample was
-        // zero, or this one ends the half-wave (u against its sign, or zero).
-        bool start = false, turnTest = true;
-        if (prev == 0.0f || endsHalfWave(u)) [[unlikely]] {
-            turnTest = false;
-            if (prev != 0.0f) {
-                // The half-wave, or its last hump, closes; a new half-wave starts.
-                queue({i, humps > 0, peak, lengthBase});
-                start = true;
-            } else if (u == 0.0f) {
+        // The usual sample keeps the half-wave's sign: then the rule can only
+        // find a turning point, whatever the sample before (after a zero, the
+        // rule's first cases need a sample that is zero itself or comes
+        // before any half-wave). Everything else (a zero, a crossing, no
+        // half-wave yet, NaN) is taken apart, behind this one test.
+        if (!(u * endSign > 0.0f)) [[unlikely]] rare(u, v, d, i);
+        else turn(v, d, i);
+        peak = std::max(peak, v);  // peak < v ? v : peak: a NaN sample leaves it
+        prev = u;
+    }
+
+    // The rule's cases for a sample that is not the usual one.
+    [[gnu::always_inline]] void rare(float u, float v, float d, int32_t i) {
+        bool start = false;
+        if (prev == 0.0f && (u == 0.0f || sign == -1)) {
+            if (u == 0.0f) {
                 restartLength(i);
                 humps = 0;
-            } else if (sign == -1) {
-                start = true;
             } else {
-                turnTest = true;  // after a zero, inside a half-wave
+                start = true;
             }
-        }
-        if (turnTest && d * slopeSign < 0.0f) {  // a turning point: d against the sign of the last slope
-            if (v < turnLevel) {  // the dip after a hump closes it; the next hump starts here
-                queue({i, true, peak, lengthBase});
-                peak = v;
-                humps += 1;
-                restartLength(i);
-            }
-            turnLevel = v;
-            slope = d;
-            slopeSign = std::copysign(1.0f, d);  // d is not zero here
+        } else if (prev != 0.0f && endsHalfWave(u)) {
+            // The half-wave, or its last hump, closes; a new half-wave starts.
+            queue({i, humps > 0, peak, lengthBase});
+            start = true;
+        } else {
+            turn(v, d, i);
         }
         if (start) {  // a half-wave starts
             turnLevel = 0.0f;
@@ -130,9 +129,21 @@ public:
             sign = u > 0.0f ? 1 : 0;
             endSign = endSignOf(sign);
         }
+    }
 
-        peak = std::max(peak, v);  // peak < v ? v : peak: a NaN sample leaves it
-        prev = u;
+    // A turning point (d against the sign of the last slope): the dip after
+    // a hump closes the hump, and the next one starts here.
+    [[gnu::always_inline]] void turn(float v, float d, int32_t i) {
+        if (!(d * slopeSign < 0.0f)) return;
+        if (v < turnLevel) {
+            queue({i, true, peak, lengthBase});
+            peak = v;
+            humps += 1;
+            restartLength(i);
+        }
+        turnLevel = v;
+        slope = d;
+        slopeSign = std::copysign(1.0f, d);  // d is not zero here
     }
 
     // Samples u[0 … m - 1], block indices from on, into the delay line.
