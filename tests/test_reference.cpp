@@ -249,13 +249,15 @@ std::vector<Case> cases() {
     }
     // Exact zeros where the limiter's rule acts on them: a triangle passing
     // through 0.0 on its slope, zeros between the half-waves of a square, a
-    // sawtooth dropping to 0.0, and gaps of digital silence (the equaliser
-    // off, so that the zeros stay exact).
+    // zero inside a half-wave, a sawtooth dropping to 0.0, and gaps of digital
+    // silence (the equaliser off, so that the zeros stay exact).
     static const mixes::Stereo zeros = [] {
         mixes::Stereo z;
         for (int rep = 0; rep < 60; ++rep) {
             for (int k = 0; k < 32; ++k) z.left.push_back(0.25f * float(k < 16 ? k - 8 : 24 - k));
             for (int k = 0; k < 12; ++k) z.left.push_back(k % 3 == 2 ? 0.0f : (k < 6 ? 1.5f : -1.5f));
+            // A zero inside a half-wave, then a turn and a dip against the new sign.
+            z.left.insert(z.left.end(), {1.5f, 0.0f, 1.2f, -0.8f, -1.6f, -0.4f, 0.3f});
             for (int k = 0; k < 24; ++k) z.right.push_back(k % 6 == 5 ? 0.0f : (k < 12 ? 0.3f : -0.3f) * float(k % 6 + 1));
             z.left.resize(z.left.size() + rep % 5, 0.0f);
             z.right.resize(z.right.size() + rep % 7, 0.0f);
