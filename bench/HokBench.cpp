@@ -1,6 +1,7 @@
 // hok-bench: CPU time per stereo frame of the plug-in, hosted through its
-// record, for the default settings, every stage on, each algorithm, and a
-// high rate with short blocks; and the time to create instances.
+// record, for the default settings, every stage on, each algorithm, the left
+// side alone (the mono path), and a high rate with short blocks; and the time
+// to create instances.
 //   hok-bench [--plugin PATH] [--seconds S]
 #include <algorithm>
 #include <chrono>
@@ -151,6 +152,10 @@ int main(int argc, char** argv) {
         {"Full SK", 44100, 512, {"Algorithm=Full SK"}},
         {"Smooth SK", 44100, 512, {"Algorithm=Smooth SK"}},
         {"Falling SK", 44100, 512, {"Algorithm=Falling SK"}},
+        {"left only", 44100, 512, {"Auto Select Channels=Off", "Force Channels  S/L/R=Left"}},
+        {"left, all stages", 44100, 512,
+         {"Auto Select Channels=Off", "Force Channels  S/L/R=Left", "EQ On/Off=On", "Body Boost=50", "Bass Boost=30%",
+          "Mid Boost=-3dB", "Hi Boost=30%", "Algorithm=Falling SK"}},
         {"default", 96000, 64, {}},
         {"every stage on", 96000, 64,
          {"EQ On/Off=On", "Body Boost=50", "Bass Boost=30%", "Mid Boost=-3dB", "Hi Boost=30%",
