@@ -1,9 +1,10 @@
 // The dynamics of both channels in one loop, written once and compiled for
-// each instruction set (SimdSse2.cpp, SimdAvx2.cpp): per sample the
-// soft knee of both channels (one per lane), the stereo link of its gains,
-// and each channel's limiter step on the sample times its gain. The knee's
-// chain from one state to the next then runs beside the limiter's work
-// instead of before it. The smoother follows over the block.
+// each instruction set (SimdSse2.cpp, SimdAvx2.cpp, SimdAvx512.cpp): per
+// sample the soft knee of both channels (KneeStep.h, one channel per lane),
+// the stereo link of its gains, and each channel's limiter step on the
+// sample times its gain. The knee's chain from one state to the next then
+// runs beside the limiter's work instead of before it. The smoother follows
+// over the block.
 #pragma once
 #include <emmintrin.h>
 
@@ -17,20 +18,11 @@ namespace dynamics {
 
 // Every helper here is a template over the instruction set or always
 // inlined, so that no function compiled for AVX2 is shared with SSE2 code.
-[[gnu::always_inline]] inline __m128 magnitude(__m128 v) {
-    return _mm_and_ps(v, _mm_castsi128_ps(_mm_set1_epi32(0x7fffffff)));
-}
 
 // Knee gains of both channels into their kneeGain arrays.
 template <typename Arch>
 void kneeLoop(ChannelState& l, ChannelState& r, const float* xl, const float* xr, int32_t speed, int32_t n) {
-    KneePair<Arch> knee(l, r, speed);
-    for (int32_t i = 0; i < n; ++i) {
-        const __m128 x = _mm_setr_ps(xl[i], xr[i], 0.0f, 0.0f);
-        const __m128 g = _mm_cvtpd_ps(knee.step(_mm_cvtps_pd(magnitude(x))));
-        _mm_store_ss(l.kneeGain + i, g);
-        _mm_store_ss(r.kneeGain + i, _mm_shuffle_ps(g, g, _MM_SHUFFLE(1, 1, 1, 1)));
-    }
+    kneeRun<lanes::Two<Arch>>({&l, &r}, {xl, xr}, {l.kneeGain, r.kneeGain}, speed, n);
 }
 
 // The knee's chain from one state to the next sets the pace; the limiter's
@@ -43,7 +35,9 @@ void kneeLoop(ChannelState& l, ChannelState& r, const float* xl, const float* xr
 template <typename Arch, bool Linked>
 [[gnu::always_inline]] inline void kneeAndLimit(ChannelState& l, ChannelState& r, const float* xl, const float* xr,
                                                 const DynamicsSettings& s, int32_t n) {
-    KneePair<Arch> knee(l, r, s.kneeSpeed);
+    using L = lanes::Two<Arch>;
+    KneeStep<L> knee({&l, &r}, s.kneeSpeed);
+    const lanes::Each<L, const float> in{xl, xr};
     limiter::Noted queueLeft[limiter::kMaxQueued], queueRight[limiter::kMaxQueued];
     LimiterRunFor<Arch> left(l, s.rampFactor, s.falling, queueLeft, n), right(r, s.rampFactor, s.falling, queueRight, n);
     constexpr int32_t kStretch = limiter::kMaxQueued;
@@ -62,8 +56,8 @@ template <typename Arch, bool Linked>
                 left.step(pl[i], done + i);
                 right.step(pr[i], done + i);
             }
-            const __m128 x = _mm_setr_ps(xl[base + i], xr[base + i], 0.0f, 0.0f);
-            __m128 g = _mm_cvtpd_ps(knee.step(_mm_cvtps_pd(magnitude(x))));
+            const __m128 x = L::load(in, base + i);
+            __m128 g = L::narrow(knee.step(L::widen(L::magnitude(x))));
             if constexpr (Linked) g = _mm_min_ps(_mm_shuffle_ps(g, g, _MM_SHUFFLE(0, 0, 0, 1)), g);
             lowest = _mm_min_ps(lowest, g);
             const __m128 v = _mm_mul_ps(x, g);

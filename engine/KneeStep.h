@@ -1,77 +1,75 @@
-// The soft knee of both channels, one per double lane, one sample at a time,
-// written once for each instruction set (simd::Sse2, simd::Fma). The state
-// is a float carried in a double lane. What sets the speed is the chain from
-// one state to the next, so the release is rewritten for a short chain:
+// Soft knee, one sample of each lane at a time: a gain between 0.1 and 1.0
+// that pulls samples above full scale down, with a fast cubic attack and a
+// release whose speed grows the longer it lasts. Written once over a lane set
+// (engine/Lanes.h): one channel for the mono path, both channels in the
+// double lanes of one register for the stereo path. State and rate are floats
+// carried in double.
+//
+// What sets the speed is the chain from one state to the next, so the
+// release is written for a short chain:
 //   k = s + c·r·(A - s)³ as the cubic q0 + q1·s + q2·s² + q3·s³ (Estrin),
 //   s' = k + e·k⁶ as k + (e·k²)·(k²)²,
-// the rounding to float done on the bits, and the clamps to 0.1 … 1.0 taken
-// off the chain by a branch that is rarely taken (or, with the state held at
-// 1.0, always). The rewritten forms agree with the plain ones to a few
-// units of the double's last bit, so the stored float state is the same
-// except on the rarest of ties.
+// attack and release both computed and one selected, the rounding to float
+// done on the bits, and the clamps to 0.1 … 1.0 taken off the chain by a
+// branch that is rarely taken (or, with the state held at 1.0, always). These
+// forms agree with the plain ones to a few units of the double's last bit, so
+// the stored float state is the same except on the rarest of ties.
 #pragma once
-#include <emmintrin.h>
-
 #include <algorithm>
 #include <cstdint>
 
 #include "engine/ChannelState.h"
-#include "engine/SimdArch.h"
+#include "engine/Lanes.h"
 
 // Knee width by speed: "Slow", "Medium", "Fast".
 constexpr float kKneeWidths[3] = {7.5f, 10.5f, 13.5f};
 
-template <typename Arch>
-class KneePair {
+// Width for the speed's low byte; values past "Fast" are taken as "Fast".
+[[gnu::always_inline]] inline double kneeWidth(int32_t speed) { return kKneeWidths[std::min(speed & 0xFF, 2)]; }
+
+template <typename L>
+class KneeStep {
+    using D = typename L::D;
+
 public:
-    [[gnu::always_inline]] KneePair(ChannelState& l, ChannelState& r, int32_t speed)
-        : l_(l), r_(r), width(_mm_set1_pd(kKneeWidths[std::min(speed & 0xFF, 2)])),
-          state(_mm_cvtps_pd(_mm_setr_ps(l.kneeState, r.kneeState, 0.0f, 0.0f))),
-          rate(_mm_cvtps_pd(_mm_setr_ps(l.kneeRate, r.kneeRate, 0.0f, 0.0f))) {
+    [[gnu::always_inline]] KneeStep(const lanes::Each<L, ChannelState>& ch, int32_t speed)
+        : ch_(ch), width(L::all(kneeWidth(speed))), state(L::gather(ch, &ChannelState::kneeState)),
+          rate(L::gather(ch, &ChannelState::kneeRate)) {
         prepareRelease();
     }
-    [[gnu::always_inline]] ~KneePair() {
-        float out[4];
-        _mm_storeu_ps(out, _mm_cvtpd_ps(state));
-        l_.kneeState = out[0];
-        r_.kneeState = out[1];
-        _mm_storeu_ps(out, _mm_cvtpd_ps(rate));
-        l_.kneeRate = out[0];
-        r_.kneeRate = out[1];
+    [[gnu::always_inline]] ~KneeStep() {
+        L::scatter(state, ch_, &ChannelState::kneeState);
+        L::scatter(rate, ch_, &ChannelState::kneeRate);
     }
-    KneePair(const KneePair&) = delete;
-    KneePair& operator=(const KneePair&) = delete;
+    KneeStep(const KneeStep&) = delete;
+    KneeStep& operator=(const KneeStep&) = delete;
 
-    // Magnitudes of this sample (as doubles) in, both gains (floats in double lanes) out.
-    [[gnu::always_inline]] __m128d step(__m128d magnitude) {
-        const __m128d one = _mm_set1_pd(1.0);
+    // Each lane's sample magnitude in, its gain (a float value) out.
+    [[gnu::always_inline]] D step(D magnitude) {
+        const D one = L::all(1.0);
         // Target (1 - y/B)³ with y = min(clamp(|x|, 1, 7) - 1, B); NaN reads as 7.
-        __m128d y = _mm_min_pd(magnitude, _mm_set1_pd(7.0));
-        y = _mm_min_pd(_mm_sub_pd(_mm_max_pd(y, one), one), width);
-        const __m128d t = _mm_sub_pd(one, _mm_div_pd(y, width));
-        const __m128d target = _mm_mul_pd(_mm_mul_pd(t, t), t);
+        const D y = L::min(L::max(L::min(magnitude, L::all(7.0)), one) - one, width);
+        const D t = one - y / width;
+        const D target = t * t * t;
 
-        const __m128d s = state;
-        const __m128d attack = _mm_cmpgt_pd(s, target);
-        const __m128d s2 = _mm_mul_pd(s, s);
+        const D s = state;
+        const typename L::Mask attack = L::greater(s, target);
+        const D s2 = s * s;
         // Attack: s - 0.05 s³ (s - target).
-        const __m128d pull = _mm_mul_pd(_mm_mul_pd(_mm_set1_pd(double(0.05f)), s), s2);
-        const __m128d attacked = Arch::negMulAdd(pull, _mm_sub_pd(s, target), s);
+        const D attacked = L::negMulAdd(L::all(double(0.05f)) * s * s2, s - target, s);
         // Release: k = q0 + q1 s + (q2 + q3 s) s², then k + (e k²)(k²)².
-        const __m128d k = Arch::mulAdd(Arch::mulAdd(q3, s, q2), s2, Arch::mulAdd(q1, s, q0));
-        const __m128d k2 = _mm_mul_pd(k, k);
-        const __m128d lift = _mm_mul_pd(_mm_set1_pd(double(0.000004f)), k2);
-        const __m128d released = Arch::mulAdd(lift, _mm_mul_pd(k2, k2), k);
+        const D k = L::mulAdd(L::mulAdd(q3, s, q2), s2, L::mulAdd(q1, s, q0));
+        const D k2 = k * k;
+        const D released = L::mulAdd(L::all(double(0.000004f)) * k2, k2 * k2, k);
 
-        __m128d next = simd::roundToFloat(Arch::select(attack, attacked, released));
-        const __m128d lowest = _mm_set1_pd(double(0.1f));
-        if (_mm_movemask_pd(_mm_or_pd(_mm_cmplt_pd(next, lowest), _mm_cmpgt_pd(next, one))))
-            next = _mm_min_pd(one, _mm_max_pd(lowest, next));
+        D next = L::roundToFloat(L::select(attack, attacked, released));
+        const D lowest = L::all(double(0.1f));
+        if (L::any(L::either(L::less(next, lowest), L::greater(next, one)))) next = L::min(one, L::max(lowest, next));
         state = next;
 
         // Rate: 0.02 after an attack, else grown by 0.0008 (as a float) up to 1.
-        const __m128d grown = _mm_cvtps_pd(_mm_cvtpd_ps(_mm_add_pd(rate, _mm_set1_pd(double(0.0008f)))));
-        rate = Arch::select(attack, _mm_set1_pd(double(0.02f)), _mm_min_pd(grown, one));
+        const D grown = L::widen(L::narrow(rate + L::all(double(0.0008f))));
+        rate = L::select(attack, L::all(double(0.02f)), L::min(grown, one));
         prepareRelease();
         return next;
     }
@@ -80,16 +78,23 @@ private:
     // Release coefficients for the current rate: c·r·(A - s)³ expanded in s.
     [[gnu::always_inline]] void prepareRelease() {
         constexpr double A = double(1.055f);
-        const __m128d cr = _mm_mul_pd(_mm_set1_pd(double(0.0003f)), rate);
-        q0 = _mm_mul_pd(cr, _mm_set1_pd(A * A * A));
-        q1 = Arch::negMulAdd(cr, _mm_set1_pd(3.0 * A * A), _mm_set1_pd(1.0));
-        q2 = _mm_mul_pd(cr, _mm_set1_pd(3.0 * A));
-        q3 = _mm_sub_pd(_mm_setzero_pd(), cr);
+        const D cr = L::all(double(0.0003f)) * rate;
+        q0 = cr * L::all(A * A * A);
+        q1 = L::negMulAdd(cr, L::all(3.0 * A * A), L::all(1.0));
+        q2 = cr * L::all(3.0 * A);
+        q3 = L::all(0.0) - cr;
     }
 
-    ChannelState& l_;
-    ChannelState& r_;
-    const __m128d width;
-    __m128d state, rate;
-    __m128d q0, q1, q2, q3;
+    const lanes::Each<L, ChannelState> ch_;
+    const D width;
+    D state, rate;
+    D q0, q1, q2, q3;
 };
+
+// Knee gains of each lane's samples into its gains.
+template <typename L>
+[[gnu::always_inline]] inline void kneeRun(const lanes::Each<L, ChannelState>& ch, const lanes::Each<L, const float>& x,
+                                           const lanes::Each<L, float>& gains, int32_t speed, int32_t n) {
+    KneeStep<L> knee(ch, speed);
+    for (int32_t i = 0; i < n; ++i) L::store(L::narrow(knee.step(L::widen(L::magnitude(L::load(x, i))))), gains, i);
+}

@@ -3,7 +3,7 @@
 // mono path) and for two channels side by side in the double lanes of an SSE2
 // register (Two, the stereo path, built per instruction set). A lane set L has
 //   D  an intermediate value of each channel, in double: double or __m128d;
-//      +, - and * are the operators (the compiler's vector operators on
+//      +, -, * and / are the operators (the compiler's vector operators on
 //      __m128d, the same instructions as the intrinsics);
 //   F  a sample of each channel, in float: float or __m128 (lanes 0 and 1);
 // and, as static functions, the few operations the stages use beyond those.
@@ -60,11 +60,13 @@ struct Scalar {
     [[gnu::always_inline]] static Mask notEqual(D a, D b) { return a != b; }
     [[gnu::always_inline]] static Mask both(Mask a, Mask b) { return a && b; }
     [[gnu::always_inline]] static Mask either(Mask a, Mask b) { return a || b; }
+    [[gnu::always_inline]] static bool any(Mask m) { return m; }
     [[gnu::always_inline]] static D select(Mask m, D yes, D no) { return m ? yes : no; }
     // v where m holds, else +0.
     [[gnu::always_inline]] static D keep(Mask m, D v) { return m ? v : 0.0; }
     [[gnu::always_inline]] static D roundToFloat(D v) { return _mm_cvtsd_f64(simd::roundToFloat(_mm_set_sd(v))); }
 
+    [[gnu::always_inline]] static F magnitude(F v) { return std::fabs(v); }
     [[gnu::always_inline]] static F settle(F v) { return ::settle(v); }
     [[gnu::always_inline]] static F flush(F v) { return ::flush(v); }
     [[gnu::always_inline]] static F finiteOrZero(F v) { return ::finiteOrZero(v); }
@@ -81,7 +83,8 @@ struct Scalar {
     }
     [[gnu::always_inline]] static void scatter(D v, const std::array<float*, 1>& to) { *to[0] = static_cast<float>(v); }
 
-    [[gnu::always_inline]] static F load(const std::array<float*, 1>& x, int32_t i) { return x[0][i]; }
+    template <typename T>
+    [[gnu::always_inline]] static F load(const std::array<T*, 1>& x, int32_t i) { return x[0][i]; }
     [[gnu::always_inline]] static void store(F v, const std::array<float*, 1>& x, int32_t i) { x[0][i] = v; }
 };
 
@@ -110,11 +113,13 @@ struct Paired {
     [[gnu::always_inline]] static Mask notEqual(D a, D b) { return _mm_cmpneq_pd(a, b); }
     [[gnu::always_inline]] static Mask both(Mask a, Mask b) { return _mm_and_pd(a, b); }
     [[gnu::always_inline]] static Mask either(Mask a, Mask b) { return _mm_or_pd(a, b); }
+    [[gnu::always_inline]] static bool any(Mask m) { return _mm_movemask_pd(m) != 0; }
     // And, and-not, or: on the processors tried no slower than the blend.
     [[gnu::always_inline]] static D select(Mask m, D yes, D no) { return simd::Sse2::select(m, yes, no); }
     [[gnu::always_inline]] static D keep(Mask m, D v) { return _mm_and_pd(v, m); }
     [[gnu::always_inline]] static D roundToFloat(D v) { return simd::roundToFloat(v); }
 
+    [[gnu::always_inline]] static F magnitude(F v) { return blockops::magnitude(v); }
     [[gnu::always_inline]] static F settle(F v) { return blockops::settle4(v); }
     [[gnu::always_inline]] static F flush(F v) { return blockops::flush4(v); }
     [[gnu::always_inline]] static F finiteOrZero(F v) {
@@ -135,7 +140,8 @@ struct Paired {
     }
     [[gnu::always_inline]] static void scatter(D v, const std::array<float*, 2>& to) { split(v, *to[0], *to[1]); }
 
-    [[gnu::always_inline]] static F load(const std::array<float*, 2>& x, int32_t i) {
+    template <typename T>
+    [[gnu::always_inline]] static F load(const std::array<T*, 2>& x, int32_t i) {
         return _mm_setr_ps(x[0][i], x[1][i], 0.0f, 0.0f);
     }
     [[gnu::always_inline]] static void store(F v, const std::array<float*, 2>& x, int32_t i) {

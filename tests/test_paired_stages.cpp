@@ -1,7 +1,5 @@
-// The two-lane and four-lane forms of the per-sample work against the scalar
-// forms they stand for: every output and state field must match, to the bit
-// where the arithmetic is the same, within the sound rule where the paired
-// form is written for a shorter chain (knee; tests/support/Agree.h).
+// The four-lane forms of the driver's per-sample work against the scalar
+// forms they stand for: every output must match to the bit.
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -11,9 +9,7 @@
 
 #include "engine/BlockOps.h"
 #include "engine/Settle.h"
-#include "engine/Stages.h"
 #include <doctest.h>
-#include "tests/support/Agree.h"
 
 namespace {
 
@@ -21,22 +17,6 @@ bool sameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 bool sameBits(const std::vector<float>& a, const std::vector<float>& b) {
     return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) == 0);
-}
-
-// A hot signal: noise and bursts up to ±9, with runs of silence, exact full
-// scale and the knee's 7.0 corner mixed in.
-std::vector<float> hotSignal(uint32_t seed, size_t n) {
-    std::mt19937 rng(seed);
-    std::uniform_real_distribution<float> u(-1.0f, 1.0f);
-    std::vector<float> x(n);
-    for (size_t i = 0; i < n; ++i) {
-        const float burst = (i / 97) % 3 == 0 ? 9.0f : 1.2f;
-        x[i] = u(rng) * burst;
-        if (i % 211 == 5) x[i] = 1.0f;
-        if (i % 331 == 7) x[i] = -7.0f;
-        if ((i / 50) % 11 == 4) x[i] = 0.0f;
-    }
-    return x;
 }
 
 const float kSpecials[] = {0.0f,
@@ -60,42 +40,6 @@ std::vector<float> specialSignal(size_t n) {
 }
 
 }  // namespace
-
-TEST_CASE("knee for both channels at once equals the knee run on each channel" * doctest::test_suite("engine.paired")) {
-    const auto xl = hotSignal(1, 3000), xr = hotSignal(2, 3000);
-    for (int32_t speed : {0, 1, 2, 5}) {
-        for (int32_t enabled : {1, 0}) {
-            ChannelState a[2]{}, b[2]{};
-            std::vector<float> ga[2], gb[2];
-            for (int c = 0; c < 2; ++c) {
-                channelStart(a[c], 0);
-                ga[c].assign(xl.size(), -1.0f);
-                gb[c].assign(xl.size(), -1.0f);
-                a[c].kneeGain = ga[c].data();
-            }
-            a[0].kneeState = 0.3f;  // the lanes start apart
-            a[1].kneeRate = 0.99f;
-            b[0] = a[0];
-            b[1] = a[1];
-            b[0].kneeGain = gb[0].data();
-            b[1].kneeGain = gb[1].data();
-            // Blocks of varied length, the state carried between them.
-            for (size_t at = 0, len = 1; at < xl.size(); at += len, len = len * 3 % 517 + 1) {
-                const int32_t n = int32_t(std::min(len, xl.size() - at));
-                kneeBlockPair(a[0], a[1], xl.data() + at, xr.data() + at, speed, enabled, n);
-                a[0].kneeGain = ga[0].data() + at + n;
-                a[1].kneeGain = ga[1].data() + at + n;
-                kneeBlock(b[0], xl.data() + at, gb[0].data() + at, speed, enabled, n);
-                kneeBlock(b[1], xr.data() + at, gb[1].data() + at, speed, enabled, n);
-            }
-            for (int c = 0; c < 2; ++c) {
-                CHECK(agrees(ga[c], gb[c]));
-                CHECK(agrees(a[c].kneeState, b[c].kneeState));
-                CHECK(agrees(a[c].kneeRate, b[c].kneeRate));
-            }
-        }
-    }
-}
 
 TEST_CASE("input copy, drive and output gain in fours match the scalar forms on odd values" * doctest::test_suite("engine.paired")) {
     for (size_t n = 0; n < 30; ++n) {

@@ -1,46 +1,94 @@
-// Soft knee: gains per sample for known inputs.
+// Soft knee: gains per sample for known inputs, on every path the engine runs
+// it: one channel (the mono path) and each lane of both channels at once for
+// each instruction set the processor runs. There the other lane starts from
+// another state and carries a hot signal, so a lane that reads its neighbour
+// shows.
 #include <algorithm>
 #include <cstdint>
 #include <random>
 #include <vector>
 
+#include "engine/Dynamics.h"
 #include "engine/Stages.h"
 #include "tests/support/Checks.h"
+#include "tests/support/Signals.h"
 
 namespace {
 
-ChannelState startedChannel() {
-    ChannelState ch{};
-    channelStart(ch, 0);
-    return ch;
+struct Path {
+    int lane;  // -1: one channel; 0 or 1: that lane of both channels at once
+    SimdLevel level;
+};
+
+std::vector<Path> paths() {
+    std::vector<Path> list = {{-1, SimdLevel::sse2}};
+    for (SimdLevel level : kSimdLevels)
+        if (simdSupported(level)) list.insert(list.end(), {{0, level}, {1, level}});
+    return list;
 }
 
-std::vector<float> knee(ChannelState& ch, const std::vector<float>& x, int32_t speed, int32_t enabled = 1) {
-    std::vector<float> g(x.size(), -1.0f);
-    kneeBlock(ch, x.data(), g.data(), speed, enabled, int32_t(x.size()));
-    return g;
-}
+// The knee state of both channels, from their start values; the path's
+// channel is `ch`, the other one runs beside it on the paired paths.
+struct Knee {
+    Path p;
+    ChannelState both[2]{};
+    ChannelState& ch;
+
+    explicit Knee(const Path& path) : p(path), both{}, ch(both[path.lane < 0 ? 0 : path.lane]) {
+        for (ChannelState& c : both) channelStart(c, 0);
+        ChannelState& other = both[p.lane == 0 ? 1 : 0];
+        if (&other != &ch) {
+            other.kneeState = 0.3f;
+            other.kneeRate = 0.9f;
+        }
+    }
+
+    // The path's gains for x.
+    std::vector<float> run(const std::vector<float>& x, int32_t speed, int32_t enabled = 1) {
+        const int32_t n = int32_t(x.size());
+        std::vector<float> g(x.size(), -1.0f);
+        if (p.lane < 0) {
+            kneeBlock(ch, x.data(), g.data(), speed, enabled, n);
+            return g;
+        }
+        const std::vector<float> hot = signals::program(n, 6.0, 3 + uint32_t(n));
+        std::vector<float> otherGains(x.size(), -1.0f);
+        const float* in[2] = {hot.data(), hot.data()};
+        in[p.lane] = x.data();
+        both[p.lane].kneeGain = g.data();
+        both[1 - p.lane].kneeGain = otherGains.data();
+        const SimdLevel chosen = simdLevel();
+        setSimdLevel(p.level);
+        kneeBlockPair(both[0], both[1], in[0], in[1], speed, enabled, n);
+        setSimdLevel(chosen);
+        return g;
+    }
+};
 
 }  // namespace
 
 TEST_CASE("switched off: every gain is exactly 1.0, the state returns to 1.0 and the rate is kept" *
           doctest::test_suite("engine.knee")) {
-    for (int32_t enabled : {0, 2}) {
-        ChannelState ch = startedChannel();
-        ch.kneeState = 0.4f;
-        ch.kneeRate = 0.3f;
-        const std::vector<float> g = knee(ch, {7.0f, -30.0f, 0.5f, 2.0f}, 0, enabled);
-        CHECK(std::all_of(g.begin(), g.end(), [](float v) { return v == 1.0f; }));
-        CHECK_EQ(ch.kneeState, 1.0f);
-        CHECK_EQ(ch.kneeRate, 0.3f);
+    for (const Path& p : paths()) {
+        for (int32_t enabled : {0, 2}) {
+            Knee k(p);
+            k.ch.kneeState = 0.4f;
+            k.ch.kneeRate = 0.3f;
+            const std::vector<float> g = k.run({7.0f, -30.0f, 0.5f, 2.0f}, 0, enabled);
+            CHECK(std::all_of(g.begin(), g.end(), [](float v) { return v == 1.0f; }));
+            CHECK_EQ(k.ch.kneeState, 1.0f);
+            CHECK_EQ(k.ch.kneeRate, 0.3f);
+        }
     }
 }
 
 TEST_CASE("samples within full scale keep the gain at 1.0" * doctest::test_suite("engine.knee")) {
-    ChannelState ch = startedChannel();
-    const std::vector<float> g = knee(ch, {0.0f, 0.5f, -1.0f, 1.0f, -0.25f, 0.0f, 0.999f}, 0);
-    CHECK(std::all_of(g.begin(), g.end(), [](float v) { return v == 1.0f; }));
-    CHECK_EQ(ch.kneeState, 1.0f);
+    for (const Path& p : paths()) {
+        Knee k(p);
+        const std::vector<float> g = k.run({0.0f, 0.5f, -1.0f, 1.0f, -0.25f, 0.0f, 0.999f}, 0);
+        CHECK(std::all_of(g.begin(), g.end(), [](float v) { return v == 1.0f; }));
+        CHECK_EQ(k.ch.kneeState, 1.0f);
+    }
 }
 
 TEST_CASE("one sample of magnitude 7 attacks by 0.05 x (1 - target) for each speed" *
@@ -53,44 +101,46 @@ TEST_CASE("one sample of magnitude 7 attacks by 0.05 x (1 - target) for each spe
         {1, 1.0 - 0.05 * (1.0 - (4.5 / 10.5) * (4.5 / 10.5) * (4.5 / 10.5))},  // "Medium"
         {2, 1.0 - 0.05 * (1.0 - (7.5 / 13.5) * (7.5 / 13.5) * (7.5 / 13.5))},  // "Fast"
         {256, 1.0 - 0.05 * (1.0 - 0.008)},                                     // only the low byte counts
+        {9, 1.0 - 0.05 * (1.0 - (7.5 / 13.5) * (7.5 / 13.5) * (7.5 / 13.5))},  // past "Fast" taken as "Fast"
     };
-    for (const auto& t : cases) {
-        for (float x : {7.0f, -7.0f, 50.0f}) {
-            ChannelState ch = startedChannel();
-            const std::vector<float> g = knee(ch, {x}, t.speed);
-            CHECK_NEAR(g[0], t.gain, 1e-6);
-            CHECK_EQ(ch.kneeState, g[0]);
-            CHECK_EQ(ch.kneeRate, 0.02f);
+    for (const Path& p : paths()) {
+        for (const auto& t : cases) {
+            for (float x : {7.0f, -7.0f, 50.0f}) {
+                Knee k(p);
+                const std::vector<float> g = k.run({x}, t.speed);
+                CHECK_NEAR(g[0], t.gain, 1e-6);
+                CHECK_EQ(k.ch.kneeState, g[0]);
+                CHECK_EQ(k.ch.kneeRate, 0.02f);
+            }
         }
     }
-    ChannelState ch = startedChannel();
-    CHECK_NEAR(knee(ch, {7.0f}, 9)[0], cases[2].gain, 1e-6);  // past "Fast" taken as "Fast"
 }
 
 TEST_CASE("the release starts at rate 0.02 and reaches its full rate after 1225 samples" *
           doctest::test_suite("engine.knee")) {
-    ChannelState ch = startedChannel();
-    std::vector<float> x(20, 7.0f);
-    knee(ch, x, 0);
-    const float low = ch.kneeState;
-    CHECK(low < 0.8f);
-    // Quiet samples: the gain climbs back, slowly at first.
-    std::vector<float> quiet(1, 0.1f);
-    int32_t fullAt = 0, closedAt = 0;
-    float prev = low;
-    bool climbing = true;
-    for (int32_t i = 1; i <= 400000 && closedAt == 0; ++i) {
-        const float g = knee(ch, quiet, 0)[0];
-        climbing = climbing && g >= prev;
-        if (i == 10) CHECK(g - low < 1e-4f);
-        prev = g;
-        if (fullAt == 0 && ch.kneeRate == 1.0f) fullAt = i;
-        if (g == 1.0f) closedAt = i;
+    for (const Path& p : paths()) {
+        Knee k(p);
+        k.run(std::vector<float>(20, 7.0f), 0);
+        const float low = k.ch.kneeState;
+        CHECK(low < 0.8f);
+        // Quiet samples, one block each: the gain climbs back, slowly at first.
+        const std::vector<float> quiet(1, 0.1f);
+        int32_t fullAt = 0, closedAt = 0;
+        float prev = low;
+        bool climbing = true;
+        for (int32_t i = 1; i <= 400000 && closedAt == 0; ++i) {
+            const float g = k.run(quiet, 0)[0];
+            climbing = climbing && g >= prev;
+            if (i == 10) CHECK(g - low < 1e-4f);
+            prev = g;
+            if (fullAt == 0 && k.ch.kneeRate == 1.0f) fullAt = i;
+            if (g == 1.0f) closedAt = i;
+        }
+        CHECK(climbing);
+        CHECK((fullAt >= 1224 && fullAt <= 1226));
+        CHECK(closedAt > fullAt);
+        CHECK_EQ(k.ch.kneeState, 1.0f);
     }
-    CHECK(climbing);
-    CHECK((fullAt >= 1224 && fullAt <= 1226));
-    CHECK(closedAt > fullAt);
-    CHECK_EQ(ch.kneeState, 1.0f);
 }
 
 TEST_CASE("the gain stays within 0.1 .. 1.0 and carries over from block to block" *
@@ -101,22 +151,29 @@ TEST_CASE("the gain stays within 0.1 .. 1.0 and carries over from block to block
     for (int burst = 0; burst < 40; ++burst) {
         for (int i = 0; i < 300; ++i) x.push_back(burst % 2 ? loud(rng) : soft(rng));
     }
-    for (int32_t speed : {0, 1, 2}) {
-        ChannelState whole = startedChannel();
-        const std::vector<float> g = knee(whole, x, speed);
-        CHECK(std::all_of(g.begin(), g.end(), [](float v) { return v >= 0.1f && v <= 1.0f; }));
-        ChannelState split = startedChannel();
-        std::vector<float> h;
-        for (size_t at = 0; at < x.size(); at += 700) {
-            const std::vector<float> part(x.begin() + at, x.begin() + std::min(x.size(), at + 700));
-            const std::vector<float> gp = knee(split, part, speed);
-            h.insert(h.end(), gp.begin(), gp.end());
+    // Blocks from empty to long, in an order that starts each at another phase.
+    static const size_t kLengths[] = {0, 1, 2, 3, 5, 7, 1, 13, 64, 127, 0, 255, 31, 700, 511, 9};
+    for (const Path& p : paths()) {
+        for (int32_t speed : {0, 1, 2}) {
+            Knee whole(p);
+            const std::vector<float> g = whole.run(x, speed);
+            CHECK(std::all_of(g.begin(), g.end(), [](float v) { return v >= 0.1f && v <= 1.0f; }));
+            Knee split(p);
+            std::vector<float> h;
+            for (size_t at = 0, k = 0; at < x.size(); ++k) {
+                const size_t n = std::min(kLengths[k % 16], x.size() - at);
+                const std::vector<float> gp = split.run(std::vector<float>(x.begin() + at, x.begin() + at + n), speed);
+                h.insert(h.end(), gp.begin(), gp.end());
+                at += n;
+            }
+            CHECK(g == h);
+            CHECK_EQ(split.ch.kneeState, whole.ch.kneeState);
+            CHECK_EQ(split.ch.kneeRate, whole.ch.kneeRate);
         }
-        CHECK(g == h);
+        // A sustained loud input on "Slow" (target 0.008) settles on the 0.1 floor.
+        Knee k(p);
+        const std::vector<float> g = k.run(std::vector<float>(20000, 7.0f), 0);
+        CHECK_EQ(g.back(), 0.1f);
+        CHECK(std::all_of(g.begin(), g.end(), [](float v) { return v >= 0.1f; }));
     }
-    // A sustained loud input on "Slow" (target 0.008) settles on the 0.1 floor.
-    ChannelState ch = startedChannel();
-    const std::vector<float> g = knee(ch, std::vector<float>(20000, 7.0f), 0);
-    CHECK_EQ(g.back(), 0.1f);
-    CHECK(std::all_of(g.begin(), g.end(), [](float v) { return v >= 0.1f; }));
 }
