@@ -18,7 +18,6 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "engine/BlockOps.h"
 #include "engine/Settle.h"
 #include "engine/SimdArch.h"
 
@@ -119,12 +118,10 @@ struct Paired {
     [[gnu::always_inline]] static D keep(Mask m, D v) { return _mm_and_pd(v, m); }
     [[gnu::always_inline]] static D roundToFloat(D v) { return simd::roundToFloat(v); }
 
-    [[gnu::always_inline]] static F magnitude(F v) { return blockops::magnitude(v); }
-    [[gnu::always_inline]] static F settle(F v) { return blockops::settle4(v); }
-    [[gnu::always_inline]] static F flush(F v) { return blockops::flush4(v); }
-    [[gnu::always_inline]] static F finiteOrZero(F v) {
-        return _mm_and_ps(v, _mm_cmplt_ps(blockops::magnitude(v), _mm_set1_ps(INFINITY)));
-    }
+    [[gnu::always_inline]] static F magnitude(F v) { return magnitude4(v); }
+    [[gnu::always_inline]] static F settle(F v) { return settle4(v); }
+    [[gnu::always_inline]] static F flush(F v) { return flush4(v); }
+    [[gnu::always_inline]] static F finiteOrZero(F v) { return finiteOrZero4(v); }
 
     template <typename S, typename T>
     [[gnu::always_inline]] static D gather(const std::array<S*, 2>& s, T S::*field) {
