@@ -158,6 +158,7 @@ public:
     }
 
     void writeQueued() {
+        if (count == 0) return;  // nothing queued (and closes would be left unfilled)
         limiter::Close closes[limiter::kMaxQueued];
         for (int32_t k = 0; k < count; ++k) {
             const limiter::Noted& c = queued[k];
