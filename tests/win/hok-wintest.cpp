@@ -406,6 +406,22 @@ TEST_CASE_FIXTURE(Shown, "the EQ tab shows the EQ rows and fits the frame around
     CHECK((rect && rect->bottom == 218));
     // The EQ rows are drawn from the panel: the row labels are static.
     CHECK_EQ(offPanel(editorA, 218, 2, 141, 40, 205), 0);
+    // And back: the tab again closes the rows and the frame shrinks around the
+    // editor.
+    from = requests.size();
+    click(editorA, 12, 125);
+    pumpTicks(editorA, 2);
+    eq = automated(16, from);
+    CHECK_EQ(eq.size(), 1);
+    if (!eq.empty()) CHECK(eq[0] == 0.0f);
+    CHECK_EQ(clientSize(editorA).cy, 133);
+    CHECK_EQ(clientSize(frame).cy, 133);
+    CHECK_EQ(windowSize(frame).cx, frameBefore.cx);
+    CHECK_EQ(windowSize(frame).cy, frameBefore.cy);
+    // Open again: the cases below work on the open rows.
+    click(editorA, 12, 125);
+    pumpTicks(editorA, 2);
+    CHECK_EQ(clientSize(frame).cy, 218);
 }
 
 // ---- a second editor in an MDI chain while the first stays open
