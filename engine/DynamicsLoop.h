@@ -72,10 +72,8 @@ template <typename Arch, bool Linked>
         // closed in it are written out, here, so that the loop above makes
         // no call and keeps every running value (the knee's above all) in
         // registers.
-        left.toDelay(pl, done, behind);
-        right.toDelay(pr, done, behind);
-        left.writeQueued();
-        right.writeQueued();
+        left.endStretch(pl, done, behind);
+        right.endStretch(pr, done, behind);
         done = base;
     }
     l.kneeLow = _mm_cvtss_f32(lowest);
@@ -104,10 +102,8 @@ template <typename Arch>
             left.step(xl[i], i);
             right.step(xr[i], i);
         }
-        left.toDelay(xl + base, base, m);
-        right.toDelay(xr + base, base, m);
-        left.writeQueued();
-        right.writeQueued();
+        left.endStretch(xl + base, base, m);
+        right.endStretch(xr + base, base, m);
     }
 }
 

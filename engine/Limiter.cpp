@@ -285,7 +285,6 @@ void limitBlock(ChannelState& ch, const float* samples, float rampFactor, int32_
         const int32_t m = std::min(limiter::kMaxQueued, n - base);
         for (int32_t i = 0; i < m; ++i) u[i] = samples[base + i] * knee[base + i];
         for (int32_t i = 0; i < m; ++i) run.step(u[i], base + i);
-        run.toDelay(u, base, m);
-        run.writeQueued();
+        run.endStretch(u, base, m);
     }
 }

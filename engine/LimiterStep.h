@@ -86,7 +86,7 @@ public:
     // Sample u (after the knee) at index i of the block, the samples taken
     // in order. Closed segments are queued; writeQueued() writes them, at the
     // latest after kMaxQueued steps. The samples go into the delay line by
-    // toDelay, a stretch at a time.
+    // toDelay, a stretch at a time (endStretch does both).
     [[gnu::always_inline]] void step(float u, int32_t i) {
         const float v = std::fabs(u);
         const float d = u - prev;
@@ -144,6 +144,13 @@ public:
         turnLevel = v;
         slope = d;
         slopeSign = std::copysign(1.0f, d);  // d is not zero here
+    }
+
+    // The end of a stretch of steps: its samples u[0 … m - 1] (block indices
+    // from on) into the delay line, and the segments it closed written out.
+    [[gnu::always_inline]] void endStretch(const float* u, int32_t from, int32_t m) {
+        toDelay(u, from, m);
+        writeQueued();
     }
 
     // Samples u[0 … m - 1], block indices from on, into the delay line.
