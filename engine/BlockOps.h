@@ -1,8 +1,13 @@
 // Per-sample work of the driver that is independent from sample to sample,
-// written once over four float lanes: a block runs four samples at a time,
-// and its last one to three samples one at a time through the same code.
+// written once over a vector of float lanes: a block runs a vector's width
+// of samples at a time, and its last few samples one at a time through the
+// same code. Built for each instruction set (SimdSse2.cpp and the wider
+// sources) with the widest vector it has.
 #pragma once
 #include <emmintrin.h>
+#if defined(__AVX2__)
+#include <immintrin.h>
+#endif
 
 #include <cstdint>
 
@@ -11,65 +16,105 @@
 
 namespace blockops {
 
-// How many samples a turn of a block loop moves: four, or one (broadcast to
-// every lane on load, so a lane-wise minimum or maximum folds it alike).
-struct Four {
-    [[gnu::always_inline]] static __m128 load(const float* p) { return _mm_loadu_ps(p); }
-    [[gnu::always_inline]] static void store(float* p, __m128 v) { _mm_storeu_ps(p, v); }
+// A vector of floats and the few operations the passes need beyond the
+// compiler's operators: four lanes in every build, eight with AVX2, sixteen
+// with AVX-512.
+struct F4 {
+    using T = __m128;
+    static constexpr int32_t width = 4;
+    [[gnu::always_inline]] static T all(float v) { return _mm_set1_ps(v); }
+    [[gnu::always_inline]] static T load(const float* p) { return _mm_loadu_ps(p); }
+    [[gnu::always_inline]] static void store(float* p, T v) { _mm_storeu_ps(p, v); }
+    [[gnu::always_inline]] static T min(T a, T b) { return _mm_min_ps(a, b); }
+    [[gnu::always_inline]] static T max(T a, T b) { return _mm_max_ps(a, b); }
 };
-struct One {
-    [[gnu::always_inline]] static __m128 load(const float* p) { return _mm_load1_ps(p); }
-    [[gnu::always_inline]] static void store(float* p, __m128 v) { _mm_store_ss(p, v); }
+#if defined(__AVX2__)
+struct F8 {
+    using T = __m256;
+    static constexpr int32_t width = 8;
+    [[gnu::always_inline]] static T all(float v) { return _mm256_set1_ps(v); }
+    [[gnu::always_inline]] static T load(const float* p) { return _mm256_loadu_ps(p); }
+    [[gnu::always_inline]] static void store(float* p, T v) { _mm256_storeu_ps(p, v); }
+    [[gnu::always_inline]] static T min(T a, T b) { return _mm256_min_ps(a, b); }
+    [[gnu::always_inline]] static T max(T a, T b) { return _mm256_max_ps(a, b); }
+};
+#endif
+#if defined(__AVX512F__)
+struct F16 {
+    using T = __m512;
+    static constexpr int32_t width = 16;
+    [[gnu::always_inline]] static T all(float v) { return _mm512_set1_ps(v); }
+    [[gnu::always_inline]] static T load(const float* p) { return _mm512_loadu_ps(p); }
+    [[gnu::always_inline]] static void store(float* p, T v) { _mm512_storeu_ps(p, v); }
+    // The masked forms: GCC 12's plain ones warn of an undefined operand. Same instructions.
+    [[gnu::always_inline]] static T min(T a, T b) { return _mm512_mask_min_ps(a, 0xFFFF, a, b); }
+    [[gnu::always_inline]] static T max(T a, T b) { return _mm512_mask_max_ps(a, 0xFFFF, a, b); }
+};
+#endif
+
+// How many samples a turn of a block loop moves: a vector's width, or one
+// (broadcast to every lane on load, so a lane-wise minimum or maximum folds
+// it alike).
+template <typename V>
+struct Full : V {
+    static constexpr int32_t step = V::width;
+};
+template <typename V>
+struct Single : V {
+    static constexpr int32_t step = 1;
+    [[gnu::always_inline]] static typename V::T load(const float* p) { return V::all(*p); }
+    [[gnu::always_inline]] static void store(float* p, typename V::T v) { *p = v[0]; }
 };
 
-// body(width, i) for samples i of a block of n: four at a time, then one at a time.
-template <typename Body>
-[[gnu::always_inline]] inline void inFours(int32_t n, Body&& body) {
+// body(width, i) for samples i of a block of n: a vector at a time, then one at a time.
+template <typename V, typename Body>
+[[gnu::always_inline]] inline void inVectors(int32_t n, Body&& body) {
     int32_t i = 0;
-    for (; i + 4 <= n; i += 4) body(Four{}, i);
-    for (; i < n; ++i) body(One{}, i);
+    for (; i + V::width <= n; i += V::width) body(Full<V>{}, i);
+    for (; i < n; ++i) body(Single<V>{}, i);
 }
 
 // A block's lanes folded into a running value, lane by lane: the largest, or
 // the smallest.
-inline float largest(__m128 v, float top) {
-    float lanes[4];
-    _mm_storeu_ps(lanes, v);
-    for (float x : lanes)
-        if (x > top) top = x;
+template <typename V>
+[[gnu::always_inline]] inline float largest(typename V::T v, float top) {
+    for (int32_t i = 0; i < V::width; ++i)
+        if (v[i] > top) top = v[i];
     return top;
 }
-inline float smallest(__m128 v, float low) {
-    float lanes[4];
-    _mm_storeu_ps(lanes, v);
-    for (float x : lanes)
-        if (x < low) low = x;
+template <typename V>
+[[gnu::always_inline]] inline float smallest(typename V::T v, float low) {
+    for (int32_t i = 0; i < V::width; ++i)
+        if (v[i] < low) low = v[i];
     return low;
 }
 
 // Input copy: each sample settled.
-inline void copySettled(float* to, const float* from, int32_t n) {
-    inFours(n, [&](auto w, int32_t i) { w.store(to + i, settle4(w.load(from + i))); });
+template <typename V>
+void copySettled(float* to, const float* from, int32_t n) {
+    inVectors<V>(n, [&](auto w, int32_t i) { w.store(to + i, settleLanes(w.load(from + i))); });
 }
 
 // Drive gain in place (a product that overflows counts as silence); returns
 // the largest product (0 for an empty block).
-inline float driveInPlace(float* work, int32_t n, float gain) {
-    const __m128 g = _mm_set1_ps(gain);
-    __m128 top = _mm_setzero_ps();
-    inFours(n, [&](auto w, int32_t i) {
-        const __m128 v = finiteOrZero4(_mm_mul_ps(w.load(work + i), g));
+template <typename V>
+float driveInPlace(float* work, int32_t n, float gain) {
+    const typename V::T g = V::all(gain);
+    typename V::T top = V::all(0.0f);
+    inVectors<V>(n, [&](auto w, int32_t i) {
+        const typename V::T v = finiteOrZeroLanes(w.load(work + i) * g);
         w.store(work + i, v);
-        top = _mm_max_ps(top, v);
+        top = V::max(top, v);
     });
-    return largest(top, 0.0f);
+    return largest<V>(top, 0.0f);
 }
 
 // The smallest value of a block (1.0 for an empty one: no gain below unity).
-inline float lowest(const float* v, int32_t n) {
-    __m128 low = _mm_set1_ps(1.0f);
-    inFours(n, [&](auto w, int32_t i) { low = _mm_min_ps(w.load(v + i), low); });
-    return smallest(low, 1.0f);
+template <typename V>
+float lowest(const float* v, int32_t n) {
+    typename V::T low = V::all(1.0f);
+    inVectors<V>(n, [&](auto w, int32_t i) { low = V::min(w.load(v + i), low); });
+    return smallest<V>(low, 1.0f);
 }
 
 // Output tap over one run of slots that do not wrap: the gain of each channel
@@ -87,34 +132,36 @@ struct TapRun {
     bool linked;
 };
 
-inline void tapRun(const TapRun& t, int32_t k, float low[2]) {
-    __m128 low4[2] = {_mm_set1_ps(low[0]), _mm_set1_ps(low[1])};
-    const __m128 one = _mm_set1_ps(1.0f);
-    inFours(k, [&](auto w, int32_t i) {
-        __m128 g[2] = {w.load(t.ring[0] + i), w.load(t.ring[1] + i)};
+template <typename V>
+void tapRun(const TapRun& t, int32_t k, float low[2]) {
+    using T = typename V::T;
+    T lows[2] = {V::all(low[0]), V::all(low[1])};
+    const T one = V::all(1.0f);
+    inVectors<V>(k, [&](auto w, int32_t i) {
+        T g[2] = {w.load(t.ring[0] + i), w.load(t.ring[1] + i)};
         for (int c = 0; c < 2; ++c)
             if (t.keep[c]) w.store(t.keep[c] + i, g[c]);
-        if (t.linked) g[0] = g[1] = _mm_min_ps(g[1], g[0]);  // the smaller gain of both
+        if (t.linked) g[0] = g[1] = V::min(g[1], g[0]);  // the smaller gain of both
         for (int c = 0; c < 2; ++c) {
             if (!t.active[c]) continue;
-            w.store(t.out[c] + i, _mm_mul_ps(w.load(t.delay[c] + i), g[c]));
-            low4[c] = _mm_min_ps(g[c], low4[c]);  // g < low ? g : low
+            w.store(t.out[c] + i, w.load(t.delay[c] + i) * g[c]);
+            lows[c] = V::min(g[c], lows[c]);  // g < low ? g : low
             w.store(t.cleared[c] + i, one);
         }
     });
-    for (int c = 0; c < 2; ++c) low[c] = smallest(low4[c], low[c]);
+    for (int c = 0; c < 2; ++c) low[c] = smallest<V>(lows[c], low[c]);
 }
 
 // Output gain and flush for both sides, written or added.
-inline void outputStereo(float* out0, float* out1, const float* w0, const float* w1, int32_t n, float gain,
-                         bool accumulate) {
-    const __m128 g = _mm_set1_ps(gain);
-    inFours(n, [&](auto w, int32_t i) {
-        __m128 l = flush4(_mm_mul_ps(g, w.load(w0 + i)));
-        __m128 r = flush4(_mm_mul_ps(g, w.load(w1 + i)));
+template <typename V>
+void outputStereo(float* out0, float* out1, const float* w0, const float* w1, int32_t n, float gain, bool accumulate) {
+    const typename V::T g = V::all(gain);
+    inVectors<V>(n, [&](auto w, int32_t i) {
+        typename V::T l = flushLanes(g * w.load(w0 + i));
+        typename V::T r = flushLanes(g * w.load(w1 + i));
         if (accumulate) {
-            l = _mm_add_ps(w.load(out0 + i), l);
-            r = _mm_add_ps(w.load(out1 + i), r);
+            l = w.load(out0 + i) + l;
+            r = w.load(out1 + i) + r;
         }
         w.store(out0 + i, l);
         w.store(out1 + i, r);

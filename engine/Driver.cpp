@@ -4,11 +4,11 @@
 #include <algorithm>
 #include <cmath>
 
-#include "engine/BlockOps.h"
 #include "engine/Dynamics.h"
 #include "engine/Flush.h"
 #include "engine/Engine.h"
 #include "engine/Settle.h"
+#include "engine/SimdKernels.h"
 #include "engine/Stages.h"
 #include "engine/Truncate.h"
 
@@ -32,12 +32,12 @@ inline int32_t wrapAdvance(int32_t pos, int32_t n, int32_t length) { return (pos
 
 // Non-finite input counts as silence, so one bad sample cannot poison the
 // filter and limiter state; then the usual flush.
-void copyInput(float* work, const float* in, int32_t n) { blockops::copySettled(work, in, n); }
+void copyInput(float* work, const float* in, int32_t n) { simd::blocks().copySettled(work, in, n); }
 
 // Drive gain (a product that overflows counts as silence); the block's
 // highest signed sample, capped, goes to the peak meter.
 void driveAndMeter(float* work, int32_t n, float gain, Meters& meters, int c) {
-    const float top = blockops::driveInPlace(work, n, gain);
+    const float top = simd::blocks().driveInPlace(work, n, gain);
     meters.raisePeak(c, std::min(top, kPeakCap));
 }
 
@@ -118,7 +118,7 @@ void MaximizerEngine::process(const float* const* inputs, float* const* outputs,
             for (int c = 0; c < 2; ++c) {
                 if (!active[c]) continue;
                 kneeBlock(ch[c], workBuffer[c], ch[c].kneeGain, s.kneeSpeed, s.algorithm.softKnee, m);
-                ch[c].kneeLow = blockops::lowest(ch[c].kneeGain, m);
+                ch[c].kneeLow = simd::blocks().lowest(ch[c].kneeGain, m);
                 meters_.setKneeGain(c, ch[c].kneeState);
                 limitBlock(ch[c], workBuffer[c], s.rampFactor, m, s.algorithm.falling);
                 smoothOrIdle(ch[c], m, s.algorithm.smoothed, readPos);
@@ -154,7 +154,7 @@ void MaximizerEngine::process(const float* const* inputs, float* const* outputs,
             run.ring[0] = ringL + read;
             run.ring[1] = ringR + read;
             run.linked = s.linked;
-            blockops::tapRun(run, k, low);
+            simd::blocks().tapRun(run, k, low);
             i += k;
             read += k;
             if (read >= length) read = 0;
@@ -173,7 +173,7 @@ void MaximizerEngine::process(const float* const* inputs, float* const* outputs,
         const float* w0 = workBuffer[0];
         const float* w1 = workBuffer[1];
         if (mode == 0 && writeLeft && writeRight && m > 0) {
-            blockops::outputStereo(out0, out1, w0, w1, m, s.outputGain, accumulate);
+            simd::blocks().outputStereo(out0, out1, w0, w1, m, s.outputGain, accumulate);
             outL = flush(s.outputGain * w0[m - 1]);
             outR = flush(s.outputGain * w1[m - 1]);
             continue;

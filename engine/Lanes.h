@@ -118,10 +118,10 @@ struct Paired {
     [[gnu::always_inline]] static D keep(Mask m, D v) { return _mm_and_pd(v, m); }
     [[gnu::always_inline]] static D roundToFloat(D v) { return simd::roundToFloat(v); }
 
-    [[gnu::always_inline]] static F magnitude(F v) { return magnitude4(v); }
-    [[gnu::always_inline]] static F settle(F v) { return settle4(v); }
-    [[gnu::always_inline]] static F flush(F v) { return flush4(v); }
-    [[gnu::always_inline]] static F finiteOrZero(F v) { return finiteOrZero4(v); }
+    [[gnu::always_inline]] static F magnitude(F v) { return magnitudes(v); }
+    [[gnu::always_inline]] static F settle(F v) { return settleLanes(v); }
+    [[gnu::always_inline]] static F flush(F v) { return flushLanes(v); }
+    [[gnu::always_inline]] static F finiteOrZero(F v) { return finiteOrZeroLanes(v); }
 
     template <typename S, typename T>
     [[gnu::always_inline]] static D gather(const std::array<S*, 2>& s, T S::*field) {

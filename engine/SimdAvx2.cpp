@@ -5,5 +5,6 @@
 #include "engine/SimdKernels.h"
 
 namespace simd {
-const Kernels kAvx2 = {&dynamics::pair<simd::Fma>, &dynamics::kneeLoop<simd::Fma>, &equaliser::pair<simd::Fma>};
+const Kernels kAvx2 = {&dynamics::pair<simd::Fma>, &dynamics::kneeLoop<simd::Fma>, &equaliser::pair<simd::Fma>,
+                       blockKernelsOf<blockops::F8>()};
 }

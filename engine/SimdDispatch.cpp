@@ -67,3 +67,5 @@ void equaliserPair(ChannelState& left, ChannelState& right, HighPassSection (&tr
                    float* r, const EqualiserSettings& s, int32_t n) {
     kernels->equaliser(left, right, treble, follow, l, r, s, n);
 }
+
+const simd::BlockKernels& simd::blocks() { return kernels->blocks; }

@@ -4,5 +4,6 @@
 #include "engine/SimdKernels.h"
 
 namespace simd {
-const Kernels kSse2 = {&dynamics::pair<simd::Sse2>, &dynamics::kneeLoop<simd::Sse2>, &equaliser::pair<simd::Sse2>};
+const Kernels kSse2 = {&dynamics::pair<simd::Sse2>, &dynamics::kneeLoop<simd::Sse2>, &equaliser::pair<simd::Sse2>,
+                       blockKernelsOf<blockops::F4>()};
 }
