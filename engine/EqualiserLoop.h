@@ -6,8 +6,11 @@
 // lane set: one channel (Equaliser.cpp) and both channels for each
 // instruction set (SimdSse2.cpp, SimdAvx2.cpp).
 #pragma once
+#include <algorithm>
+
 #include "engine/BassStep.h"
 #include "engine/BodyStep.h"
+#include "engine/LanesAcross.h"
 #include "engine/MidStep.h"
 #include "engine/Stages.h"
 #include "engine/StepLoop.h"
@@ -58,11 +61,50 @@ template <typename L>
     withBass(c, body);
 }
 
+#if defined(__AVX2__) && defined(__FMA__)
+// The body stage has no state, so where the processor has wider vectors it
+// runs over the block first, L::width samples of a channel at a time (the
+// same arithmetic, so the same bits), and the loop takes the other stages.
+template <typename L>
+[[gnu::always_inline]] inline void bodyAcross(float* x, float amount, int32_t n) {
+    constexpr int32_t w = L::width;
+    const BodyStep<L> body(amount);
+    int32_t i = 0;
+    for (; i + w <= n; i += w) L::store(body.step(L::load(x + i)), x + i);
+    if (i == n) return;
+    float last[w] = {};
+    std::copy(x + i, x + n, last);
+    L::store(body.step(L::load(last)), last);
+    std::copy(last, last + (n - i), x + i);
+}
+
+// The widest such set in this source.
+template <typename Arch>
+struct Across {
+    using type = lanes::Across4;
+};
+#if defined(__AVX512F__) && defined(__AVX512DQ__)
+template <>
+struct Across<simd::Avx512> {
+    using type = lanes::Across8;
+};
+#endif
+#endif
+
 // Both channels, for the instruction set Arch.
 template <typename Arch>
 [[gnu::flatten]] void pair(ChannelState& left, ChannelState& right, HighPassSection (&treble)[2], float (&follow)[2],
                            float* l, float* r, const EqualiserSettings& s, int32_t n) {
-    run(Channels<lanes::Two<Arch>>{{&left, &right}, {&treble[0], &treble[1]}, {&follow[0], &follow[1]}, {l, r}, s, n});
+    const Channels<lanes::Two<Arch>> c{
+        {&left, &right}, {&treble[0], &treble[1]}, {&follow[0], &follow[1]}, {l, r}, s, n};
+#if defined(__AVX2__) && defined(__FMA__)
+    if (s.bodyOn) {
+        bodyAcross<typename Across<Arch>::type>(l, s.bodyAmount, n);
+        bodyAcross<typename Across<Arch>::type>(r, s.bodyAmount, n);
+        return withBass(c);
+    }
+#endif
+    run(c);
 }
 
 }  // namespace equaliser

@@ -1,0 +1,66 @@
+// Lane sets (see Lanes.h) for the stages without state, which can run across
+// samples: several samples of one channel side by side in the double lanes
+// of one register, so each instruction does two or four times the work of
+// the two-channel set. Across4 (256-bit) in sources built with AVX2 and FMA,
+// Across8 (512-bit) in those built with AVX-512 as well. They hold the
+// operations the body stage uses, each doing in every lane what the other
+// sets do, bit for bit.
+#pragma once
+#if defined(__AVX2__) && defined(__FMA__)
+#include <immintrin.h>
+
+#include <cstddef>
+#include <cstdint>
+
+#include "engine/Settle.h"
+
+namespace lanes {
+
+struct Across4 {
+    static constexpr size_t width = 4;
+    using D = __m256d;
+    using F = __m128;
+    using Mask = __m256d;
+
+    [[gnu::always_inline]] static D all(double v) { return _mm256_set1_pd(v); }
+    [[gnu::always_inline]] static D widen(F v) { return _mm256_cvtps_pd(v); }
+    [[gnu::always_inline]] static F narrow(D v) { return _mm256_cvtpd_ps(v); }
+    [[gnu::always_inline]] static D abs(D v) { return _mm256_andnot_pd(_mm256_set1_pd(-0.0), v); }
+    [[gnu::always_inline]] static Mask greater(D a, D b) { return _mm256_cmp_pd(a, b, _CMP_GT_OQ); }
+    [[gnu::always_inline]] static Mask less(D a, D b) { return _mm256_cmp_pd(a, b, _CMP_LT_OQ); }
+    [[gnu::always_inline]] static Mask both(Mask a, Mask b) { return _mm256_and_pd(a, b); }
+    [[gnu::always_inline]] static Mask either(Mask a, Mask b) { return _mm256_or_pd(a, b); }
+    [[gnu::always_inline]] static D select(Mask m, D yes, D no) { return _mm256_blendv_pd(no, yes, m); }
+    [[gnu::always_inline]] static F settle(F v) { return settleLanes(v); }
+
+    [[gnu::always_inline]] static F load(const float* x) { return _mm_loadu_ps(x); }
+    [[gnu::always_inline]] static void store(F v, float* x) { _mm_storeu_ps(x, v); }
+};
+
+#if defined(__AVX512F__) && defined(__AVX512DQ__)
+struct Across8 {
+    static constexpr size_t width = 8;
+    using D = __m512d;
+    using F = __m256;
+    using Mask = __mmask8;
+
+    [[gnu::always_inline]] static D all(double v) { return _mm512_set1_pd(v); }
+    // The conversions as the compiler's (the intrinsics leave GCC 12 warning
+    // of an undefined operand); the same instructions.
+    [[gnu::always_inline]] static D widen(F v) { return __builtin_convertvector(v, D); }
+    [[gnu::always_inline]] static F narrow(D v) { return __builtin_convertvector(v, F); }
+    [[gnu::always_inline]] static D abs(D v) { return _mm512_andnot_pd(_mm512_set1_pd(-0.0), v); }
+    [[gnu::always_inline]] static Mask greater(D a, D b) { return _mm512_cmp_pd_mask(a, b, _CMP_GT_OQ); }
+    [[gnu::always_inline]] static Mask less(D a, D b) { return _mm512_cmp_pd_mask(a, b, _CMP_LT_OQ); }
+    [[gnu::always_inline]] static Mask both(Mask a, Mask b) { return a & b; }
+    [[gnu::always_inline]] static Mask either(Mask a, Mask b) { return a | b; }
+    [[gnu::always_inline]] static D select(Mask m, D yes, D no) { return _mm512_mask_blend_pd(m, no, yes); }
+    [[gnu::always_inline]] static F settle(F v) { return settleLanes(v); }
+
+    [[gnu::always_inline]] static F load(const float* x) { return _mm256_loadu_ps(x); }
+    [[gnu::always_inline]] static void store(F v, float* x) { _mm256_storeu_ps(x, v); }
+};
+#endif
+
+}  // namespace lanes
+#endif
