@@ -49,6 +49,8 @@ struct Scalar {
     [[gnu::always_inline]] static D mulAdd(D a, D b, D c) { return a * b + c; }
     [[gnu::always_inline]] static D negMulAdd(D a, D b, D c) { return c - a * b; }
     [[gnu::always_inline]] static D abs(D v) { return std::fabs(v); }
+    // x with its sign flipped where v is negative (sign bit set).
+    [[gnu::always_inline]] static D unsignBy(D x, D v) { return std::signbit(v) ? -x : x; }
     // As the instructions: the second operand when either is NaN.
     [[gnu::always_inline]] static D min(D a, D b) { return a < b ? a : b; }
     [[gnu::always_inline]] static D max(D a, D b) { return a > b ? a : b; }
@@ -103,6 +105,7 @@ struct Paired {
     [[gnu::always_inline]] static D mulAdd(D a, D b, D c) { return Arch::mulAdd(a, b, c); }
     [[gnu::always_inline]] static D negMulAdd(D a, D b, D c) { return Arch::negMulAdd(a, b, c); }
     [[gnu::always_inline]] static D abs(D v) { return _mm_andnot_pd(_mm_set1_pd(-0.0), v); }
+    [[gnu::always_inline]] static D unsignBy(D x, D v) { return _mm_xor_pd(x, _mm_and_pd(v, _mm_set1_pd(-0.0))); }
     [[gnu::always_inline]] static D min(D a, D b) { return _mm_min_pd(a, b); }
     [[gnu::always_inline]] static D max(D a, D b) { return _mm_max_pd(a, b); }
 

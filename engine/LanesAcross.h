@@ -26,10 +26,10 @@ struct Across4 {
     [[gnu::always_inline]] static D widen(F v) { return _mm256_cvtps_pd(v); }
     [[gnu::always_inline]] static F narrow(D v) { return _mm256_cvtpd_ps(v); }
     [[gnu::always_inline]] static D abs(D v) { return _mm256_andnot_pd(_mm256_set1_pd(-0.0), v); }
+    [[gnu::always_inline]] static D unsignBy(D x, D v) {
+        return _mm256_xor_pd(x, _mm256_and_pd(v, _mm256_set1_pd(-0.0)));
+    }
     [[gnu::always_inline]] static Mask greater(D a, D b) { return _mm256_cmp_pd(a, b, _CMP_GT_OQ); }
-    [[gnu::always_inline]] static Mask less(D a, D b) { return _mm256_cmp_pd(a, b, _CMP_LT_OQ); }
-    [[gnu::always_inline]] static Mask both(Mask a, Mask b) { return _mm256_and_pd(a, b); }
-    [[gnu::always_inline]] static Mask either(Mask a, Mask b) { return _mm256_or_pd(a, b); }
     [[gnu::always_inline]] static D select(Mask m, D yes, D no) { return _mm256_blendv_pd(no, yes, m); }
     [[gnu::always_inline]] static F settle(F v) { return settleLanes(v); }
 
@@ -50,10 +50,10 @@ struct Across8 {
     [[gnu::always_inline]] static D widen(F v) { return __builtin_convertvector(v, D); }
     [[gnu::always_inline]] static F narrow(D v) { return __builtin_convertvector(v, F); }
     [[gnu::always_inline]] static D abs(D v) { return _mm512_andnot_pd(_mm512_set1_pd(-0.0), v); }
+    [[gnu::always_inline]] static D unsignBy(D x, D v) {
+        return _mm512_xor_pd(x, _mm512_and_pd(v, _mm512_set1_pd(-0.0)));
+    }
     [[gnu::always_inline]] static Mask greater(D a, D b) { return _mm512_cmp_pd_mask(a, b, _CMP_GT_OQ); }
-    [[gnu::always_inline]] static Mask less(D a, D b) { return _mm512_cmp_pd_mask(a, b, _CMP_LT_OQ); }
-    [[gnu::always_inline]] static Mask both(Mask a, Mask b) { return a & b; }
-    [[gnu::always_inline]] static Mask either(Mask a, Mask b) { return a | b; }
     [[gnu::always_inline]] static D select(Mask m, D yes, D no) { return _mm512_mask_blend_pd(m, no, yes); }
     [[gnu::always_inline]] static F settle(F v) { return settleLanes(v); }
 

@@ -8,16 +8,15 @@
 template <typename L>
 [[gnu::always_inline]] inline typename L::D saturatingBoost(typename L::D v, typename L::D k, typename L::D fold) {
     using D = typename L::D;
-    const D one = L::all(1.0), zero = L::all(0.0);
+    const D one = L::all(1.0);
     const D a = L::abs(v);
     const D oneLessA = one - a;
     const D h = v * (L::all(0.9f) + k * oneLessA);
-    // Never push a value further out than it already is (at most one of the
-    // two tests holds).
+    // Never push a value further out than it already is: ah beyond v on v's
+    // side of zero (ah > v for v > 0, ah < v for v < 0), tested as ah with
+    // v's sign taken off against |v|, which is exact.
     const D ah = a * h;
-    const auto out =
-        L::either(L::both(L::greater(v, zero), L::greater(ah, v)), L::both(L::less(v, zero), L::less(ah, v)));
-    const D held = L::select(out, v, h);
+    const D held = L::select(L::greater(L::unsignBy(ah, v), a), v, h);
     const D o = L::abs(a - L::abs(fold * held));
     return held * (one - o * oneLessA * a * a);
 }
