@@ -321,19 +321,6 @@ TEST_CASE("readouts: gain, output's *0:0, percent, cut in dB, inf and hertz" * d
     CHECK(showsText(rig, "100:", 355, 177, s::kPercentGlyph));
 }
 
-TEST_CASE("drawNumber: minus glyph, other characters as blanks, Infinite without text" *
-          doctest::test_suite("editor.paint")) {
-    Rig rig;
-    rig.tick();
-    rig.editor->drawNumber(0.5, 100, 150, NumberKind::Decibels, 0);  // -6:02059
-    CHECK(showsText(rig, "-6:02059", 100, 150, s::kDbGlyph));
-    rig.editor->drawNumber(1e12, 100, 180, NumberKind::Hertz, 0);  // " Huge!  "
-    CHECK_STR(rig.editor->textBuffer, " Huge!  ");
-    CHECK(rig.shows(s::kHzGlyph, 100 + 8 * 6, 180));
-    rig.editor->drawNumber(123.0, 300, 180, NumberKind::Infinite, 4);
-    CHECK(rig.shows(s::kInfGlyph, 300, 180));
-}
-
 TEST_CASE("peaks fall 0.03, 0.06, 0.09 then 0.1 per frame; reductions recover by 0.08" *
           doctest::test_suite("editor.meters")) {
     Rig rig;
