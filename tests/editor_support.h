@@ -106,14 +106,11 @@ struct Rig {
                 if (pixel(x + c, y + r) != sheetPixel(s.x + c, s.y + r)) return false;
         return true;
     }
-    // True when the window pixel shows the clean panel at the same place.
-    bool clean(int32_t x, int32_t y) const { return pixel(x, y) == sheetPixel(x, y + 218); }
+    // True when the window pixels show the clean panel at the same place.
     bool cleanRect(int32_t x, int32_t y, int32_t w, int32_t h) const {
-        for (int32_t r = 0; r < h; ++r)
-            for (int32_t c = 0; c < w; ++c)
-                if (!clean(x + c, y + r)) return false;
-        return true;
+        return shows({int16_t(x), int16_t(y + skin::kCleanPanel.y), int16_t(w), int16_t(h)}, x, y);
     }
+    bool clean(int32_t x, int32_t y) const { return cleanRect(x, y, 1, 1); }
 };
 
 }  // namespace editortest

@@ -129,22 +129,16 @@ TEST_CASE("failed window creation or sheet loading leaves the editor closed and 
 
 TEST_CASE("destroying the plug-in with its editor open closes the editor first" *
           doctest::test_suite("editor.window")) {
-    platform::HeadlessWindow* w = nullptr;
-    platform::HeadlessPlatform* p = nullptr;
-    {
-        Rig rig;
-        w = rig.window;
-        p = &rig.platform;
-        CHECK(p->isAlive(w));
-        delete rig.plugin;
-        rig.plugin = nullptr;
-        CHECK(!p->isAlive(w));
-        CHECK_EQ(p->liveSheets, 0);
-        CHECK(!p->isClassRegistered("Hokclass"));
-        CHECK_EQ(editorClassUsers, 0);
-        // A stray message to the destroyed window reaches nobody.
-        CHECK(p->send(w, WindowMessage::Timer, 0, 0, 1).useDefault);
-    }
+    Rig rig;
+    CHECK(rig.platform.isAlive(rig.window));
+    delete rig.plugin;
+    rig.plugin = nullptr;
+    CHECK(!rig.platform.isAlive(rig.window));
+    CHECK_EQ(rig.platform.liveSheets, 0);
+    CHECK(!rig.platform.isClassRegistered("Hokclass"));
+    CHECK_EQ(editorClassUsers, 0);
+    // A stray message to the destroyed window reaches nobody.
+    CHECK(rig.platform.send(rig.window, WindowMessage::Timer, 0, 0, 1).useDefault);
 }
 
 TEST_CASE("window messages: paint, erase, timers, mouse capture and default handling" *
@@ -206,13 +200,16 @@ TEST_CASE("a second open without close moves the editor to the new parent" * doc
 // --- Fitting the host's frames ---
 
 namespace {
-// editor window (512 x H) in `frame` (512+dw x H+dh) in `outer`.
+// editor window (512 x H) in `frame` (512+dw x H+dh) in `outer` (1000 x 1000
+// unless given).
 struct FitRig : Rig {
     platform::HeadlessWindow* outer;
     platform::HeadlessWindow* inner;
-    FitRig(int32_t dw, int32_t dh, const char* innerClass, int32_t dialogFrame) : Rig(false) {
+    FitRig(int32_t dw, int32_t dh, const char* innerClass, int32_t dialogFrame, int32_t outerW = 1000,
+           int32_t outerH = 1000)
+        : Rig(false) {
         platform.dialogFrame = dialogFrame;
-        outer = platform.createHostWindow("Outer", nullptr, {0, 0, 1000, 1000});
+        outer = platform.createHostWindow("Outer", nullptr, {0, 0, outerW, outerH});
         inner = platform.createHostWindow(innerClass, outer, {10, 20, 10 + 512 + dw, 20 + 133 + dh});
         frame = inner;
         open();
@@ -238,19 +235,13 @@ TEST_CASE("a frame 6 pixels wider is fitted and the walk stops there" * doctest:
 
 TEST_CASE("a frame with another excess is fitted and the walk goes on to its parent" *
           doctest::test_suite("editor.fit")) {
-    Rig rig(false);
-    rig.platform.dialogFrame = 3;
-    auto* outer = rig.platform.createHostWindow("Outer", nullptr, {0, 0, 512 + 10 + 6, 133 + 30 + 40});
-    auto* inner = rig.platform.createHostWindow("Inner", outer, {0, 0, 512 + 10, 133 + 30});
-    rig.frame = inner;
-    rig.open();
-    rig.set(kEqDisplay, 1.0f);
-    rig.editor->fitHostWindow();
-    CHECK_EQ(inner->rect.width(), 522);
-    CHECK_EQ(inner->rect.height(), 248);
+    FitRig rig(10, 30, "Inner", 3, 512 + 10 + 6, 133 + 30 + 40);
+    rig.fitOpenEq();
+    CHECK_EQ(rig.inner->rect.width(), 522);
+    CHECK_EQ(rig.inner->rect.height(), 248);
     // The outer window gets 512 + its own excess over the inner one (6), not the sum.
-    CHECK_EQ(outer->rect.width(), 518);
-    CHECK_EQ(outer->rect.height(), 218 + 40);
+    CHECK_EQ(rig.outer->rect.width(), 518);
+    CHECK_EQ(rig.outer->rect.height(), 218 + 40);
 }
 
 TEST_CASE("a much larger frame, an MDI client and a zero dialog frame end the walk" *

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "editor/SkinLayout.h"
 #include "engine/Tables.h"
 #include "resources/SkinResource.h"
 #include <doctest.h>
@@ -91,11 +92,11 @@ TEST_CASE("back buffer rows are black and the panel and credits are painted" * d
 
 TEST_CASE("every sprite rectangle holds artwork" * doctest::test_suite("resources.skin")) {
     Sheet s;
-    const R sprites[] = {{0, 436, 9, 6},     {11, 439, 395, 14}, {11, 457, 395, 14}, {10, 454, 186, 1},
-                         {409, 438, 19, 13}, {409, 457, 19, 13}, {429, 439, 57, 11}, {429, 455, 26, 14},
-                         {466, 455, 18, 10}, {500, 438, 11, 6},  {504, 443, 3, 42},  {500, 486, 11, 6},
-                         {488, 488, 10, 7},  {0, 477, 313, 20}};
-    for (const R& r : sprites) {
+    using namespace skin;
+    const Rect sprites[] = {kDullSharpMarker, kLevelTrackLeft, kLevelTrackRight, kGainLine, kKnobOffCentre,
+                            kKnobAtCentre,    kWarning,        kEqOffTab,        kLinkLit,  kMarkerCapTop,
+                            kMarkerLine,      kMarkerCapBottom, kLampLit,        kLidCover};
+    for (const Rect& r : sprites) {
         int n = s.inked(r.x, r.y, r.w, r.h);
         CHECK(n * 4 > r.w * r.h);
         if (n * 4 <= r.w * r.h) std::printf("  sparse sprite at %d,%d\n", r.x, r.y);
@@ -117,11 +118,10 @@ TEST_CASE("lit sprites are brighter than the unlit panel spots they cover, dimme
 
 TEST_CASE("glyph cells have ink and leave shared columns blank" * doctest::test_suite("resources.skin")) {
     Sheet s;
-    const int digitX[10] = {0, 6, 12, 19, 23, 31, 36, 43, 48, 54};
-    const int digitW[10] = {6, 6, 6, 5, 6, 5, 6, 5, 6, 6};
-    for (int d = 0; d < 10; ++d) CHECK(s.inked(digitX[d], 521, digitW[d], 10) >= 8);
+    using skin::kDigitX;
+    for (int d = 0; d < 10; ++d) CHECK(s.inked(kDigitX[d], 521, skin::kDigitWidth[d], 10) >= 8);
     // Digit cells must not repeat: a mis-placed font shows the same glyph twice.
-    for (int d = 1; d < 10; ++d) CHECK(!s.same(digitX[d - 1], 521, digitX[d], 521, 5, 10));
+    for (int d = 1; d < 10; ++d) CHECK(!s.same(kDigitX[d - 1], 521, kDigitX[d], 521, 5, 10));
     // Column 23 ends '3' and starts '4'; column 361 ends 'M' and starts 'F'
     // (379 for the dim letters): ink there would show in both glyphs.
     CHECK_EQ(s.inked(23, 521, 1, 10), 0);
@@ -168,29 +168,19 @@ TEST_CASE("sprites match the panel around where they are drawn" * doctest::test_
 TEST_CASE("the lid knob turns from frame to frame and frame 20 is the open panel" *
           doctest::test_suite("resources.skin")) {
     Sheet s;
-    auto frame = [](int f, int& x, int& y) {
-        x = f < 10 ? 316 + 17 * f : f < 20 ? 316 + 17 * (f - 10) : 486;
-        y = f < 10 ? 477 : 497;
-    };
+    using skin::lidKnobFrame;
     for (int a = 0; a < 21; ++a)
-        for (int b = a + 1; b < 21; ++b) {
-            int ax, ay, bx, by;
-            frame(a, ax, ay);
-            frame(b, bx, by);
-            CHECK(!s.same(ax, ay, bx, by, 17, 19));
-        }
-    int x, y;
-    frame(20, x, y);
-    CHECK(s.same(x, y, 6, kPanel + 6, 17, 19));
+        for (int b = a + 1; b < 21; ++b)
+            CHECK(!s.same(lidKnobFrame(a).x, lidKnobFrame(a).y, lidKnobFrame(b).x, lidKnobFrame(b).y, 17, 19));
+    CHECK(s.same(lidKnobFrame(20).x, lidKnobFrame(20).y, 6, kPanel + 6, 17, 19));
     // Frame 0 sits on the closed cover (drawn at window 5, 5): its corner is
     // the cover's pixel 1, 1.
-    frame(0, x, y);
-    CHECK_EQ(s.px(x, y), s.px(1, 478));
+    CHECK_EQ(s.px(lidKnobFrame(0).x, lidKnobFrame(0).y), s.px(1, 478));
     // Frame 10: the cover has slid down to row 15 (drawn at window 6, 15), so
     // the frame's top rows show the open bar and row 9 the cover's top row.
-    frame(10, x, y);
-    CHECK_EQ(s.px(x, y), s.px(6, kPanel + 6));
-    CHECK_EQ(s.px(x, y + 9), s.px(0, 477));
+    const skin::Rect ten = lidKnobFrame(10);
+    CHECK_EQ(s.px(ten.x, ten.y), s.px(6, kPanel + 6));
+    CHECK_EQ(s.px(ten.x, ten.y + 9), s.px(0, 477));
 }
 
 TEST_CASE("the meter scale agrees with the engine's level tables" * doctest::test_suite("resources.skin")) {

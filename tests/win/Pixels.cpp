@@ -51,7 +51,6 @@ std::vector<uint32_t> sheetPixels(HMODULE module) {
     return p;
 }
 
-
 int mismatches(const std::vector<uint32_t>& image, int imageWidth, const std::vector<uint32_t>& sheet, int x0,
                int y0, int x1, int y1, int sheetRowOffset) {
     int bad = 0;

@@ -15,6 +15,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -122,18 +123,40 @@ int pumpTicks(HWND editor, int n, DWORD maxMs = 20000) {
 
 LPARAM packed(int x, int y) { return MAKELPARAM(x & 0xFFFF, y & 0xFFFF); }
 
-// A left click, posted.
-void click(HWND w, int x, int y) {
-    PostMessageA(w, WM_LBUTTONDOWN, MK_LBUTTON, packed(x, y));
-    PostMessageA(w, WM_LBUTTONUP, 0, packed(x, y));
+// Posts a mouse message and lets it be handled.
+void post(HWND w, UINT message, WPARAM keys, int x, int y) {
+    PostMessageA(w, message, keys, packed(x, y));
+    pump(30);
 }
 
-SIZE clientSize(HWND w) {
+// True when `editor` sends no Limiter Gain automation for `n` refresh ticks.
+bool quietFor(HWND editor, int n) {
+    const size_t from = requests.size();
+    pumpTicks(editor, n);
+    return automated(0, from).empty();
+}
+
+// A left click on the EQ tab, and the EQ Display requests it made by two ticks on.
+std::vector<float> clickEqTab(HWND editor) {
+    const size_t from = requests.size();
+    PostMessageA(editor, WM_LBUTTONDOWN, MK_LBUTTON, packed(12, 125));
+    PostMessageA(editor, WM_LBUTTONUP, 0, packed(12, 125));
+    pumpTicks(editor, 2);
+    return automated(16, from);
+}
+
+// A window's width and height, compared and printed as a pair.
+struct Size {
+    long w, h;
+    bool operator==(const Size&) const = default;
+};
+std::ostream& operator<<(std::ostream& out, const Size& s) { return out << s.w << " x " << s.h; }
+Size clientSize(HWND w) {
     RECT r = {};
     GetClientRect(w, &r);
     return {r.right - r.left, r.bottom - r.top};
 }
-SIZE windowSize(HWND w) {
+Size windowSize(HWND w) {
     RECT r = {};
     GetWindowRect(w, &r);
     return {r.right - r.left, r.bottom - r.top};
@@ -248,8 +271,7 @@ TEST_CASE_FIXTURE(Loaded, "effEditOpen makes a visible 512 x 133 child \"Hok\" o
     ClientToScreen(frame, &origin);
     CHECK_EQ(r.left, origin.x);
     CHECK_EQ(r.top, origin.y);
-    CHECK_EQ(clientSize(editorA).cx, 512);
-    CHECK_EQ(clientSize(editorA).cy, 133);
+    CHECK_EQ(clientSize(editorA), Size{512, 133});
     CHECK(GetWindowLongPtrA(editorA, GWLP_USERDATA) != 0);
     WNDCLASSA wc = {};
     GetClassInfoA(dll, "Hokclass", &wc);
@@ -320,12 +342,10 @@ TEST_CASE_FIXTURE(Shown, "a window of the class without an editor attached gets 
 }
 
 TEST_CASE_FIXTURE(Shown, "dragging the Limiter Gain marker automates parameter 0 until release" * editorSuite) {
-    const int gain = int(std::lround(a.param(0) * 393.0f));
-    const int markerX = gain + 35;
+    const int markerX = int(std::lround(a.param(0) * 393.0f)) + 35;
     size_t from = requests.size();
     PostMessageA(editorA, WM_MOUSEMOVE, 0, packed(markerX, 64));
-    PostMessageA(editorA, WM_LBUTTONDOWN, MK_LBUTTON, packed(markerX, 64));
-    pump(30);
+    post(editorA, WM_LBUTTONDOWN, MK_LBUTTON, markerX, 64);
     CHECK(GetCapture() == editorA);
     CHECK(GetCursor() == LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)));
     PostMessageA(editorA, WM_MOUSEMOVE, MK_LBUTTON, packed(335, 64));
@@ -339,68 +359,46 @@ TEST_CASE_FIXTURE(Shown, "dragging the Limiter Gain marker automates parameter 0
     PostMessageA(editorA, WM_MOUSEMOVE, MK_LBUTTON, packed(-40, 64));
     pumpTicks(editorA, 2);
     CHECK(std::fabs(a.param(0) * 393.0f - 208.0f) < 1e-3f);
-    PostMessageA(editorA, WM_LBUTTONUP, 0, packed(-40, 64));
-    pump(30);
+    post(editorA, WM_LBUTTONUP, 0, -40, 64);
     CHECK(GetCapture() == nullptr);
-    size_t afterRelease = requests.size();
-    pumpTicks(editorA, 4);
-    CHECK_EQ(automated(0, afterRelease).size(), 0);
+    CHECK(quietFor(editorA, 4));
 }
 
 TEST_CASE_FIXTURE(Shown, "a right-button drag on the meter goes below the left button's floor" * editorSuite) {
     size_t from = requests.size();
-    PostMessageA(editorA, WM_RBUTTONDOWN, MK_RBUTTON, packed(250, 64));
-    pump(30);
+    post(editorA, WM_RBUTTONDOWN, MK_RBUTTON, 250, 64);
     CHECK(GetCapture() == editorA);
     PostMessageA(editorA, WM_MOUSEMOVE, MK_RBUTTON, packed(100, 64));
     pumpTicks(editorA, 3);
     CHECK(automated(0, from).size() >= 2);
     CHECK(std::fabs(a.param(0) * 393.0f - 65.0f) < 1e-3f);
     // Either button's release ends the gesture.
-    PostMessageA(editorA, WM_LBUTTONUP, 0, packed(100, 64));
-    pump(30);
+    post(editorA, WM_LBUTTONUP, 0, 100, 64);
     CHECK(GetCapture() == nullptr);
-    size_t afterRelease = requests.size();
-    pumpTicks(editorA, 3);
-    CHECK_EQ(automated(0, afterRelease).size(), 0);
-    PostMessageA(editorA, WM_RBUTTONUP, 0, packed(100, 64));
-    pump(30);
+    CHECK(quietFor(editorA, 3));
+    post(editorA, WM_RBUTTONUP, 0, 100, 64);
 }
 
 TEST_CASE_FIXTURE(Shown, "a drag ends when another window takes the mouse capture" * editorSuite) {
-    PostMessageA(editorA, WM_LBUTTONDOWN, MK_LBUTTON, packed(250, 64));
-    pump(30);
+    post(editorA, WM_LBUTTONDOWN, MK_LBUTTON, 250, 64);
     CHECK(GetCapture() == editorA);
     // A second button press in the editor captures again without ending the drag.
-    PostMessageA(editorA, WM_RBUTTONDOWN, MK_RBUTTON, packed(250, 64));
-    pump(30);
-    size_t from = requests.size();
-    pumpTicks(editorA, 2);
-    CHECK(automated(0, from).size() >= 1);
+    post(editorA, WM_RBUTTONDOWN, MK_RBUTTON, 250, 64);
+    CHECK(!quietFor(editorA, 2));
     // The host (or any window) takes the capture, so no button-up reaches the editor.
     SetCapture(frame);
     pump(30);
-    size_t afterLoss = requests.size();
-    pumpTicks(editorA, 3);
-    CHECK_EQ(automated(0, afterLoss).size(), 0);
+    CHECK(quietFor(editorA, 3));
     ReleaseCapture();
     pump(30);
 }
 
 TEST_CASE_FIXTURE(Shown, "the EQ tab shows the EQ rows and fits the frame around them, and back" * editorSuite) {
-    const SIZE frameBefore = windowSize(frame);
-    size_t from = requests.size();
-    click(editorA, 12, 125);
-    pumpTicks(editorA, 2);
-    std::vector<float> eq = automated(16, from);
-    CHECK_EQ(eq.size(), 1);
-    if (!eq.empty()) CHECK(eq[0] == 1.0f);
-    CHECK_EQ(clientSize(editorA).cx, 512);
-    CHECK_EQ(clientSize(editorA).cy, 218);
-    CHECK_EQ(clientSize(frame).cx, 512);
-    CHECK_EQ(clientSize(frame).cy, 218);
-    CHECK_EQ(windowSize(frame).cx, frameBefore.cx);
-    CHECK_EQ(windowSize(frame).cy, frameBefore.cy + 85);
+    const Size frameBefore = windowSize(frame);
+    CHECK(clickEqTab(editorA) == std::vector<float>{1.0f});
+    CHECK_EQ(clientSize(editorA), Size{512, 218});
+    CHECK_EQ(clientSize(frame), Size{512, 218});
+    CHECK_EQ(windowSize(frame), Size{frameBefore.w, frameBefore.h + 85});
     rect = nullptr;
     a.call(effEditGetRect, 0, 0, &rect);
     CHECK((rect && rect->bottom == 218));
@@ -408,20 +406,13 @@ TEST_CASE_FIXTURE(Shown, "the EQ tab shows the EQ rows and fits the frame around
     CHECK_EQ(offPanel(editorA, 218, 2, 141, 40, 205), 0);
     // And back: the tab again closes the rows and the frame shrinks around the
     // editor.
-    from = requests.size();
-    click(editorA, 12, 125);
-    pumpTicks(editorA, 2);
-    eq = automated(16, from);
-    CHECK_EQ(eq.size(), 1);
-    if (!eq.empty()) CHECK(eq[0] == 0.0f);
-    CHECK_EQ(clientSize(editorA).cy, 133);
-    CHECK_EQ(clientSize(frame).cy, 133);
-    CHECK_EQ(windowSize(frame).cx, frameBefore.cx);
-    CHECK_EQ(windowSize(frame).cy, frameBefore.cy);
+    CHECK(clickEqTab(editorA) == std::vector<float>{0.0f});
+    CHECK_EQ(clientSize(editorA).h, 133);
+    CHECK_EQ(clientSize(frame).h, 133);
+    CHECK_EQ(windowSize(frame), frameBefore);
     // Open again: the cases below work on the open rows.
-    click(editorA, 12, 125);
-    pumpTicks(editorA, 2);
-    CHECK_EQ(clientSize(frame).cy, 218);
+    clickEqTab(editorA);
+    CHECK_EQ(clientSize(frame).h, 218);
 }
 
 // ---- a second editor in an MDI chain while the first stays open
@@ -431,14 +422,7 @@ TEST_CASE_FIXTURE(Loaded, "two editors share one class; the MDI client is never 
                                760, 640, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     mdiClient = CreateWindowExA(0, "MDIClient", nullptr, WS_CHILD | WS_CLIPCHILDREN | WS_VISIBLE, 0, 0, 740, 600,
                                 mdiFrame, nullptr, GetModuleHandleA(nullptr), &ccs);
-    MDICREATESTRUCTA mcs = {};
-    mcs.szClass = kMdiChildClass;
-    mcs.szTitle = "Hok MDI child";
-    mcs.hOwner = GetModuleHandleA(nullptr);
-    mcs.x = 10;
-    mcs.y = 10;
-    mcs.cx = 560;
-    mcs.cy = 200;
+    MDICREATESTRUCTA mcs = {kMdiChildClass, "Hok MDI child", GetModuleHandleA(nullptr), 10, 10, 560, 200, 0, 0};
     HWND mdiChild = mdiClient ? reinterpret_cast<HWND>(SendMessageA(mdiClient, WM_MDICREATE, 0,
                                                                     reinterpret_cast<LPARAM>(&mcs)))
                               : nullptr;
@@ -450,24 +434,18 @@ TEST_CASE_FIXTURE(Loaded, "two editors share one class; the MDI client is never 
         CHECK(editorB != nullptr);
         CHECK((editorA && editorB && GetClassLongA(editorA, GCW_ATOM) == GetClassLongA(editorB, GCW_ATOM)));
         pumpTicks(editorB, 2);
-        const SIZE clientBefore = windowSize(mdiClient);
-        const SIZE frameBefore = windowSize(mdiFrame);
+        const Size clientBefore = windowSize(mdiClient);
+        const Size frameBefore = windowSize(mdiFrame);
         // Resize the child off its fit first, so the toggle has to fit it.
         SetWindowPos(mdiChild, nullptr, 0, 0, 560, 200, SWP_NOMOVE | SWP_NOZORDER);
-        const SIZE offFit = {windowSize(mdiChild).cx - clientSize(editorB).cx, windowSize(mdiChild).cy - 133};
+        const Size offFit = {windowSize(mdiChild).w - clientSize(editorB).w, windowSize(mdiChild).h - 133};
         if (editorB) {
-            size_t from = requests.size();
-            click(editorB, 12, 125);
-            pumpTicks(editorB, 2);
-            CHECK_EQ(automated(16, from).size(), 1);
-            CHECK_EQ(clientSize(editorB).cy, 218);
+            CHECK_EQ(clickEqTab(editorB).size(), 1);
+            CHECK_EQ(clientSize(editorB).h, 218);
             // The child gets 512 and 218 plus its own excess over the editor.
-            CHECK_EQ(windowSize(mdiChild).cx, 512 + offFit.cx);
-            CHECK_EQ(windowSize(mdiChild).cy, 218 + offFit.cy);
-            CHECK_EQ(windowSize(mdiClient).cx, clientBefore.cx);
-            CHECK_EQ(windowSize(mdiClient).cy, clientBefore.cy);
-            CHECK_EQ(windowSize(mdiFrame).cx, frameBefore.cx);
-            CHECK_EQ(windowSize(mdiFrame).cy, frameBefore.cy);
+            CHECK_EQ(windowSize(mdiChild), Size{512 + offFit.w, 218 + offFit.h});
+            CHECK_EQ(windowSize(mdiClient), clientBefore);
+            CHECK_EQ(windowSize(mdiFrame), frameBefore);
         }
     }
 }
@@ -486,15 +464,12 @@ TEST_CASE_FIXTURE(Loaded, "a panel without a frame is fitted; the large window a
         CHECK_EQ(c.call(effEditOpen, 0, 0, panel), 1);
         HWND editorC = editorWindowIn(panel);
         CHECK(editorC != nullptr);
-        const SIZE bigBefore = windowSize(big);
+        const Size bigBefore = windowSize(big);
         if (editorC) {
-            click(editorC, 12, 125);
-            pumpTicks(editorC, 2);
-            CHECK_EQ(clientSize(editorC).cy, 218);
-            CHECK_EQ(windowSize(panel).cx, 512);
-            CHECK_EQ(windowSize(panel).cy, 218);
-            CHECK_EQ(windowSize(big).cx, bigBefore.cx);
-            CHECK_EQ(windowSize(big).cy, bigBefore.cy);
+            clickEqTab(editorC);
+            CHECK_EQ(clientSize(editorC).h, 218);
+            CHECK_EQ(windowSize(panel), Size{512, 218});
+            CHECK_EQ(windowSize(big), bigBefore);
             // The panel kept its place in the host window.
             RECT r;
             GetWindowRect(panel, &r);
@@ -540,7 +515,7 @@ TEST_CASE_FIXTURE(Loaded, "reopening loads the skin again and ticks again" * edi
     CHECK(reopened != nullptr);
     CHECK(classRegistered(dll));
     if (reopened) {
-        CHECK_EQ(clientSize(reopened).cy, 218);  // EQ Display stayed on
+        CHECK_EQ(clientSize(reopened).h, 218);  // EQ Display stayed on
         CHECK_EQ(pumpTicks(reopened, 3), 3);
         CHECK_EQ(offPanel(reopened, 218, 330, 2, 428, 20), 0);
     }
@@ -548,21 +523,19 @@ TEST_CASE_FIXTURE(Loaded, "reopening loads the skin again and ticks again" * edi
 
 TEST_CASE_FIXTURE(Loaded, "a host that destroys its window first leaves the editor closed; it opens again later" *
                           editorSuite) {
-    {
-        HWND doomed = makeFrame(40, 40, asked);
-        CHECK_EQ(b.call(effEditOpen, 0, 0, doomed), 1);
-        HWND child = editorWindowIn(doomed);
-        CHECK(child != nullptr);
-        DestroyWindow(doomed);  // the child goes with it, before effEditClose
-        CHECK((child && !IsWindow(child)));
-        CHECK_EQ(pumpTicks(child, 0, 200), 0);
-        b.call(effEditClose);  // nothing left to close: no stale handle is touched
-        HWND again = makeFrame(40, 40, asked);
-        CHECK_EQ(b.call(effEditOpen, 0, 0, again), 1);
-        CHECK(editorWindowIn(again) != nullptr);
-        b.call(effEditClose);
-        DestroyWindow(again);
-    }
+    HWND doomed = makeFrame(40, 40, asked);
+    CHECK_EQ(b.call(effEditOpen, 0, 0, doomed), 1);
+    HWND child = editorWindowIn(doomed);
+    CHECK(child != nullptr);
+    DestroyWindow(doomed);  // the child goes with it, before effEditClose
+    CHECK((child && !IsWindow(child)));
+    CHECK_EQ(pumpTicks(child, 0, 200), 0);
+    b.call(effEditClose);  // nothing left to close: no stale handle is touched
+    HWND again = makeFrame(40, 40, asked);
+    CHECK_EQ(b.call(effEditOpen, 0, 0, again), 1);
+    CHECK(editorWindowIn(again) != nullptr);
+    b.call(effEditClose);
+    DestroyWindow(again);
 }
 
 TEST_CASE_FIXTURE(Loaded, "effClose with the editor open takes the window, its timer and the class with it" *
