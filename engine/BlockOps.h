@@ -56,12 +56,9 @@ struct F16 {
 // (broadcast to every lane on load, so a lane-wise minimum or maximum folds
 // it alike).
 template <typename V>
-struct Full : V {
-    static constexpr int32_t step = V::width;
-};
+struct Full : V {};
 template <typename V>
 struct Single : V {
-    static constexpr int32_t step = 1;
     [[gnu::always_inline]] static typename V::T load(const float* p) { return V::all(*p); }
     [[gnu::always_inline]] static void store(float* p, typename V::T v) { *p = v[0]; }
 };
