@@ -108,20 +108,17 @@ void MaximizerEngine::process(const float* const* inputs, float* const* outputs,
         for (int c = 0; c < 2; ++c)
             if (active[c]) driveAndMeter(workBuffer[c], m, s.limiterGain, meters_, c);
 
+        const DynamicsSettings d{s.kneeSpeed, s.algorithm.softKnee, s.linked, s.rampFactor, s.algorithm.falling,
+                                 s.algorithm.smoothed};
         if (active[0] && active[1]) {
-            const DynamicsSettings d{s.kneeSpeed, s.algorithm.softKnee, s.linked, s.rampFactor, s.algorithm.falling,
-                                     s.algorithm.smoothed};
             dynamicsPair(ch[0], ch[1], workBuffer[0], workBuffer[1], d, readPos, m);
             const float linkedGain = std::min(ch[0].kneeState, ch[1].kneeState);
             for (int c = 0; c < 2; ++c) meters_.setKneeGain(c, s.linked ? linkedGain : ch[c].kneeState);
         } else {
             for (int c = 0; c < 2; ++c) {
                 if (!active[c]) continue;
-                kneeBlock(ch[c], workBuffer[c], ch[c].kneeGain, s.kneeSpeed, s.algorithm.softKnee, m);
-                ch[c].kneeLow = simd::blocks().lowest(ch[c].kneeGain, m);
+                dynamicsMono(ch[c], workBuffer[c], d, readPos, m);
                 meters_.setKneeGain(c, ch[c].kneeState);
-                limitBlock(ch[c], workBuffer[c], s.rampFactor, m, s.algorithm.falling);
-                smoothOrIdle(ch[c], m, s.algorithm.smoothed, readPos);
             }
         }
         // The lowest knee gain applied (after the link), where the knee runs.

@@ -22,6 +22,8 @@ struct DynamicsSettings {
 // gain is its kneeState (the lower of both when linked).
 void dynamicsPair(ChannelState& left, ChannelState& right, const float* l, const float* r, const DynamicsSettings& s,
                   int32_t readPos, int32_t n);
+// The same for one channel (the mono path).
+void dynamicsMono(ChannelState& ch, const float* x, const DynamicsSettings& s, int32_t readPos, int32_t n);
 
 // The instruction sets this build has paths for, and the one in use.
 enum class SimdLevel { sse2, avx2, avx512 };

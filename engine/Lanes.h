@@ -54,6 +54,7 @@ struct Scalar {
     // As the instructions: the second operand when either is NaN.
     [[gnu::always_inline]] static D min(D a, D b) { return a < b ? a : b; }
     [[gnu::always_inline]] static D max(D a, D b) { return a > b ? a : b; }
+    [[gnu::always_inline]] static F minF(F a, F b) { return a < b ? a : b; }
 
     [[gnu::always_inline]] static Mask greater(D a, D b) { return a > b; }
     [[gnu::always_inline]] static Mask less(D a, D b) { return a < b; }
@@ -108,6 +109,7 @@ struct Paired {
     [[gnu::always_inline]] static D unsignBy(D x, D v) { return _mm_xor_pd(x, _mm_and_pd(v, _mm_set1_pd(-0.0))); }
     [[gnu::always_inline]] static D min(D a, D b) { return _mm_min_pd(a, b); }
     [[gnu::always_inline]] static D max(D a, D b) { return _mm_max_pd(a, b); }
+    [[gnu::always_inline]] static F minF(F a, F b) { return _mm_min_ps(a, b); }
 
     [[gnu::always_inline]] static Mask greater(D a, D b) { return _mm_cmpgt_pd(a, b); }
     [[gnu::always_inline]] static Mask less(D a, D b) { return _mm_cmplt_pd(a, b); }
