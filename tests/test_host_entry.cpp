@@ -90,26 +90,6 @@ TEST_CASE("a new instance: the effect with its editor at program 0, and its iden
     closeInstance(e);
 }
 
-TEST_CASE("two instances are independent and outlive each other" * doctest::test_suite("host.entry")) {
-    resetHost();
-    AEffect* one = newInstance();
-    AEffect* two = newInstance();
-    REQUIRE((one && two));
-    CHECK(one != two);
-    CHECK(one->object != two->object);
-    CHECK_EQ(one->uniqueID, two->uniqueID);
-    one->setParameter(one, kBassBoost, 0.75f);
-    send(one, effSetProgram, 0, 4);
-    CHECK_EQ(two->getParameter(two, kBassBoost), 0.5f);
-    CHECK_EQ(send(two, effGetProgram), (VstIntPtr)0);
-    closeInstance(one);
-    two->setParameter(two, kBassBoost, 0.25f);
-    CHECK_EQ(two->getParameter(two, kBassBoost), 0.25f);
-    char text[64];
-    CHECK_EQ(send(two, effGetEffectName, 0, 0, text), (VstIntPtr)1);
-    closeInstance(two);
-}
-
 TEST_CASE("no memory for the editor: null, nothing left behind, and a later main works" *
           doctest::test_suite("host.entry")) {
     warmUp();

@@ -164,8 +164,10 @@ TEST_CASE("a host opens the library by path and drives two instances through the
     expect(two != nullptr && two != one, "second instance has its own record");
     if (one && two) {
         expect(one->object != two->object, "second instance has its own object");
+        dispatch(one, effSetProgram, 0, 4);
         one->setParameter(one, 7, 0.75f);
         expect(two->getParameter(two, 7) == 0.5f, "instances keep their own parameters");
+        expect(dispatch(two, effGetProgram) == 0, "instances keep their own program");
         expect(dispatch(one, effClose) == 1, "effClose answers 1");
         one = nullptr;
         checkProcessing(two);
