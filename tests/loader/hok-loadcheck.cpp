@@ -31,11 +31,10 @@ struct Request {
     float opt;
 };
 std::vector<Request> requests;
-VstIntPtr versionAnswer = 2400;
 
 VstIntPtr VSTCALLBACK recordingHost(AEffect* e, VstInt32 opcode, VstInt32 index, VstIntPtr value, void*, float opt) {
     requests.push_back({e, opcode, index, value, opt});
-    return opcode == audioMasterVersion ? versionAnswer : 0;
+    return opcode == audioMasterVersion ? 2400 : 0;
 }
 
 // Published offsets of the record's fields, by pointer size.
@@ -142,14 +141,8 @@ TEST_CASE("a host opens the library by path and drives two instances through the
     if (!library.ok()) return;
     auto mainProc = [&](audioMasterCallback host) { return library.create(host); };
 
-    // A host that does not answer the version question gets nothing.
-    versionAnswer = 0;
-    requests.clear();
-    expect(mainProc(recordingHost) == nullptr, "version 0 gives null");
-    expect(requests.size() == 1, "nothing but the version question was asked");
-    expect(mainProc(nullptr) == nullptr, "no host callback gives null");
-    versionAnswer = 2400;
-
+    // (A host that does not answer the version question, or has no callback,
+    // gets nothing: the host entry tests.)
     requests.clear();
     AEffect* one = mainProc(recordingHost);
     expect(one != nullptr, "main returns a record");
