@@ -70,14 +70,10 @@ TEST_CASE("float2string shows Huge! past its limits and never drops leading digi
 }
 
 TEST_CASE("long2string right-aligns in seven and cuts at eight" * doctest::test_suite("host.conversions")) {
-    CHECK_STR(l2s(0), "      0");
-    CHECK_STR(l2s(-5), "     -5");
-    CHECK_STR(l2s(12345678), "12345678");
-    CHECK_STR(l2s(99999999), "99999999");
-    CHECK_STR(l2s(100000000), " Huge!  ");
-    CHECK_STR(l2s(2147483647), " Huge!  ");
-    CHECK_STR(l2s(-10000000), "-1000000");
-    CHECK_STR(l2s(-2147483647 - 1), "-2147483");
+    const std::pair<VstInt32, const char*> table[] = {
+        {0, "      0"},          {-5, "     -5"},          {12345678, "12345678"},        {99999999, "99999999"},
+        {100000000, " Huge!  "}, {2147483647, " Huge!  "}, {-10000000, "-1000000"}, {-2147483647 - 1, "-2147483"}};
+    for (const auto& [v, text] : table) CHECK_STR(l2s(v), text);
 }
 
 TEST_CASE("dB, Hz and ms texts at the stored sample rate" * doctest::test_suite("host.conversions")) {

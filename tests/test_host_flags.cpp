@@ -5,28 +5,12 @@
 using hosttest::SpyEditor;
 using hosttest::SpyEffect;
 
-TEST_CASE("the base constructor fills the record with its defaults" * doctest::test_suite("host.flags")) {
+// The record's fields as the plug-in leaves them are the loader's (tests/loader);
+// here what it cannot see.
+TEST_CASE("the base constructor points the record at the object, with the default rate, block size and program" *
+          doctest::test_suite("host.flags")) {
     SpyEffect fx(hosttest::recordingHost);
-    const AEffect& e = fx.record();
-    CHECK_EQ(e.magic, 0x56737450);
-    CHECK_EQ(e.numPrograms, 4);
-    CHECK_EQ(e.numParams, 6);
-    CHECK_EQ(e.numInputs, 1);
-    CHECK_EQ(e.numOutputs, 2);
-    CHECK_EQ(e.flags, 0);
-    CHECK_EQ(e.initialDelay, 0);
-    CHECK_EQ(e.realQualities, 0);
-    CHECK_EQ(e.offQualities, 0);
-    uint32_t ratioBits;
-    std::memcpy(&ratioBits, &e.ioRatio, 4);
-    CHECK_EQ(ratioBits, 0x40000000u);
-    CHECK(e.object == static_cast<void*>(static_cast<AudioEffect*>(&fx)));
-    CHECK(e.user == nullptr);
-    CHECK_EQ(e.uniqueID, fourCharCode('N', 'o', 'E', 'f'));
-    CHECK_EQ(e.version, 2);
-    CHECK((e.dispatcher && e.process && e.processReplacing && e.setParameter && e.getParameter));
-    CHECK(e.futurePointer == nullptr);
-    for (char c : e.future) CHECK_EQ((int)c, 0);
+    CHECK(fx.record().object == static_cast<void*>(static_cast<AudioEffect*>(&fx)));
     CHECK_EQ(fx.getSampleRate(), 44100.0f);
     CHECK_EQ(fx.getBlockSize(), 1024);
     CHECK_EQ(fx.getProgram(), 0);

@@ -1,7 +1,7 @@
 // Opens the built plug-in library by path, as a host does, and checks what a
 // host sees: the exported entry, the effect record read as raw bytes at the
-// published offsets, the requests made while an instance is created, the
-// dispatcher's answers, a processed block and effClose.
+// published offsets, the requests made while an instance is created, a
+// processed block and effClose. The dispatcher's answers are the host tests'.
 // Usage: hok-loadcheck [library-path] [doctest options].
 #include <cmath>
 #include <cstdint>
@@ -31,11 +31,10 @@ struct Request {
     float opt;
 };
 std::vector<Request> requests;
-VstIntPtr versionAnswer = 2400;
 
 VstIntPtr VSTCALLBACK recordingHost(AEffect* e, VstInt32 opcode, VstInt32 index, VstIntPtr value, void*, float opt) {
     requests.push_back({e, opcode, index, value, opt});
-    return opcode == audioMasterVersion ? versionAnswer : 0;
+    return opcode == audioMasterVersion ? 2400 : 0;
 }
 
 // Published offsets of the record's fields, by pointer size.
@@ -110,40 +109,6 @@ void checkCreationRequests(AEffect* e) {
     expect(ordered, "automate requests for indexes 0 to 16 in order, for this record");
 }
 
-void checkAnswers(AEffect* e) {
-    char text[256];
-    expect(dispatch(e, effIdentify) == 0x4E764566, "effIdentify 'NvEf'");
-    expect(dispatch(e, effGetVstVersion) == 2, "effGetVstVersion 2");
-    expect(dispatch(e, effGetPlugCategory) == 0, "effGetPlugCategory 0");
-    expect(dispatch(e, effGetNumProgramCategories) == 1, "effGetNumProgramCategories 1");
-    expect(dispatch(e, effKeysRequired) == 1, "effKeysRequired 1");
-    expect(dispatch(e, effCanBeAutomated, 16) == 1, "effCanBeAutomated 1");
-    expect(dispatch(e, effGetEffectName, 0, 0, text) == 1 && std::strcmp(text, "Hok Maximizer") == 0, "effect name");
-    expect(dispatch(e, effGetVendorString, 0, 0, text) == 1 && std::strcmp(text, "Qel v1.1") == 0, "vendor");
-    expect(dispatch(e, effGetProductString, 0, 0, text) == 1 && std::strcmp(text, "Hok Maximizer") == 0, "product");
-    char send1[] = "plugAsSend", insert[] = "plugAsChannelInsert", midi[] = "receiveVstEvents";
-    expect(dispatch(e, effCanDo, 0, 0, send1) == 1, "canDo plugAsSend");
-    expect(dispatch(e, effCanDo, 0, 0, insert) == 1, "canDo plugAsChannelInsert");
-    expect(dispatch(e, effCanDo, 0, 0, midi) == -1, "canDo receiveVstEvents is -1");
-    VstPinProperties pin{};
-    expect(dispatch(e, effGetOutputProperties, 1, 0, &pin) == 1 && std::strcmp(pin.label, "Hok 2") == 0 &&
-               pin.flags == 3,
-           "output pin 2");
-    expect(dispatch(e, effGetOutputProperties, 2, 0, &pin) == 0, "no output pin 3");
-    expect(dispatch(e, effGetInputProperties, 0, 0, &pin) == 0, "no input properties");
-    for (VstInt32 opcode : {16, 17, 18, 20, 21, 59, -1})
-        expect(dispatch(e, opcode) == 0, "unhandled opcode " + std::to_string(opcode) + " answers 0");
-    expect(dispatch(e, effGetProgramName, 0, 0, nullptr) == 0, "null text buffer answers 0");
-    std::memset(text, 0, sizeof text);
-    dispatch(e, effGetParamName, 4, 0, text);
-    expect(std::strcmp(text, "SoftKnee       S/M/H  ") == 0, "parameter 4's name");
-    dispatch(e, effSetProgram, 0, 10);
-    expect(dispatch(e, effGetProgram) == 0, "program 10 refused");
-    ERect* rect = nullptr;
-    expect(dispatch(e, effEditGetRect, 0, 0, &rect) == 1 && rect && rect->right - rect->left == 512,
-           "editor rectangle 512 wide");
-}
-
 void checkProcessing(AEffect* e) {
     const int n = 512;
     std::vector<float> inL(n), inR(n), outL(n, 9.0f), outR(n, 9.0f);
@@ -176,21 +141,14 @@ TEST_CASE("a host opens the library by path and drives two instances through the
     if (!library.ok()) return;
     auto mainProc = [&](audioMasterCallback host) { return library.create(host); };
 
-    // A host that does not answer the version question gets nothing.
-    versionAnswer = 0;
-    requests.clear();
-    expect(mainProc(recordingHost) == nullptr, "version 0 gives null");
-    expect(requests.size() == 1, "nothing but the version question was asked");
-    expect(mainProc(nullptr) == nullptr, "no host callback gives null");
-    versionAnswer = 2400;
-
+    // (A host that does not answer the version question, or has no callback,
+    // gets nothing: the host entry tests.)
     requests.clear();
     AEffect* one = mainProc(recordingHost);
     expect(one != nullptr, "main returns a record");
     if (one) {
         checkRecord(one);
         checkCreationRequests(one);
-        checkAnswers(one);
     }
 
     // A second instance is a separate record and object; closing the first leaves it working.
@@ -199,13 +157,16 @@ TEST_CASE("a host opens the library by path and drives two instances through the
     expect(two != nullptr && two != one, "second instance has its own record");
     if (one && two) {
         expect(one->object != two->object, "second instance has its own object");
+        dispatch(one, effSetProgram, 0, 4);
         one->setParameter(one, 7, 0.75f);
         expect(two->getParameter(two, 7) == 0.5f, "instances keep their own parameters");
+        expect(dispatch(two, effGetProgram) == 0, "instances keep their own program");
         expect(dispatch(one, effClose) == 1, "effClose answers 1");
         one = nullptr;
         checkProcessing(two);
         char text[64] = "";
-        expect(dispatch(two, effGetEffectName, 0, 0, text) == 1, "second instance answers after the first closed");
+        expect(dispatch(two, effGetEffectName, 0, 0, text) == 1 && std::strcmp(text, "Hok Maximizer") == 0,
+               "second instance answers after the first closed");
     }
     if (one) expect(dispatch(one, effClose) == 1, "effClose answers 1");
     if (two) expect(dispatch(two, effClose) == 1, "effClose of the second answers 1");

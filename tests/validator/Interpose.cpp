@@ -29,37 +29,24 @@ using validator::inside;
 static inline void countAllocation() {
     if (inside.load(std::memory_order_relaxed)) validator::allocations.fetch_add(1, std::memory_order_relaxed);
 }
+// Each allocating call counts, then hands the request to glibc.
+#define HOK_COUNTED_ALLOC(type, name, params, call) \
+    type name params {                              \
+        countAllocation();                          \
+        return call;                                \
+    }
 extern "C" {
 void* __libc_malloc(size_t);
 void* __libc_calloc(size_t, size_t);
 void* __libc_realloc(void*, size_t);
 void* __libc_memalign(size_t, size_t);
 void __libc_free(void*);
-void* malloc(size_t n) {
-    countAllocation();
-    return __libc_malloc(n);
-}
-void* calloc(size_t a, size_t b) {
-    countAllocation();
-    return __libc_calloc(a, b);
-}
-void* realloc(void* p, size_t n) {
-    countAllocation();
-    return __libc_realloc(p, n);
-}
-void* memalign(size_t a, size_t n) {
-    countAllocation();
-    return __libc_memalign(a, n);
-}
-int posix_memalign(void** p, size_t a, size_t n) {
-    countAllocation();
-    *p = __libc_memalign(a, n);
-    return *p ? 0 : 12;
-}
-void* aligned_alloc(size_t a, size_t n) {
-    countAllocation();
-    return __libc_memalign(a, n);
-}
+HOK_COUNTED_ALLOC(void*, malloc, (size_t n), __libc_malloc(n))
+HOK_COUNTED_ALLOC(void*, calloc, (size_t a, size_t b), __libc_calloc(a, b))
+HOK_COUNTED_ALLOC(void*, realloc, (void* p, size_t n), __libc_realloc(p, n))
+HOK_COUNTED_ALLOC(void*, memalign, (size_t a, size_t n), __libc_memalign(a, n))
+HOK_COUNTED_ALLOC(void*, aligned_alloc, (size_t a, size_t n), __libc_memalign(a, n))
+HOK_COUNTED_ALLOC(int, posix_memalign, (void** p, size_t a, size_t n), (*p = __libc_memalign(a, n)) ? 0 : 12)
 void free(void* p) { __libc_free(p); }
 }
 long validator::allocationsCounted() { return allocations.load(); }
