@@ -52,8 +52,11 @@ template <typename L, bool Linked, typename... Runs>
     float u[2][W][kStretch];            // [stretch parity][lane][sample]
     int32_t done = 0;                   // samples the limiters have taken
     F lowest = L::narrow(L::all(1.0));  // off the knee's chain: the meters' lowest gain
-    for (int32_t base = 0, k = 0; base < n; base += kStretch, k ^= 1) {
-        const int32_t m = std::min(kStretch, n - base);
+    // Short blocks in shorter stretches, so that most of their samples still
+    // overlap (a block of one stretch would run the knee, then the limiters).
+    const int32_t stretch = std::clamp(n / 4, 8, kStretch);
+    for (int32_t base = 0, k = 0; base < n; base += stretch, k ^= 1) {
+        const int32_t m = std::min(stretch, n - base);
         const int32_t behind = base - done;  // the previous stretch's length, 0 at first
         lanes::Each<L, float> fill;
         for (size_t c = 0; c < W; ++c) fill[c] = u[k][c];
@@ -80,13 +83,11 @@ template <typename L, bool Linked, typename... Runs>
     }
     L::store(lowest, lanes::fields(ch, &ChannelState::kneeLow), 0);
     // The last stretch.
-    const int32_t k = ((n + kStretch - 1) / kStretch - 1) & 1;
-    forEachRun(
-        [&](auto& run, size_t j) {
-            for (int32_t i = 0; done + i < n; ++i) run.step(u[k][j][i], done + i);
-            run.toDelay(u[k][j], done, n - done);
-        },
-        runs...);
+    const int32_t k = ((n + stretch - 1) / stretch - 1) & 1;
+    for (int32_t i = 0; done + i < n; ++i)
+        forEachRun([&](auto& run, size_t j) __attribute__((always_inline)) { run.step(u[k][j][i], done + i); },
+                   runs...);
+    forEachRun([&](auto& run, size_t j) { run.toDelay(u[k][j], done, n - done); }, runs...);
 }
 
 // With the knee off every gain is 1.0: the limiters see the samples as they are.
