@@ -270,6 +270,13 @@ std::vector<Case> cases() {
         list.push_back({alg == 0 ? "exact zeros, full" : "exact zeros, falling sk", 44100, 512, golden,
                         {{kAlgorithm, float(alg)}, {kEqOnOff, 0}}, &zeros, {}});
     }
+    // Low tones, hot: segments far longer than the 210-sample window, which
+    // the falling algorithms scale down.
+    static const mixes::Stereo low{signals::sineWave(30000, 1100.0, 0.9), signals::sineWave(30000, 1700.0, 0.8)};
+    for (const int alg : {2, 5}) {
+        list.push_back({alg == 2 ? "low tones, falling" : "low tones, falling sk", 44100, 512, golden,
+                        {{kAlgorithm, float(alg)}, {kLimiterGain, kPlus6dB}}, &low, {}});
+    }
     // Hot and quiet songs at both rates, all six algorithms, the equaliser off
     // and with every stage on, in block patterns that include blocks longer
     // than the one given at resume.
