@@ -1,10 +1,11 @@
-// The dynamics of both channels in one loop, written once and compiled for
-// each instruction set (SimdSse2.cpp, SimdAvx2.cpp, SimdAvx512.cpp): per
-// sample the soft knee of both channels (KneeStep.h, one channel per lane),
-// the stereo link of its gains, and each channel's limiter step on the
-// sample times its gain. The knee's chain from one state to the next then
-// runs beside the limiter's work instead of before it. The smoother follows
-// over the block.
+// The dynamics of a channel, or of both channels at once, in one loop
+// written once over the lane sets (engine/Lanes.h): per sample the soft knee
+// of every lane (KneeStep.h), the stereo link of its gains, and each
+// channel's limiter step on the sample times its gain. The knee's chain from
+// one state to the next then runs beside the limiter's work instead of
+// before it. The smoother follows over the block. Both channels are built
+// for each instruction set (SimdSse2.cpp, SimdAvx2.cpp, SimdAvx512.cpp), one
+// channel once (DynamicsMono.cpp).
 #pragma once
 #include <emmintrin.h>
 
@@ -18,7 +19,8 @@
 namespace dynamics {
 
 // Every helper here is a template over the instruction set or always
-// inlined, so that no function compiled for AVX2 is shared with SSE2 code.
+// inlined (a lane set alone does not tell the instruction sets apart), so
+// that no function compiled for AVX2 is shared with SSE2 code.
 
 // Knee gains of both channels into their kneeGain arrays.
 template <typename Arch>
