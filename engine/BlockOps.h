@@ -5,52 +5,39 @@
 // sources) with the widest vector it has.
 #pragma once
 #include <emmintrin.h>
-#if defined(__AVX2__)
-#include <immintrin.h>
-#endif
 
 #include <cstdint>
+#include <cstring>
 
 #include "engine/Flush.h"
 #include "engine/Settle.h"
 
 namespace blockops {
 
-// A vector of floats and the few operations the passes need beyond the
-// compiler's operators: four lanes in every build, eight with AVX2, sixteen
+// The compiler's float vectors: 4 lanes in every build, 8 with AVX2, 16
 // with AVX-512.
-struct F4 {
-    using T = __m128;
-    static constexpr int32_t width = 4;
-    [[gnu::always_inline]] static T all(float v) { return _mm_set1_ps(v); }
-    [[gnu::always_inline]] static T load(const float* p) { return _mm_loadu_ps(p); }
-    [[gnu::always_inline]] static void store(float* p, T v) { _mm_storeu_ps(p, v); }
-    [[gnu::always_inline]] static T min(T a, T b) { return _mm_min_ps(a, b); }
-    [[gnu::always_inline]] static T max(T a, T b) { return _mm_max_ps(a, b); }
+typedef float Vector4 __attribute__((vector_size(16)));
+typedef float Vector8 __attribute__((vector_size(32)));
+typedef float Vector16 __attribute__((vector_size(64)));
+
+// A float vector and the few operations the passes need beyond its
+// operators, written once for every width.
+template <typename V>
+struct Floats {
+    using T = V;
+    static constexpr int32_t width = sizeof(V) / sizeof(float);
+    // v in every lane (v - 0 is v exactly; the compiler makes it a broadcast).
+    [[gnu::always_inline]] static T all(float v) { return v - T{}; }
+    [[gnu::always_inline]] static T load(const float* p) {
+        T v;
+        std::memcpy(&v, p, sizeof v);
+        return v;
+    }
+    [[gnu::always_inline]] static void store(float* p, T v) { std::memcpy(p, &v, sizeof v); }
+    // As the minimum and maximum instructions: the second operand when either is NaN.
+    [[gnu::always_inline]] static T min(T a, T b) { return a < b ? a : b; }
+    [[gnu::always_inline]] static T max(T a, T b) { return a > b ? a : b; }
 };
-#if defined(__AVX2__)
-struct F8 {
-    using T = __m256;
-    static constexpr int32_t width = 8;
-    [[gnu::always_inline]] static T all(float v) { return _mm256_set1_ps(v); }
-    [[gnu::always_inline]] static T load(const float* p) { return _mm256_loadu_ps(p); }
-    [[gnu::always_inline]] static void store(float* p, T v) { _mm256_storeu_ps(p, v); }
-    [[gnu::always_inline]] static T min(T a, T b) { return _mm256_min_ps(a, b); }
-    [[gnu::always_inline]] static T max(T a, T b) { return _mm256_max_ps(a, b); }
-};
-#endif
-#if defined(__AVX512F__)
-struct F16 {
-    using T = __m512;
-    static constexpr int32_t width = 16;
-    [[gnu::always_inline]] static T all(float v) { return _mm512_set1_ps(v); }
-    [[gnu::always_inline]] static T load(const float* p) { return _mm512_loadu_ps(p); }
-    [[gnu::always_inline]] static void store(float* p, T v) { _mm512_storeu_ps(p, v); }
-    // The masked forms: GCC 12's plain ones warn of an undefined operand. Same instructions.
-    [[gnu::always_inline]] static T min(T a, T b) { return _mm512_mask_min_ps(a, 0xFFFF, a, b); }
-    [[gnu::always_inline]] static T max(T a, T b) { return _mm512_mask_max_ps(a, 0xFFFF, a, b); }
-};
-#endif
 
 // How many samples a turn of a block loop moves: a vector's width, or one
 // (broadcast to every lane on load, so a lane-wise minimum or maximum folds

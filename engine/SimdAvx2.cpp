@@ -6,5 +6,5 @@
 
 namespace simd {
 const Kernels kAvx2 = {&dynamics::pair<simd::Fma>, &dynamics::kneeLoop<simd::Fma>, &equaliser::pair<simd::Fma>,
-                       blockKernelsOf<blockops::F8>()};
+                       blockKernelsOf<blockops::Floats<blockops::Vector8>>()};
 }
