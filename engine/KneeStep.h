@@ -47,8 +47,9 @@ public:
     // Each lane's sample magnitude in, its gain (a float value) out.
     [[gnu::always_inline]] D step(D magnitude) {
         const D one = L::all(1.0);
-        // Target (1 - y/B)³ with y = min(clamp(|x|, 1, 7) - 1, B); NaN reads as 7.
-        const D y = L::min(L::max(L::min(magnitude, L::all(7.0)), one) - one, width);
+        // Target (1 - y/B)³ with y = min(clamp(|x|, 1, 7) - 1, B); NaN reads as 7. Every width B is
+        // above 6, so the min with B never acts.
+        const D y = L::max(L::min(magnitude, L::all(7.0)), one) - one;
         const D t = one - y / width;
         const D target = t * t * t;
 
@@ -75,14 +76,15 @@ public:
     }
 
 private:
-    // Release coefficients for the current rate: c·r·(A - s)³ expanded in s.
+    // Release coefficients for the current rate: c·r·(A - s)³ expanded in s,
+    // each a multiple of r (constants folded), off the chain from s to s'.
     [[gnu::always_inline]] void prepareRelease() {
         constexpr double A = double(1.055f);
-        const D cr = L::all(double(0.0003f)) * rate;
-        q0 = cr * L::all(A * A * A);
-        q1 = L::negMulAdd(cr, L::all(3.0 * A * A), L::all(1.0));
-        q2 = cr * L::all(3.0 * A);
-        q3 = L::all(0.0) - cr;
+        constexpr double c = double(0.0003f);
+        q0 = rate * L::all(c * A * A * A);
+        q1 = L::negMulAdd(rate, L::all(c * 3.0 * A * A), L::all(1.0));
+        q2 = rate * L::all(c * 3.0 * A);
+        q3 = rate * L::all(-c);
     }
 
     const lanes::Each<L, ChannelState> ch_;
