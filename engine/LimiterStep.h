@@ -164,7 +164,9 @@ public:
         }
     }
 
-    void writeQueued() {
+    // Inlined too: a call taking the run's address would keep all of its
+    // running values in memory through the per-sample loop.
+    [[gnu::always_inline]] void writeQueued() {
         if (count == 0) return;  // nothing queued (and closes would be left unfilled)
         limiter::Close closes[limiter::kMaxQueued];
         for (int32_t k = 0; k < count; ++k) {
