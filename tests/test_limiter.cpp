@@ -253,35 +253,26 @@ TEST_CASE("a segment longer than the ring wraps inside it and keeps its release 
 
 TEST_CASE("a segment longer than the look-ahead leaves slots already played alone" *
           doctest::test_suite("engine.limiter")) {
-    // The crossing is the first sample of a block: slots up to the lead behind it
-    // are still to be played, earlier ones have been read and cleared.
-    const int32_t N = 3000;
-    std::vector<float> x = singleHalfWave(N, 2.0f);
-    StageChannel c(8000);
-    const int64_t p = kLeadZeros + N;
-    feed(c, std::vector<float>(x.begin(), x.begin() + p), kRamp20, false, 1000);
-    feed(c, std::vector<float>(x.begin() + p, x.end()), kRamp20, false, 1000);
-    CHECK_EQ(gainAt(c, p - kLimiterLead), 0.5f);
-    CHECK_EQ(gainAt(c, p - kLimiterLead - 1), 1.0f);
-    CHECK_EQ(gainAt(c, p - N - 10), 1.0f);
-    // Later in a block the tap is further behind, and the writes reach further.
-    StageChannel d(8000);
-    feed(d, std::vector<float>(x.begin(), x.begin() + p - 500), kRamp20, false, 1000);
-    feed(d, std::vector<float>(x.begin() + p - 500, x.end()), kRamp20, false, 1000);
-    CHECK_EQ(gainAt(d, p - kLimiterLead - 500), 0.5f);
-    CHECK_EQ(gainAt(d, p - kLimiterLead - 501), 1.0f);
-
-    // A segment just inside the look-ahead: its attack ramp is cut at the same slot.
-    const int32_t M = kLimiterLead - 10;
-    std::vector<float> y = singleHalfWave(M, 2.0f);
-    StageChannel e(8000);
-    const int64_t q = kLeadZeros + M;
-    feed(e, std::vector<float>(y.begin(), y.begin() + q), kRamp20, false, 1000);
-    feed(e, std::vector<float>(y.begin() + q, y.end()), kRamp20, false, 1000);
-    CHECK_EQ(gainAt(e, q - M), 0.5f);
-    CHECK(gainAt(e, q - M - 1) < 1.0f);  // the attack ramp, in front of the segment
-    CHECK(gainAt(e, q - kLimiterLead) < 1.0f);
-    CHECK_EQ(gainAt(e, q - kLimiterLead - 1), 1.0f);
+    // The crossing comes `into` samples after a block starts: backward writes
+    // reach the lead plus that far (slots further back have been read and
+    // cleared). A segment just inside the reach has its attack ramp cut there.
+    const struct {
+        int32_t N, into;
+    } rows[] = {{3000, 0}, {3000, 500}, {kLimiterLead - 10, 0}};
+    for (const auto& r : rows) {
+        CAPTURE(r.N);
+        CAPTURE(r.into);
+        const std::vector<float> x = singleHalfWave(r.N, 2.0f);
+        const int64_t p = kLeadZeros + r.N, reach = kLimiterLead + r.into;
+        StageChannel c(8000);
+        feed(c, std::vector<float>(x.begin(), x.begin() + p - r.into), kRamp20, false, 1000);
+        feed(c, std::vector<float>(x.begin() + p - r.into, x.end()), kRamp20, false, 1000);
+        CHECK_EQ(gainAt(c, p - std::min<int64_t>(r.N, reach)), 0.5f);
+        CHECK(gainAt(c, p - reach) < 1.0f);
+        CHECK_EQ(gainAt(c, p - reach - 1), 1.0f);
+        if (r.N < reach) CHECK(gainAt(c, p - r.N - 1) < 1.0f);  // the attack ramp, in front of the segment
+        else CHECK_EQ(gainAt(c, p - r.N - 10), 1.0f);
+    }
 }
 
 TEST_CASE("a segment closing after the smoother has passed its start still lowers the smoothed ring" *
