@@ -71,35 +71,32 @@ TEST_CASE("high-pass corners past Nyquist stay stable" * doctest::test_suite("en
 
 TEST_CASE("gains, ramp factor and amounts" * doctest::test_suite("engine.settings.coefficients")) {
     buildTables();
-    CHECK_EQ(limiterGainFor(207.0f), 1.0f);
-    CHECK_EQ(limiterGainFor(207.9f), 1.0f);
-    CHECK_NEAR(limiterGainFor(8.0f), 0.000015, 2e-6);
-    CHECK_EQ(limiterGainFor(0.0f), limiterGainFor(8.0f));
-    CHECK_EQ(limiterGainFor(-1e9f), limiterGainFor(8.0f));
+    constexpr float kInf = std::numeric_limits<float>::infinity(), kNaN = std::numeric_limits<float>::quiet_NaN();
+    const float floor = limiterGainFor(8.0f);
+    // A function, a setting, the value and its tolerance (0: exactly). Output
+    // Gain cuts toward zero to 0.1 dB: 20·log10(150/196) = -2.3226 dB gives
+    // -2.3 dB, 20·log10(147/196) = -2.4988 dB gives -2.4 dB.
+    const struct {
+        float (*fn)(float);
+        float in;
+        double expected, tol;
+    } rows[] = {
+        {limiterGainFor, 207.0f, 1.0, 0},       {limiterGainFor, 207.9f, 1.0, 0},   {limiterGainFor, 8.0f, 0.000015, 2e-6},
+        {limiterGainFor, 0.0f, floor, 0},       {limiterGainFor, -1e9f, floor, 0},  {limiterGainFor, kNaN, floor, 0},
+        {limiterGainFor, 402.0f, 7.0, 1e-6},    {limiterGainFor, 5000.0f, 7.0, 1e-6}, {limiterGainFor, kInf, 7.0, 1e-6},
+        {rampFactorFor, 150.0f, 0.053571, 1e-6}, {rampFactorFor, 0.0f, 0.5, 0},     {rampFactorFor, 162.0f, 0.017857, 1e-6},
+        {outputGainFor, 196.0f, 1.0, 0},        {outputGainFor, 195.0f, 1.0, 0},    {outputGainFor, 400.0f, 1.0, 0},
+        {outputGainFor, 98.0f, 0.501187, 1e-6}, {outputGainFor, 0.0f, 0.001, 1e-9}, {outputGainFor, -50.0f, 0.001, 1e-9},
+        {outputGainFor, 150.0f, std::pow(10.0, -2.3 / 20.0), 1e-6}, {outputGainFor, 147.0f, std::pow(10.0, -2.4 / 20.0), 1e-6},
+        {outputGainFor, kNaN, 0.001, 1e-9},
+        {bodyAmountFor, 0.0f, 0.0, 0},          {bodyAmountFor, 387.0f, 0.9675, 1e-7},
+        {trebleMixFor, 141.0f, 0.0, 0},         {trebleMixFor, 282.0f, 2.35, 1e-6}, {trebleMixFor, 0.0f, -2.35, 1e-6},
+    };
+    for (const auto& r : rows) {
+        INFO("setting " << r.in);
+        CHECK_NEAR(r.fn(r.in), r.expected, r.tol);
+    }
     CHECK_NEAR(20.0 * std::log10(limiterGainFor(393.0f)), 16.06, 0.01);
-    CHECK_NEAR(limiterGainFor(402.0f), 7.0, 1e-6);
-    CHECK_NEAR(limiterGainFor(5000.0f), 7.0, 1e-6);
-    CHECK_NEAR(limiterGainFor(std::numeric_limits<float>::infinity()), 7.0, 1e-6);
-    CHECK_EQ(limiterGainFor(std::numeric_limits<float>::quiet_NaN()), limiterGainFor(8.0f));
-
-    CHECK_NEAR(rampFactorFor(150.0f), 0.053571, 1e-6);
-    CHECK_EQ(rampFactorFor(0.0f), 0.5f);
-    CHECK_NEAR(rampFactorFor(162.0f), 0.017857, 1e-6);
-
-    CHECK_EQ(outputGainFor(196.0f), 1.0f);
-    CHECK_EQ(outputGainFor(195.0f), 1.0f);
-    CHECK_NEAR(outputGainFor(98.0f), 0.501187, 1e-6);
-    CHECK_NEAR(outputGainFor(0.0f), 0.001, 1e-9);
-    CHECK_NEAR(outputGainFor(-50.0f), 0.001, 1e-9);
-    CHECK_EQ(outputGainFor(400.0f), 1.0f);
-    // Cut toward zero to 0.1 dB: 20·log10(150/196) = -2.3226 dB gives -2.3 dB.
-    CHECK_NEAR(outputGainFor(150.0f), std::pow(10.0, -2.3 / 20.0), 1e-6);
-
-    CHECK_EQ(bodyAmountFor(0.0f), 0.0f);
-    CHECK_NEAR(bodyAmountFor(387.0f), 0.9675, 1e-7);
-    CHECK_EQ(trebleMixFor(141.0f), 0.0f);
-    CHECK_NEAR(trebleMixFor(282.0f), 2.35, 1e-6);
-    CHECK_NEAR(trebleMixFor(0.0f), -2.35, 1e-6);
 }
 
 TEST_CASE("the engine's derived values at defaults follow the rate of the last prepare" *

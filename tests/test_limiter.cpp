@@ -90,54 +90,47 @@ TEST_CASE("a 2.0-peak sine gets 0.5 over each half-wave: output peaks at 1.0 wit
     CHECK_EQ(gainAt(c, 1990), 1.0f);
 }
 
-TEST_CASE("the worked example: R = 20, a 30-sample half-wave at 1.25" * doctest::test_suite("engine.limiter")) {
-    // In a ring of 2410 the half-wave straddles the ring's end.
-    for (int32_t ringLength : {8000, 2410}) {
-        StageChannel c(ringLength);
-        const std::vector<float> x = singleHalfWave(30, 1.25f);
-        feed(c, x, kRamp20);
+TEST_CASE("a 30-sample half-wave at 1.25: 0.8 over it, S-shaped ramps of 21 slots at R = 20, 106 and 14 at the ends"
+          * doctest::test_suite("engine.limiter")) {
+    // R = 20 is the worked example, also in a ring of 2410 where the half-wave
+    // straddles the ring's end; 105 and 13 come from Dull-Sharp at its ends.
+    const struct {
+        float rampFactor;
+        int32_t R, ringLength;
+    } cases[] = {{kRamp20, 20, 8000}, {kRamp20, 20, 2410}, {0.5f, 105, 8000},
+                 {(1.0f - 162.0f * (1.0f / 168.0f)) * 0.5f, 13, 8000}};
+    for (const auto& t : cases) {
+        CAPTURE(t.R);
+        StageChannel c(t.ringLength);
+        feed(c, singleHalfWave(30, 1.25f), t.rampFactor);
         CHECK(c.guardsIntact());
         const int64_t p = kLeadZeros + 30;  // the first sample of the negative half-wave
         const float g = 1.0f / 1.25f;
         bool segment = true;
         for (int64_t k = 0; k <= 30; ++k) segment = segment && gainAt(c, p - k) == g;
         CHECK(segment);
-        // Attack: 21 slots in front, rising from 0.8 towards 1.0 going back in time.
+        // Attack: R + 1 slots in front, rising from 0.8 towards 1.0 going back in time.
         bool attack = true;
-        for (int64_t j = 31; j < 51; ++j) attack = attack && gainAt(c, p - j) <= gainAt(c, p - j - 1);
+        for (int64_t j = 31; j < 31 + t.R; ++j) attack = attack && gainAt(c, p - j) <= gainAt(c, p - j - 1);
         CHECK(attack);
         CHECK_EQ(gainAt(c, p - 31), g);
-        CHECK_NEAR(gainAt(c, p - 51), 1.0, 1e-6);
-        CHECK_EQ(gainAt(c, p - 52), 1.0f);
-        // Release: 21 slots from the current one, S-shaped: slow at both ends, fastest in the middle.
+        CHECK(gainAt(c, p - 31 - t.R) < 1.0f);
+        CHECK_EQ(gainAt(c, p - 32 - t.R), 1.0f);
+        // Release: R + 1 slots from the current one, S-shaped: slow at both ends, fastest in the middle.
         bool release = true;
-        for (int64_t j = 0; j < 20; ++j) release = release && gainAt(c, p + j) <= gainAt(c, p + j + 1);
+        for (int64_t j = 0; j < t.R; ++j) release = release && gainAt(c, p + j) <= gainAt(c, p + j + 1);
         CHECK(release);
         CHECK_EQ(gainAt(c, p + 1), g);
-        CHECK_NEAR(gainAt(c, p + 20), 1.0, 1e-6);
-        CHECK_EQ(gainAt(c, p + 21), 1.0f);
-        const double firstStep = gainAt(c, p + 2) - gainAt(c, p + 1);
-        const double middleStep = gainAt(c, p + 11) - gainAt(c, p + 10);
-        CHECK_NEAR(middleStep, 0.2 / 20 * 2.0, 1e-5);
-        CHECK_NEAR(firstStep, 0.2 / 20 * 0.2, 1e-5);
-        // The negative half-wave (peak 0.1) and the silence after it write nothing more.
-        CHECK_EQ(gainAt(c, p + 30), 1.0f);
-    }
-}
-
-TEST_CASE("Dull-Sharp at its ends gives ramps of 105 and 13 slots" * doctest::test_suite("engine.limiter")) {
-    const struct {
-        float rampFactor;
-        int32_t R;
-    } cases[] = {{0.5f, 105}, {(1.0f - 162.0f * (1.0f / 168.0f)) * 0.5f, 13}};
-    for (const auto& t : cases) {
-        StageChannel c(8000);
-        feed(c, singleHalfWave(40, 1.25f), t.rampFactor);
-        const int64_t p = kLeadZeros + 40;
         CHECK(gainAt(c, p + t.R) < 1.0f);
         CHECK_EQ(gainAt(c, p + t.R + 1), 1.0f);
-        CHECK(gainAt(c, p - 41 - t.R) < 1.0f);
-        CHECK_EQ(gainAt(c, p - 42 - t.R), 1.0f);
+        if (t.R == 20) {  // the ramps' far ends and steps
+            CHECK_NEAR(gainAt(c, p - 51), 1.0, 1e-6);
+            CHECK_NEAR(gainAt(c, p + 20), 1.0, 1e-6);
+            CHECK_NEAR(gainAt(c, p + 11) - gainAt(c, p + 10), 0.2 / 20 * 2.0, 1e-5);
+            CHECK_NEAR(gainAt(c, p + 2) - gainAt(c, p + 1), 0.2 / 20 * 0.2, 1e-5);
+        }
+        // The negative half-wave (peak 0.1) and the silence after it write nothing more.
+        CHECK_EQ(gainAt(c, p + t.R + 10), 1.0f);
     }
 }
 
@@ -206,55 +199,37 @@ static double fallenGain(double g, int32_t N, int32_t k) {
     return r;
 }
 
-TEST_CASE("falling mode sinks across the segment by about 0.001 x N, steepest in the middle" *
+TEST_CASE("falling mode sinks over the segment by the triangle weights, a long one no more in total, never below 0" *
           doctest::test_suite("engine.limiter")) {
-    StageChannel c(8000);
-    const int32_t N = 100;
-    feed(c, singleHalfWave(N, 1.25f), kRamp20, true);
-    const int64_t p = kLeadZeros + N;
-    CHECK_EQ(gainAt(c, p), 0.8f);
-    CHECK_NEAR(gainAt(c, p - N), 0.8 - 0.001 * N, 1e-5);
-    bool sinking = true;
-    double steepest = 0.0;
-    int64_t steepestAt = 0;
-    for (int64_t k = 0; k < N; ++k) {
-        const double fall = double(gainAt(c, p - k)) - gainAt(c, p - k - 1);
-        sinking = sinking && fall >= 0.0;
-        if (fall > steepest) steepest = fall, steepestAt = k;
-    }
-    CHECK(sinking);
-    CHECK(std::abs(steepestAt - N / 2) <= 1);
-    // The attack starts from the sunk gain; the release from 1/peak.
-    CHECK_EQ(gainAt(c, p - N - 1), gainAt(c, p - N));
-    CHECK_EQ(gainAt(c, p + 1), 0.8f);
-}
-
-TEST_CASE("falling mode: segments up to 210 samples follow the table, longer ones sink no more in total" *
-          doctest::test_suite("engine.limiter")) {
-    for (int32_t N : {1, 2, 57, 209, 210, 211, 400, 2000}) {
+    // Segments up to 210 samples follow the table, longer ones its triangle
+    // scaled; at peak 10 (gain 0.1) a segment of 150 sinks to the floor.
+    const struct {
+        int32_t N;
+        float peak;
+    } cases[] = {{1, 1.25f}, {2, 1.25f}, {57, 1.25f}, {100, 1.25f}, {209, 1.25f}, {210, 1.25f},
+                 {211, 1.25f}, {400, 1.25f}, {2000, 1.25f}, {150, 10.0f}};
+    for (const auto& t : cases) {
+        CAPTURE(t.N);
         StageChannel c(8000);
-        feed(c, singleHalfWave(N, 1.25f), kRamp20, true);
-        const int64_t p = kLeadZeros + N;
+        feed(c, singleHalfWave(t.N, t.peak), kRamp20, true);
+        const int64_t p = kLeadZeros + t.N;
+        const float g = 1.0f / t.peak;
         double worst = 0.0;
-        for (int32_t k = 0; k <= N; ++k) worst = std::max(worst, std::fabs(gainAt(c, p - k) - fallenGain(0.8, N, k)));
-        CHECK(worst < 5e-5);
+        for (int32_t k = 0; k <= t.N; ++k)
+            worst = std::max(worst, std::fabs(gainAt(c, p - k) - fallenGain(g, t.N, k)));
+        CHECK(worst < 1e-6);
+        CHECK_EQ(gainAt(c, p), g);
         // The whole sink is bounded by a 210-sample segment's (about 0.21).
-        CHECK(gainAt(c, p - N) >= 0.8f - 0.2101f);
+        CHECK(gainAt(c, p - t.N) >= g - 0.2101f);
+        if (fallenGain(g, t.N, t.N) == 0.0) CHECK_EQ(gainAt(c, p - t.N), 0.0f);
+        float lowest = 1.0f;
+        for (int32_t s = 0; s < c.ringLength; ++s) lowest = std::min(lowest, c.ch.limitGain[s]);
+        CHECK(lowest >= 0.0f);
+        // The attack starts from the sunk gain and rises; the release from 1/peak.
+        CHECK_EQ(gainAt(c, p - t.N - 1), gainAt(c, p - t.N));
+        CHECK(gainAt(c, p - t.N - 20) > gainAt(c, p - t.N));
+        CHECK_EQ(gainAt(c, p + 1), g);
     }
-}
-
-TEST_CASE("falling mode never writes below 0" * doctest::test_suite("engine.limiter")) {
-    StageChannel c(8000);
-    const int32_t N = 150;  // sinks by about 0.15 from 0.1
-    feed(c, singleHalfWave(N, 10.0f), kRamp20, true);
-    const int64_t p = kLeadZeros + N;
-    float lowest = 1.0f;
-    for (int32_t s = 0; s < c.ringLength; ++s) lowest = std::min(lowest, c.ch.limitGain[s]);
-    CHECK_EQ(lowest, 0.0f);
-    CHECK_NEAR(gainAt(c, p - 60), fallenGain(0.1, N, 60), 1e-5);
-    CHECK_EQ(gainAt(c, p - N), 0.0f);
-    CHECK_EQ(gainAt(c, p - N - 1), 0.0f);  // the attack starts from the sunk gain
-    CHECK(gainAt(c, p - N - 20) > 0.0f);
 }
 
 TEST_CASE("a segment longer than the ring wraps inside it and keeps its release ramp" *
@@ -278,35 +253,26 @@ TEST_CASE("a segment longer than the ring wraps inside it and keeps its release 
 
 TEST_CASE("a segment longer than the look-ahead leaves slots already played alone" *
           doctest::test_suite("engine.limiter")) {
-    // The crossing is the first sample of a block: slots up to the lead behind it
-    // are still to be played, earlier ones have been read and cleared.
-    const int32_t N = 3000;
-    std::vector<float> x = singleHalfWave(N, 2.0f);
-    StageChannel c(8000);
-    const int64_t p = kLeadZeros + N;
-    feed(c, std::vector<float>(x.begin(), x.begin() + p), kRamp20, false, 1000);
-    feed(c, std::vector<float>(x.begin() + p, x.end()), kRamp20, false, 1000);
-    CHECK_EQ(gainAt(c, p - kLimiterLead), 0.5f);
-    CHECK_EQ(gainAt(c, p - kLimiterLead - 1), 1.0f);
-    CHECK_EQ(gainAt(c, p - N - 10), 1.0f);
-    // Later in a block the tap is further behind, and the writes reach further.
-    StageChannel d(8000);
-    feed(d, std::vector<float>(x.begin(), x.begin() + p - 500), kRamp20, false, 1000);
-    feed(d, std::vector<float>(x.begin() + p - 500, x.end()), kRamp20, false, 1000);
-    CHECK_EQ(gainAt(d, p - kLimiterLead - 500), 0.5f);
-    CHECK_EQ(gainAt(d, p - kLimiterLead - 501), 1.0f);
-
-    // A segment just inside the look-ahead: its attack ramp is cut at the same slot.
-    const int32_t M = kLimiterLead - 10;
-    std::vector<float> y = singleHalfWave(M, 2.0f);
-    StageChannel e(8000);
-    const int64_t q = kLeadZeros + M;
-    feed(e, std::vector<float>(y.begin(), y.begin() + q), kRamp20, false, 1000);
-    feed(e, std::vector<float>(y.begin() + q, y.end()), kRamp20, false, 1000);
-    CHECK_EQ(gainAt(e, q - M), 0.5f);
-    CHECK(gainAt(e, q - M - 1) < 1.0f);  // the attack ramp, in front of the segment
-    CHECK(gainAt(e, q - kLimiterLead) < 1.0f);
-    CHECK_EQ(gainAt(e, q - kLimiterLead - 1), 1.0f);
+    // The crossing comes `into` samples after a block starts: backward writes
+    // reach the lead plus that far (slots further back have been read and
+    // cleared). A segment just inside the reach has its attack ramp cut there.
+    const struct {
+        int32_t N, into;
+    } rows[] = {{3000, 0}, {3000, 500}, {kLimiterLead - 10, 0}};
+    for (const auto& r : rows) {
+        CAPTURE(r.N);
+        CAPTURE(r.into);
+        const std::vector<float> x = singleHalfWave(r.N, 2.0f);
+        const int64_t p = kLeadZeros + r.N, reach = kLimiterLead + r.into;
+        StageChannel c(8000);
+        feed(c, std::vector<float>(x.begin(), x.begin() + p - r.into), kRamp20, false, 1000);
+        feed(c, std::vector<float>(x.begin() + p - r.into, x.end()), kRamp20, false, 1000);
+        CHECK_EQ(gainAt(c, p - std::min<int64_t>(r.N, reach)), 0.5f);
+        CHECK(gainAt(c, p - reach) < 1.0f);
+        CHECK_EQ(gainAt(c, p - reach - 1), 1.0f);
+        if (r.N < reach) CHECK(gainAt(c, p - r.N - 1) < 1.0f);  // the attack ramp, in front of the segment
+        else CHECK_EQ(gainAt(c, p - r.N - 10), 1.0f);
+    }
 }
 
 TEST_CASE("a segment closing after the smoother has passed its start still lowers the smoothed ring" *
