@@ -18,19 +18,14 @@ using namespace validator;
 
 namespace {
 
-bool finite(const Stereo& s) {
-    for (const auto* v : {&s.left, &s.right})
-        for (float x : *v)
-            if (!std::isfinite(x)) return false;
-    return true;
-}
-
+// The largest magnitude in either channel; infinity once a sample is not finite.
 double peakOf(const Stereo& s) {
     double p = 0.0;
     for (const auto* v : {&s.left, &s.right})
-        for (float x : *v) p = std::fmax(p, std::fabs(x));
+        for (float x : *v) p = std::isfinite(x) ? std::fmax(p, std::fabs(x)) : INFINITY;
     return p;
 }
+bool finite(const Stereo& s) { return std::isfinite(peakOf(s)); }
 
 }  // namespace
 
@@ -40,7 +35,7 @@ TEST_CASE("44.1, 48 and 96 kHz, runs of 1 to 8192 frames: no allocation, lock or
     // Driven 12 dB past the ceiling, with Out Gain at 0 dB.
     const MaximizerEngine tables;  // the level scale that Limiter Gain's dB read
     const float drive = userValue(kLimiterGain, internalFromUser(kLimiterGain, 12.0f));
-    int cases = 0, good = 0;
+    int cases = 0;
     const auto body = [&] {
         for (double rate : {44100.0, 48000.0, 96000.0})
             for (int block : {1, 7, 64, 512, 4096, 8192}) {
@@ -59,22 +54,17 @@ TEST_CASE("44.1, 48 and 96 kHz, runs of 1 to 8192 frames: no allocation, lock or
                     knee = std::fmin(knee, plugin.meter(lv2port::kKneeMeter, 0));
                 });
                 ++cases;
-                const bool ok = plugin.ok() && finite(out) && peakOf(out) <= 1.0 && peakOf(out) > 0.9 &&
-                                plugin.control[lv2port::kLatencyPort] == float(kLatency) &&
-                                std::fabs(peak - (20.0 * std::log10(inputPeak) + drive)) < 1e-3 &&
-                                reduction < -6.0f && knee < -0.1f;
-                good += ok;
-                if (!ok)
-                    std::printf("    %g Hz, runs of %d: peak %g, latency %g, meters %g (%g) %g %g\n", rate, block,
-                                peakOf(out), double(plugin.control[lv2port::kLatencyPort]), double(peak),
-                                20.0 * std::log10(inputPeak) + drive,
-                                double(reduction), double(knee));
+                INFO(rate, " Hz, runs of ", block, ": peak ", peakOf(out), ", meters ", peak, " ", reduction, " ",
+                     knee);
+                CHECK((plugin.ok() && peakOf(out) <= 1.0 && peakOf(out) > 0.9));
+                CHECK_EQ(plugin.control[lv2port::kLatencyPort], float(kLatency));
+                CHECK(std::fabs(peak - (20.0 * std::log10(inputPeak) + drive)) < 1e-3);
+                CHECK((reduction < -6.0f && knee < -0.1f));
             }
     };
     const SyscallWatch watch = watchSyscalls(body);
     if (!watch.watched) body();  // allocations and locks are still counted
     CHECK_EQ(cases, 18);
-    CHECK_EQ(good, cases);
     if (allocationsBefore >= 0) CHECK_EQ(allocationsCounted() - allocationsBefore, 0L);
     if (locksBefore >= 0) CHECK_EQ(locksCounted() - locksBefore, 0L);
     if (watch.watched) {

@@ -81,18 +81,15 @@ TEST_CASE("audio, automation and editor threads share one instance" * doctest::t
         }
     });
     std::thread editor([&] {
+        using M = platform::WindowMessage;
+        const M pointer[] = {M::LeftButtonDown, M::LeftButtonUp, M::RightButtonDown, M::RightButtonUp,
+                             M::MouseMove,      M::MouseMove};
         std::mt19937 rng(2);
         while (!stop.load()) {
             screen.tick(window);
-            int x = int(rng() % 512), y = int(rng() % 218);
-            switch (rng() % 6) {
-                case 0: screen.send(window, platform::WindowMessage::LeftButtonDown, x, y); break;
-                case 1: screen.send(window, platform::WindowMessage::LeftButtonUp, x, y); break;
-                case 2: screen.send(window, platform::WindowMessage::RightButtonDown, x, y); break;
-                case 3: screen.send(window, platform::WindowMessage::RightButtonUp, x, y); break;
-                default: screen.send(window, platform::WindowMessage::MouseMove, x, y); break;
-            }
-            screen.send(window, platform::WindowMessage::Paint);
+            const int x = int(rng() % 512), y = int(rng() % 218);
+            screen.send(window, pointer[rng() % 6], x, y);
+            screen.send(window, M::Paint);
             ticks.fetch_add(1);
         }
     });

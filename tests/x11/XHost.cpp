@@ -86,6 +86,17 @@ int openDescriptors() {
     return n;
 }
 
+bool nothingLeft(Window parent, int baselineDescriptors) {
+    return childrenOf(parent).empty() && openDescriptors() == baselineDescriptors;
+}
+
+std::vector<Window> notWindows() {
+    static const Pixmap pixmap = XCreatePixmap(display, DefaultRootWindow(display), 8, 8,
+                                               unsigned(DefaultDepth(display, DefaultScreen(display))));
+    XSync(display, False);
+    return {0, pixmap, 0x7ffffff0};
+}
+
 void pointerTo(Window w, int x, int y) {
     int rx = 0, ry = 0;
     Window child;
@@ -97,6 +108,12 @@ void pointerTo(Window w, int x, int y) {
 void button(unsigned b, bool down) {
     XTestFakeButtonEvent(display, b, down ? True : False, CurrentTime);
     XSync(display, False);
+}
+
+void pressAt(Window w, int x, int y, bool release) {
+    pointerTo(w, x, y);
+    button(1, true);
+    if (release) button(1, false);
 }
 
 std::vector<uint32_t> grab(Window w, int width, int height) {
@@ -134,6 +151,14 @@ void expectShows(Window w, const std::vector<uint32_t>& expected, int height, co
     int black = 0;
     for (uint32_t px : shown) black += px == 0;
     CHECK(black < int(shown.size()) / 2);  // a painted panel, not an empty window
+}
+
+std::vector<uint32_t> HeadlessScreen::picture(int& height) {
+    platform::HeadlessWindow* window = screen.lastWindowOfClass("Hokclass");
+    if (!window) return {};
+    for (int i = 0; i < 150; ++i) screen.tick(window);
+    height = window->surface.height;
+    return window->surface.pixels;
 }
 
 }  // namespace xhost
