@@ -78,6 +78,25 @@ template <typename L>
     std::copy(last, last + (n - i), x + i);
 }
 
+// The boosted bass stage's output over a stretch, across samples: its
+// input x (replaced) and its high-pass's y, the same arithmetic as BassStep.
+template <typename L>
+[[gnu::always_inline]] inline void bassBoostAcross(float* x, const float* y, float c, int32_t n) {
+    constexpr int32_t w = L::width;
+    const typename L::D d = L::all(bassBoostFactor(c));
+    const auto boost = [&](const float* xi, const float* yi, float* out) __attribute__((always_inline)) {
+        L::store(L::settle(L::narrow(bassBoosted<L>(L::widen(L::load(xi)), L::widen(L::load(yi)), d))), out);
+    };
+    int32_t i = 0;
+    for (; i + w <= n; i += w) boost(x + i, y + i, x + i);
+    if (i == n) return;
+    float lastX[w] = {}, lastY[w] = {};
+    std::copy(x + i, x + n, lastX);
+    std::copy(y + i, y + n, lastY);
+    boost(lastX, lastY, lastX);
+    std::copy(lastX, lastX + (n - i), x + i);
+}
+
 // The widest such set in this source.
 template <typename Arch>
 struct Across {
@@ -91,6 +110,57 @@ struct Across<simd::Avx512> {
 #endif
 #endif
 
+#if defined(__AVX2__) && defined(__FMA__)
+// A boosted bass stage with wider vectors: its high-pass runs a stretch of
+// samples ahead of the mid and treble stages, and the boost, which has no
+// state, runs over each finished stretch across samples (bassBoostAcross)
+// before those stages reach it. The high-pass's recurrence still runs beside
+// theirs, turn by turn; short blocks take shorter stretches, so that most of
+// their turns still overlap.
+template <typename Arch, typename... Tail>
+[[gnu::always_inline]] inline void bassAhead(const Channels<lanes::Two<Arch>>& c, Tail&... tail) {
+    using L = lanes::Two<Arch>;
+    constexpr int32_t kMaxAhead = 64;
+    constexpr size_t T = sizeof...(Tail);
+    const int32_t n = c.n;
+    const int32_t ahead = std::clamp(n / 4, 8, kMaxAhead);
+    HighPassStep<L> highPass(lanes::fields(c.state, &ChannelState::bassHighPass));
+    float y[2][kMaxAhead];
+    const lanes::Each<L, float> ys{y[0], y[1]};
+    const auto stages = std::index_sequence_for<Tail...>();
+    typename L::F carry[T > 0 ? T : 1] = {};
+    for (int32_t base = 0; base < n + ahead + int32_t(T); base += ahead) {
+        const int32_t m = std::clamp(n - base, 0, ahead);  // high-pass samples in this stretch
+        for (int32_t i = 0; i < ahead; ++i) {
+            if (i < m) L::store(L::narrow(highPass.step(L::widen(L::load(c.samples, base + i)))), ys, i);
+            if constexpr (T > 0) {
+                // The later stages' turn, a stretch behind: unguarded where every stage has a sample.
+                const int32_t t = base - ahead + i;
+                if (t >= int32_t(T) - 1 && t < n) steploop::turn<L, false>(stages, carry, c.samples, t, n, tail...);
+                else steploop::turn<L, true>(stages, carry, c.samples, t, n, tail...);
+            }
+        }
+        if (m == 0) continue;
+        for (size_t ch = 0; ch < 2; ++ch)
+            bassBoostAcross<typename Across<Arch>::type>(c.samples[ch] + base, y[ch], c.s.bass, m);
+    }
+}
+
+template <typename Arch, typename... Steps>
+[[gnu::always_inline]] inline void aheadWithTreble(const Channels<lanes::Two<Arch>>& c, Steps&... steps) {
+    if (!c.s.trebleOn) return bassAhead(c, steps...);
+    TrebleStep<lanes::Two<Arch>> treble(c.treble, c.follow, c.s.hiBoost, c.s.trebleMix);
+    bassAhead(c, steps..., treble);
+}
+
+template <typename Arch>
+[[gnu::always_inline]] inline void aheadWithMid(const Channels<lanes::Two<Arch>>& c) {
+    if (!c.s.midOn) return aheadWithTreble(c);
+    MidStep<lanes::Two<Arch>> mid(lanes::fields(c.state, &ChannelState::midNotch), c.s.mid);
+    aheadWithTreble(c, mid);
+}
+#endif
+
 // Both channels, for the instruction set Arch.
 template <typename Arch>
 [[gnu::flatten]] void pair(ChannelState& left, ChannelState& right, HighPassSection (&treble)[2], float (&follow)[2],
@@ -101,8 +171,9 @@ template <typename Arch>
     if (s.bodyOn) {
         bodyAcross<typename Across<Arch>::type>(l, s.bodyAmount, n);
         bodyAcross<typename Across<Arch>::type>(r, s.bodyAmount, n);
-        return withBass(c);
     }
+    if (s.bassOn && s.bass > 0.5f) return aheadWithMid(c);
+    if (s.bodyOn) return withBass(c);
 #endif
     run(c);
 }
