@@ -4,7 +4,9 @@
 // dependent block passes. Each combination of stages gets its own loop, so
 // no per-sample test of which stages are on remains. Written once over the
 // lane set: one channel (Equaliser.cpp) and both channels for each
-// instruction set (SimdSse2.cpp, SimdAvx2.cpp).
+// instruction set (SimdSse2.cpp, SimdAvx2.cpp, SimdAvx512.cpp). With wider
+// vectors the stateless parts (the body stage, the bass stage's boost) run
+// across samples instead (bodyAcross, bassAhead).
 #pragma once
 #include <algorithm>
 
@@ -29,26 +31,33 @@ struct Channels {
 };
 
 // Each level adds its stage's step when the stage is on, then hands the
-// steps gathered so far to the next level; the last runs the loop.
-template <typename L, typename... Steps>
-[[gnu::always_inline]] inline void withTreble(const Channels<L>& c, Steps&... steps) {
-    if (!c.s.trebleOn) return runSteps<L>(c.samples, c.n, steps...);
+// steps gathered so far to the next level; the last hands them to finish,
+// which runs the loop.
+template <typename L, typename Finish, typename... Steps>
+[[gnu::always_inline]] inline void withTreble(const Channels<L>& c, const Finish& finish, Steps&... steps) {
+    if (!c.s.trebleOn) return finish(steps...);
     TrebleStep<L> treble(c.treble, c.follow, c.s.hiBoost, c.s.trebleMix);
-    runSteps<L>(c.samples, c.n, steps..., treble);
+    finish(steps..., treble);
 }
 
-template <typename L, typename... Steps>
-[[gnu::always_inline]] inline void withMid(const Channels<L>& c, Steps&... steps) {
-    if (!c.s.midOn) return withTreble(c, steps...);
+template <typename L, typename Finish, typename... Steps>
+[[gnu::always_inline]] inline void withMid(const Channels<L>& c, const Finish& finish, Steps&... steps) {
+    if (!c.s.midOn) return withTreble(c, finish, steps...);
     MidStep<L> mid(lanes::fields(c.state, &ChannelState::midNotch), c.s.mid);
-    withTreble(c, steps..., mid);
+    withTreble(c, finish, steps..., mid);
 }
 
-template <typename L, typename... Steps>
-[[gnu::always_inline]] inline void withBass(const Channels<L>& c, Steps&... steps) {
-    if (!c.s.bassOn) return withMid(c, steps...);
+template <typename L, typename Finish, typename... Steps>
+[[gnu::always_inline]] inline void withBass(const Channels<L>& c, const Finish& finish, Steps&... steps) {
+    if (!c.s.bassOn) return withMid(c, finish, steps...);
     BassStep<L> bass(lanes::fields(c.state, &ChannelState::bassHighPass), c.s.bass);
-    withMid(c, steps..., bass);
+    withMid(c, finish, steps..., bass);
+}
+
+// The steps' loop over the block, a sample apart.
+template <typename L>
+[[gnu::always_inline]] inline auto loop(const Channels<L>& c) {
+    return [&c](auto&... steps) __attribute__((always_inline)) { runSteps<L>(c.samples, c.n, steps...); };
 }
 
 // Called from a flattened function: with every level, loop and step inlined
@@ -56,9 +65,9 @@ template <typename L, typename... Steps>
 // live in registers.
 template <typename L>
 [[gnu::always_inline]] inline void run(const Channels<L>& c) {
-    if (!c.s.bodyOn) return withBass(c);
+    if (!c.s.bodyOn) return withBass(c, loop(c));
     const BodyStep<L> body(c.s.bodyAmount);
-    withBass(c, body);
+    withBass(c, loop(c), body);
 }
 
 #if defined(__AVX2__) && defined(__FMA__)
@@ -146,19 +155,6 @@ template <typename Arch, typename... Tail>
     }
 }
 
-template <typename Arch, typename... Steps>
-[[gnu::always_inline]] inline void aheadWithTreble(const Channels<lanes::Two<Arch>>& c, Steps&... steps) {
-    if (!c.s.trebleOn) return bassAhead(c, steps...);
-    TrebleStep<lanes::Two<Arch>> treble(c.treble, c.follow, c.s.hiBoost, c.s.trebleMix);
-    bassAhead(c, steps..., treble);
-}
-
-template <typename Arch>
-[[gnu::always_inline]] inline void aheadWithMid(const Channels<lanes::Two<Arch>>& c) {
-    if (!c.s.midOn) return aheadWithTreble(c);
-    MidStep<lanes::Two<Arch>> mid(lanes::fields(c.state, &ChannelState::midNotch), c.s.mid);
-    aheadWithTreble(c, mid);
-}
 #endif
 
 // Both channels, for the instruction set Arch.
@@ -172,8 +168,9 @@ template <typename Arch>
         bodyAcross<typename Across<Arch>::type>(l, s.bodyAmount, n);
         bodyAcross<typename Across<Arch>::type>(r, s.bodyAmount, n);
     }
-    if (s.bassOn && s.bass > 0.5f) return aheadWithMid(c);
-    if (s.bodyOn) return withBass(c);
+    if (s.bassOn && s.bass > 0.5f)
+        return withMid(c, [&c](auto&... tail) __attribute__((always_inline)) { bassAhead(c, tail...); });
+    if (s.bodyOn) return withBass(c, loop(c));
 #endif
     run(c);
 }
