@@ -15,6 +15,7 @@
 #include "engine/Dynamics.h"
 #include "engine/KneeStep.h"
 #include "engine/LimiterStep.h"
+#include "engine/StepLoop.h"
 
 namespace dynamics {
 
@@ -54,9 +55,7 @@ template <typename L, bool Linked, typename... Runs>
     float u[2][W][kStretch];            // [stretch parity][lane][sample]
     int32_t done = 0;                   // samples the limiters have taken
     F lowest = L::narrow(L::all(1.0));  // off the knee's chain: the meters' lowest gain
-    // Short blocks in shorter stretches, so that most of their samples still
-    // overlap (a block of one stretch would run the knee, then the limiters).
-    const int32_t stretch = std::clamp(n / 4, 8, kStretch);
+    const int32_t stretch = steploop::stretchFor(n, kStretch);
     for (int32_t base = 0, k = 0; base < n; base += stretch, k ^= 1) {
         const int32_t m = std::min(stretch, n - base);
         const int32_t behind = base - done;  // the previous stretch's length, 0 at first

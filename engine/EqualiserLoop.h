@@ -71,39 +71,40 @@ template <typename L>
 }
 
 #if defined(__AVX2__) && defined(__FMA__)
+// f(x, y) on L::width samples at a time, x in place and y the samples
+// beside it (or none), the last few through padded copies.
+template <typename L, typename F>
+[[gnu::always_inline]] inline void acrossSamples(float* x, const float* y, int32_t n, F&& f) {
+    constexpr int32_t w = L::width;
+    int32_t i = 0;
+    for (; i + w <= n; i += w) f(x + i, y ? y + i : nullptr);
+    if (i == n) return;
+    float lastX[w] = {}, lastY[w] = {};
+    std::copy(x + i, x + n, lastX);
+    if (y) std::copy(y + i, y + n, lastY);
+    f(lastX, lastY);
+    std::copy(lastX, lastX + (n - i), x + i);
+}
+
 // The body stage has no state, so where the processor has wider vectors it
 // runs over the block first, L::width samples of a channel at a time (the
 // same arithmetic, so the same bits), and the loop takes the other stages.
 template <typename L>
 [[gnu::always_inline]] inline void bodyAcross(float* x, float amount, int32_t n) {
-    constexpr int32_t w = L::width;
     const BodyStep<L> body(amount);
-    int32_t i = 0;
-    for (; i + w <= n; i += w) L::store(body.step(L::load(x + i)), x + i);
-    if (i == n) return;
-    float last[w] = {};
-    std::copy(x + i, x + n, last);
-    L::store(body.step(L::load(last)), last);
-    std::copy(last, last + (n - i), x + i);
+    acrossSamples<L>(x, nullptr, n, [&](float* xi, const float*) __attribute__((always_inline)) {
+        L::store(body.step(L::load(xi)), xi);
+    });
 }
 
 // The boosted bass stage's output over a stretch, across samples: its
 // input x (replaced) and its high-pass's y, the same arithmetic as BassStep.
 template <typename L>
 [[gnu::always_inline]] inline void bassBoostAcross(float* x, const float* y, float c, int32_t n) {
-    constexpr int32_t w = L::width;
     const typename L::D d = L::all(bassBoostFactor(c));
-    const auto boost = [&](const float* xi, const float* yi, float* out) __attribute__((always_inline)) {
-        L::store(L::settle(L::narrow(bassBoosted<L>(L::widen(L::load(xi)), L::widen(L::load(yi)), d))), out);
-    };
-    int32_t i = 0;
-    for (; i + w <= n; i += w) boost(x + i, y + i, x + i);
-    if (i == n) return;
-    float lastX[w] = {}, lastY[w] = {};
-    std::copy(x + i, x + n, lastX);
-    std::copy(y + i, y + n, lastY);
-    boost(lastX, lastY, lastX);
-    std::copy(lastX, lastX + (n - i), x + i);
+    acrossSamples<L>(x, y, n, [&](float* xi, const float* yi) __attribute__((always_inline)) {
+        L::store(L::settle(L::narrow(bassBoosted<L>(L::widen(L::load(xi)), L::widen(L::load(yi)), d))), xi);
+    });
 }
 
 // The widest such set in this source.
@@ -132,7 +133,7 @@ template <typename Arch, typename... Tail>
     constexpr int32_t kMaxAhead = 64;
     constexpr size_t T = sizeof...(Tail);
     const int32_t n = c.n;
-    const int32_t ahead = std::clamp(n / 4, 8, kMaxAhead);
+    const int32_t ahead = steploop::stretchFor(n, kMaxAhead);
     HighPassStep<L> highPass(lanes::fields(c.state, &ChannelState::bassHighPass));
     float y[2][kMaxAhead];
     const lanes::Each<L, float> ys{y[0], y[1]};

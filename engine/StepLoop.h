@@ -9,12 +9,19 @@
 // histories stay in memory (an SSE vector may alias the float samples), and
 // every recurrence then waits on a store and a reload.
 #pragma once
+#include <algorithm>
 #include <cstdint>
 #include <utility>
 
 #include "engine/Lanes.h"
 
 namespace steploop {
+
+// The stretch a loop that runs one part of its work a stretch behind another
+// takes: a quarter of the block, 8 samples at least and `longest` at most, so
+// that short blocks still overlap most of their turns (a block of one stretch
+// would run the parts one after the other).
+[[gnu::always_inline]] inline int32_t stretchFor(int32_t n, int32_t longest) { return std::clamp(n / 4, 8, longest); }
 
 // What stage J reads in a turn: the next sample for the first stage, else
 // what the stage before it produced in the previous turn.
