@@ -14,6 +14,13 @@ template <typename L>
     return y + d * saturatingBoost<L>(low, d, one) + (one - d) * low;
 }
 
+// The cutting bass stage's output: the band x - y scaled by cut (2c, a float
+// factor).
+template <typename L>
+[[gnu::always_inline]] inline typename L::F bassCut(typename L::D x, typename L::D y, typename L::D cut) {
+    return L::finiteOrZero(L::narrow(y + cut * (x - y)));
+}
+
 // d for a Bass Boost of c (above 0.5), a float factor.
 inline double bassBoostFactor(float c) { return (c - 0.5f) * 2.0f; }
 
@@ -29,7 +36,7 @@ public:
     [[gnu::always_inline]] F step(F in) {
         const D x = L::widen(in);
         const D y = highPass.step(x);
-        if (!boost) return L::finiteOrZero(L::narrow(y + cut * (x - y)));
+        if (!boost) return bassCut<L>(x, y, cut);
         return L::settle(L::narrow(bassBoosted<L>(x, y, d)));
     }
 

@@ -5,10 +5,13 @@
 // no per-sample test of which stages are on remains. Written once over the
 // lane set: one channel (Equaliser.cpp) and both channels for each
 // instruction set (SimdSse2.cpp, SimdAvx2.cpp, SimdAvx512.cpp). With wider
-// vectors the stateless parts (the body stage, the bass stage's boost) run
-// across samples instead (bodyAcross, bassAhead).
+// vectors the parts without state (the body stage; the bass and mid stages
+// once their filters have run) run across samples instead (bodyAcross,
+// ahead).
 #pragma once
 #include <algorithm>
+#include <tuple>
+#include <utility>
 
 #include "engine/BassStep.h"
 #include "engine/BodyStep.h"
@@ -97,13 +100,29 @@ template <typename L>
     });
 }
 
-// The boosted bass stage's output over a stretch, across samples: its
-// input x (replaced) and its high-pass's y, the same arithmetic as BassStep.
+// The bass stage's output over a stretch, across samples: its input x
+// (replaced) and its high-pass's y, the same arithmetic as BassStep.
 template <typename L>
-[[gnu::always_inline]] inline void bassBoostAcross(float* x, const float* y, float c, int32_t n) {
-    const typename L::D d = L::all(bassBoostFactor(c));
+[[gnu::always_inline]] inline void bassAcross(float* x, const float* y, float c, int32_t n) {
+    if (c > 0.5f) {
+        const typename L::D d = L::all(bassBoostFactor(c));
+        return acrossSamples<L>(x, y, n, [&](float* xi, const float* yi) __attribute__((always_inline)) {
+            L::store(L::settle(L::narrow(bassBoosted<L>(L::widen(L::load(xi)), L::widen(L::load(yi)), d))), xi);
+        });
+    }
+    const typename L::D cut = L::all(2.0f * c);
     acrossSamples<L>(x, y, n, [&](float* xi, const float* yi) __attribute__((always_inline)) {
-        L::store(L::settle(L::narrow(bassBoosted<L>(L::widen(L::load(xi)), L::widen(L::load(yi)), d))), xi);
+        L::store(bassCut<L>(L::widen(L::load(xi)), L::widen(L::load(yi)), cut), xi);
+    });
+}
+
+// The mid stage's output over a stretch, across samples: its input x
+// (replaced) and its notch's output o, the same arithmetic as MidStep.
+template <typename L>
+[[gnu::always_inline]] inline void midAcross(float* x, const float* o, float c, int32_t n) {
+    const typename L::D g = L::all(midGain(c));
+    acrossSamples<L>(x, o, n, [&](float* xi, const float* oi) __attribute__((always_inline)) {
+        L::store(midBlend<L>(L::widen(L::load(xi)), L::widen(L::load(oi)), g), xi);
     });
 }
 
@@ -118,41 +137,92 @@ struct Across<simd::Avx512> {
     using type = lanes::Across8;
 };
 #endif
-#endif
 
-#if defined(__AVX2__) && defined(__FMA__)
-// A boosted bass stage with wider vectors: its high-pass runs a stretch of
-// samples ahead of the mid and treble stages, and the boost, which has no
-// state, runs over each finished stretch across samples (bassBoostAcross)
-// before those stages reach it. The high-pass's recurrence still runs beside
-// theirs, turn by turn; short blocks take shorter stretches, so that most of
-// their turns still overlap.
-template <typename Arch, typename... Tail>
-[[gnu::always_inline]] inline void bassAhead(const Channels<lanes::Two<Arch>>& c, Tail&... tail) {
+// A stage split in two: the part with state (head), a sample of both
+// channels at a time, whose output goes aside, and the part without, which
+// then runs over a finished stretch across samples (across).
+template <typename Arch>
+class BassSplit {  // the high-pass, then the cut or boost
+    using L = lanes::Two<Arch>;
+
+public:
+    [[gnu::always_inline]] explicit BassSplit(const Channels<L>& c)
+        : highPass(lanes::fields(c.state, &ChannelState::bassHighPass)), c_(c.s.bass) {}
+    [[gnu::always_inline]] typename L::F head(typename L::F in) { return L::narrow(highPass.step(L::widen(in))); }
+    [[gnu::always_inline]] void across(float* x, const float* y, int32_t n) const {
+        bassAcross<typename Across<Arch>::type>(x, y, c_, n);
+    }
+
+private:
+    HighPassStep<L> highPass;
+    const float c_;
+};
+
+template <typename Arch>
+class MidSplit {  // the notch, then the band's blend
+    using L = lanes::Two<Arch>;
+
+public:
+    [[gnu::always_inline]] explicit MidSplit(const Channels<L>& c)
+        : mid(lanes::fields(c.state, &ChannelState::midNotch), c.s.mid), c_(c.s.mid) {}
+    // The notch's output is a float value, so it goes aside exactly.
+    [[gnu::always_inline]] typename L::F head(typename L::F in) { return L::narrow(mid.notch(in)); }
+    [[gnu::always_inline]] void across(float* x, const float* o, int32_t n) const {
+        midAcross<typename Across<Arch>::type>(x, o, c_, n);
+    }
+
+private:
+    MidStep<L> mid;
+    const float c_;
+};
+
+// Split stages with wider vectors: the first split's head runs a stretch of
+// samples ahead of the second's, and so on, and the stages after them
+// (tail) a stretch behind the last; each split's part without state runs
+// over its finished stretch between, before the next stage reaches it. The
+// heads' recurrences and the tail's still run beside each other, turn by
+// turn; short blocks take shorter stretches, so that most of their turns
+// still overlap.
+template <typename Arch, typename... Splits, typename... Tail>
+[[gnu::always_inline]] inline void ahead(const Channels<lanes::Two<Arch>>& c, std::tuple<Splits&...> splits,
+                                         Tail&... tail) {
     using L = lanes::Two<Arch>;
     constexpr int32_t kMaxAhead = 64;
+    constexpr int32_t Q = sizeof...(Splits);
     constexpr size_t T = sizeof...(Tail);
     const int32_t n = c.n;
-    const int32_t ahead = steploop::stretchFor(n, kMaxAhead);
-    HighPassStep<L> highPass(lanes::fields(c.state, &ChannelState::bassHighPass));
-    float y[2][kMaxAhead];
-    const lanes::Each<L, float> ys{y[0], y[1]};
+    const int32_t stretch = steploop::stretchFor(n, kMaxAhead);
+    float side[Q][2][kMaxAhead];
+    const auto heads = std::make_index_sequence<Q>();
     const auto stages = std::index_sequence_for<Tail...>();
     typename L::F carry[T > 0 ? T : 1] = {};
-    for (int32_t base = 0; base < n + ahead + int32_t(T); base += ahead) {
-        const int32_t m = std::clamp(n - base, 0, ahead);  // high-pass samples in this stretch
-        for (int32_t i = 0; i < ahead; ++i) {
-            if (i < m) L::store(L::narrow(highPass.step(L::widen(L::load(c.samples, base + i)))), ys, i);
+    for (int32_t base = 0; base < n + Q * stretch + int32_t(T); base += stretch) {
+        int32_t from[Q], m[Q];  // split q's stretch starts at from[q] and has m[q] samples
+        for (int32_t q = 0; q < Q; ++q) {
+            from[q] = base - q * stretch;
+            m[q] = from[q] < 0 ? 0 : std::clamp(n - from[q], 0, stretch);
+        }
+        for (int32_t i = 0; i < stretch; ++i) {
+            [&]<size_t... q>(std::index_sequence<q...>) __attribute__((always_inline)) {
+                ((i < m[q] ? L::store(std::get<q>(splits).head(L::load(c.samples, from[q] + i)),
+                                      lanes::Each<L, float>{side[q][0], side[q][1]}, i)
+                           : void()),
+                 ...);
+            }(heads);
             if constexpr (T > 0) {
-                // The later stages' turn, a stretch behind: unguarded where every stage has a sample.
-                const int32_t t = base - ahead + i;
+                // The later stages' turn, a stretch behind the last split: unguarded where every stage
+                // has a sample.
+                const int32_t t = base - Q * stretch + i;
                 if (t >= int32_t(T) - 1 && t < n) steploop::turn<L, false>(stages, carry, c.samples, t, n, tail...);
                 else steploop::turn<L, true>(stages, carry, c.samples, t, n, tail...);
             }
         }
-        if (m == 0) continue;
-        for (size_t ch = 0; ch < 2; ++ch)
-            bassBoostAcross<typename Across<Arch>::type>(c.samples[ch] + base, y[ch], c.s.bass, m);
+        [&]<size_t... q>(std::index_sequence<q...>) __attribute__((always_inline)) {
+            ((m[q] > 0 ? (std::get<q>(splits).across(c.samples[0] + from[q], side[q][0], m[q]),
+                          std::get<q>(splits).across(c.samples[1] + from[q], side[q][1], m[q]))
+                       : void()),
+             ...);
+        }(heads);
     }
 }
 
@@ -169,8 +239,22 @@ template <typename Arch>
         bodyAcross<typename Across<Arch>::type>(l, s.bodyAmount, n);
         bodyAcross<typename Across<Arch>::type>(r, s.bodyAmount, n);
     }
-    if (s.bassOn && s.bass > 0.5f)
-        return withMid(c, [&c](auto&... tail) __attribute__((always_inline)) { bassAhead(c, tail...); });
+    // Splitting pays where another stage's recurrence (or the bass boost's
+    // long chain) runs beside a split stage's; a cutting bass stage or a mid
+    // stage alone is quicker whole.
+    const bool split = int(s.bassOn) + int(s.midOn) + int(s.trebleOn) > 1 || (s.bassOn && s.bass > 0.5f);
+    if (split && s.bassOn) {
+        BassSplit<Arch> bass(c);
+        if (!s.midOn)
+            return withTreble(c, [&](auto&... tail) __attribute__((always_inline)) { ahead(c, std::tie(bass), tail...); });
+        MidSplit<Arch> mid(c);
+        return withTreble(
+            c, [&](auto&... tail) __attribute__((always_inline)) { ahead(c, std::tie(bass, mid), tail...); });
+    }
+    if (split && s.midOn) {
+        MidSplit<Arch> mid(c);
+        return withTreble(c, [&](auto&... tail) __attribute__((always_inline)) { ahead(c, std::tie(mid), tail...); });
+    }
     if (s.bodyOn) return withBass(c, loop(c));
 #endif
     run(c);

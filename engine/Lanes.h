@@ -161,13 +161,19 @@ private:
     }
 };
 
+// std::clamp(v, -1.0, 1.0) in every lane of any lane set with min and max
+// (also those of LanesAcross.h), which keeps -0.0 and passes NaN as it is.
+template <typename L>
+[[gnu::always_inline]] inline typename L::D clampUnit(typename L::D v) {
+    return L::min(L::all(1.0), L::max(L::all(-1.0), v));
+}
+
 // What the stages build from those operations, written once for both.
 template <typename Base>
 struct With : Base {
     using D = typename Base::D;
 
-    // std::clamp(v, -1.0, 1.0), which keeps -0.0 and passes NaN as it is.
-    [[gnu::always_inline]] static D clampUnit(D v) { return Base::min(Base::all(1.0), Base::max(Base::all(-1.0), v)); }
+    [[gnu::always_inline]] static D clampUnit(D v) { return lanes::clampUnit<Base>(v); }
 
     // widen(settle(narrow(v))) without leaving double: rounded to a float
     // value (see simd::roundToFloat), then values strictly inside ±2^-32 and

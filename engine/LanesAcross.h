@@ -3,8 +3,9 @@
 // of one register, so each instruction does two or four times the work of
 // the two-channel set. Across4 (256-bit) in sources built with AVX2 and FMA,
 // Across8 (512-bit) in those built with AVX-512 as well. They hold the
-// operations the body stage uses, each doing in every lane what the other
-// sets do, bit for bit.
+// operations those parts use (the body stage, the bass stage's cut and boost,
+// the mid stage's blend), each doing in every lane what the other sets do, bit for
+// bit.
 #pragma once
 #if defined(__AVX2__) && defined(__FMA__)
 #include <immintrin.h>
@@ -29,9 +30,13 @@ struct Across4 {
     [[gnu::always_inline]] static D unsignBy(D x, D v) {
         return _mm256_xor_pd(x, _mm256_and_pd(v, _mm256_set1_pd(-0.0)));
     }
+    [[gnu::always_inline]] static D min(D a, D b) { return _mm256_min_pd(a, b); }
+    [[gnu::always_inline]] static D max(D a, D b) { return _mm256_max_pd(a, b); }
     [[gnu::always_inline]] static Mask greater(D a, D b) { return _mm256_cmp_pd(a, b, _CMP_GT_OQ); }
     [[gnu::always_inline]] static D select(Mask m, D yes, D no) { return _mm256_blendv_pd(no, yes, m); }
     [[gnu::always_inline]] static F settle(F v) { return settleLanes(v); }
+    [[gnu::always_inline]] static F flush(F v) { return flushLanes(v); }
+    [[gnu::always_inline]] static F finiteOrZero(F v) { return finiteOrZeroLanes(v); }
 
     [[gnu::always_inline]] static F load(const float* x) { return _mm_loadu_ps(x); }
     [[gnu::always_inline]] static void store(F v, float* x) { _mm_storeu_ps(x, v); }
@@ -53,9 +58,14 @@ struct Across8 {
     [[gnu::always_inline]] static D unsignBy(D x, D v) {
         return _mm512_xor_pd(x, _mm512_and_pd(v, _mm512_set1_pd(-0.0)));
     }
+    // Through the masked forms, with every lane set, for the same reason.
+    [[gnu::always_inline]] static D min(D a, D b) { return _mm512_mask_min_pd(a, 0xFF, a, b); }
+    [[gnu::always_inline]] static D max(D a, D b) { return _mm512_mask_max_pd(a, 0xFF, a, b); }
     [[gnu::always_inline]] static Mask greater(D a, D b) { return _mm512_cmp_pd_mask(a, b, _CMP_GT_OQ); }
     [[gnu::always_inline]] static D select(Mask m, D yes, D no) { return _mm512_mask_blend_pd(m, no, yes); }
     [[gnu::always_inline]] static F settle(F v) { return settleLanes(v); }
+    [[gnu::always_inline]] static F flush(F v) { return flushLanes(v); }
+    [[gnu::always_inline]] static F finiteOrZero(F v) { return finiteOrZeroLanes(v); }
 
     [[gnu::always_inline]] static F load(const float* x) { return _mm256_loadu_ps(x); }
     [[gnu::always_inline]] static void store(F v, float* x) { _mm256_storeu_ps(x, v); }

@@ -11,6 +11,16 @@
 // + 1 is carried in double.
 inline double midGain(float c) { return c > 0.5f ? double((c - 0.5f) * 2.0f) + 1.0 : double(2.0f * c); }
 
+// The mid stage's output from its input x and the notch's output o (a float
+// value, finite): the band x - o, o clamped to full scale, scaled by g.
+template <typename L>
+[[gnu::always_inline]] inline typename L::F midBlend(typename L::D x, typename L::D o, typename L::D g) {
+    // o is finite, so clamping it in double equals clamping the float.
+    const typename L::F r = L::narrow(x - lanes::clampUnit<L>(o));
+    const typename L::D pass = x - L::widen(r);
+    return L::settle(L::narrow(L::widen(L::flush(r)) * g + pass));
+}
+
 template <typename L>
 class MidStep {
     using D = typename L::D;
@@ -34,9 +44,14 @@ public:
     MidStep(const MidStep&) = delete;
     MidStep& operator=(const MidStep&) = delete;
 
-    // notch = b0·(x + x2) + b1·x1 + 1e-25 − a2·y2 − a1·y1, the feedback
-    // term last (as in HighPassStep).
     [[gnu::always_inline]] F step(F in) {
+        const D o = notch(in);
+        return midBlend<L>(x, o, g);
+    }
+
+    // The notch alone, the stage's state: notch = b0·(x + x2) + b1·x1 + 1e-25
+    // − a2·y2 − a1·y1, the feedback term last (as in HighPassStep).
+    [[gnu::always_inline]] D notch(F in) {
         x = L::widen(in);
         const D early = L::negMulAdd(a2, y2, L::mulAdd(b0, x + x2, L::mulAdd(b1, x1, L::all(1e-25))));
         const D o = L::finiteAsFloat(L::negMulAdd(a1, y1, early));
@@ -44,10 +59,7 @@ public:
         x1 = x;
         y2 = y1;
         y1 = o;
-        // o is finite, so clamping it in double equals clamping the float.
-        const F r = L::narrow(x - L::clampUnit(o));
-        const D pass = x - L::widen(r);
-        return L::settle(L::narrow(L::widen(L::flush(r)) * g + pass));
+        return o;
     }
 
 private:
