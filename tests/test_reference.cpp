@@ -150,13 +150,15 @@ std::vector<Case> cases() {
     static const mixes::Stereo program{signals::program(30000, 1.7, 101), signals::program(30000, 1.2, 202)};
     static const mixes::Stereo bench = mixes::benchMix(44100, 44100.0);
     static const mixes::Stereo song44 = mixes::musicMix(44100, 44100.0), song96 = mixes::musicMix(96000, 96000.0);
-    static const auto quiet = [](const mixes::Stereo& s) {
+    static const auto scaled = [](const mixes::Stereo& s, float by) {
         mixes::Stereo q = s;
         for (auto* v : {&q.left, &q.right})
-            for (float& x : *v) x *= 0.25f;
+            for (float& x : *v) x *= by;
         return q;
     };
-    static const mixes::Stereo quiet44 = quiet(song44), quiet96 = quiet(song96);
+    static const mixes::Stereo quiet44 = scaled(song44, 0.25f), quiet96 = scaled(song96, 0.25f);
+    // So hot into the equaliser that the boosted treble stage's follower overshoots full scale.
+    static const mixes::Stereo loud44 = scaled(song44, 4.0f);
     constexpr float kPlus6dB = 268.0f, kPlus12dB = 318.0f;  // Limiter Gain positions
 
     const std::vector<int> golden = {512, 100, 1, 333};
@@ -180,6 +182,7 @@ std::vector<Case> cases() {
         {"treble boost", 44100, 512, golden, {{kAlgorithm, 2}, {kHiBoost, 282}, {kTrebleFreq, 6000}}, &program, {}},
         {"all eq", 44100, 512, golden, allEq, &program, {}},
         {"mid and treble", 44100, 512, golden, {{kAlgorithm, 4}, {kMidBoost, 60}, {kHiBoost, 240}}, &program, {}},
+        {"song +12 dB into the treble boost", 44100, 512, {512}, {{kHiBoost, 282}, {kTrebleFreq, 5000}}, &loud44, {}},
         {"bass cut, mid boost", 44100, 100, {100, 7}, {{kAlgorithm, 3}, {kBassBoost, 90}, {kMidBoost, 250}}, &program,
          {}},
         {"eq off", 44100, 512, golden, {{kEqOnOff, 0}, {kBassBoost, 282}, {kHiBoost, 0}}, &program, {}},
