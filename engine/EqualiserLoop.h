@@ -3,11 +3,10 @@
 // it. The stages' recurrences then overlap in the core instead of running as
 // dependent block passes. Each combination of stages gets its own loop, so
 // no per-sample test of which stages are on remains. Written once over the
-// lane set: one channel (Equaliser.cpp) and both channels for each
-// instruction set (SimdSse2.cpp, SimdAvx2.cpp, SimdAvx512.cpp). With wider
-// vectors the parts without state (the body stage; the bass and mid stages
-// once their filters have run) run across samples instead (bodyAcross,
-// ahead).
+// lane set: one channel or both, for each instruction set (SimdSse2.cpp,
+// SimdAvx2.cpp, SimdAvx512.cpp). With wider vectors the parts without state
+// (the body stage; the bass and mid stages once their filters have run) run
+// across samples instead (bodyAcross, ahead).
 #pragma once
 #include <algorithm>
 #include <tuple>
@@ -138,38 +137,30 @@ struct Across<simd::Avx512> {
 };
 #endif
 
-// A stage split in two: the part with state (head), a sample of both
-// channels at a time, whose output goes aside, and the part without, which
-// then runs over a finished stretch across samples (across).
-template <typename Arch>
+// A stage split in two: the part with state (head), a sample of each lane
+// at a time, whose output goes aside, and the part without, which then runs
+// over a finished stretch across samples (across, with the across set A).
+template <typename L, typename A>
 class BassSplit {  // the high-pass, then the cut or boost
-    using L = lanes::Two<Arch>;
-
 public:
     [[gnu::always_inline]] explicit BassSplit(const Channels<L>& c)
         : highPass(lanes::fields(c.state, &ChannelState::bassHighPass)), c_(c.s.bass) {}
     [[gnu::always_inline]] typename L::F head(typename L::F in) { return L::narrow(highPass.step(L::widen(in))); }
-    [[gnu::always_inline]] void across(float* x, const float* y, int32_t n) const {
-        bassAcross<typename Across<Arch>::type>(x, y, c_, n);
-    }
+    [[gnu::always_inline]] void across(float* x, const float* y, int32_t n) const { bassAcross<A>(x, y, c_, n); }
 
 private:
     HighPassStep<L> highPass;
     const float c_;
 };
 
-template <typename Arch>
+template <typename L, typename A>
 class MidSplit {  // the notch, then the band's blend
-    using L = lanes::Two<Arch>;
-
 public:
     [[gnu::always_inline]] explicit MidSplit(const Channels<L>& c)
         : mid(lanes::fields(c.state, &ChannelState::midNotch), c.s.mid), c_(c.s.mid) {}
     // The notch's output is a float value, so it goes aside exactly.
     [[gnu::always_inline]] typename L::F head(typename L::F in) { return L::narrow(mid.notch(in)); }
-    [[gnu::always_inline]] void across(float* x, const float* o, int32_t n) const {
-        midAcross<typename Across<Arch>::type>(x, o, c_, n);
-    }
+    [[gnu::always_inline]] void across(float* x, const float* o, int32_t n) const { midAcross<A>(x, o, c_, n); }
 
 private:
     MidStep<L> mid;
@@ -183,16 +174,15 @@ private:
 // heads' recurrences and the tail's still run beside each other, turn by
 // turn; short blocks take shorter stretches, so that most of their turns
 // still overlap.
-template <typename Arch, typename... Splits, typename... Tail>
-[[gnu::always_inline]] inline void ahead(const Channels<lanes::Two<Arch>>& c, std::tuple<Splits&...> splits,
-                                         Tail&... tail) {
-    using L = lanes::Two<Arch>;
+template <typename L, typename... Splits, typename... Tail>
+[[gnu::always_inline]] inline void ahead(const Channels<L>& c, std::tuple<Splits&...> splits, Tail&... tail) {
     constexpr int32_t kMaxAhead = 64;
+    constexpr size_t W = L::width;
     constexpr int32_t Q = sizeof...(Splits);
     constexpr size_t T = sizeof...(Tail);
     const int32_t n = c.n;
     const int32_t stretch = steploop::stretchFor(n, kMaxAhead);
-    float side[Q][2][kMaxAhead];
+    float side[Q][W][kMaxAhead];
     const auto heads = std::make_index_sequence<Q>();
     const auto stages = std::index_sequence_for<Tail...>();
     typename L::F carry[T > 0 ? T : 1] = {};
@@ -205,7 +195,7 @@ template <typename Arch, typename... Splits, typename... Tail>
         for (int32_t i = 0; i < stretch; ++i) {
             [&]<size_t... q>(std::index_sequence<q...>) __attribute__((always_inline)) {
                 ((i < m[q] ? L::store(std::get<q>(splits).head(L::load(c.samples, from[q] + i)),
-                                      lanes::Each<L, float>{side[q][0], side[q][1]}, i)
+                                      lanes::rows<L>(side[q]), i)
                            : void()),
                  ...);
             }(heads);
@@ -218,46 +208,67 @@ template <typename Arch, typename... Splits, typename... Tail>
             }
         }
         [&]<size_t... q>(std::index_sequence<q...>) __attribute__((always_inline)) {
-            ((m[q] > 0 ? (std::get<q>(splits).across(c.samples[0] + from[q], side[q][0], m[q]),
-                          std::get<q>(splits).across(c.samples[1] + from[q], side[q][1], m[q]))
+            ((m[q] > 0 ? [&] {
+                 for (size_t w = 0; w < W; ++w)
+                     std::get<q>(splits).across(c.samples[w] + from[q], side[q][w], m[q]);
+             }()
                        : void()),
              ...);
         }(heads);
     }
 }
 
+// The equaliser with wider vectors (the across set A): the body stage over
+// the block first, then the split stages where that pays (a split stage's
+// recurrence beside another stage's, or the bass boost's long chain); a
+// cutting bass stage or a mid stage alone is quicker whole.
+template <typename L, typename A>
+[[gnu::always_inline]] inline void runAcross(const Channels<L>& c) {
+    const EqualiserSettings& s = c.s;
+    if (s.bodyOn)
+        for (float* x : c.samples) bodyAcross<A>(x, s.bodyAmount, c.n);
+    const bool split = int(s.bassOn) + int(s.midOn) + int(s.trebleOn) > 1 || (s.bassOn && s.bass > 0.5f);
+    if (split && s.bassOn) {
+        BassSplit<L, A> bass(c);
+        if (!s.midOn)
+            return withTreble(c, [&](auto&... tail) __attribute__((always_inline)) { ahead(c, std::tie(bass), tail...); });
+        MidSplit<L, A> mid(c);
+        return withTreble(
+            c, [&](auto&... tail) __attribute__((always_inline)) { ahead(c, std::tie(bass, mid), tail...); });
+    }
+    if (split && s.midOn) {
+        MidSplit<L, A> mid(c);
+        return withTreble(c, [&](auto&... tail) __attribute__((always_inline)) { ahead(c, std::tie(mid), tail...); });
+    }
+    withBass(c, loop(c));
+}
+
 #endif
+
+// The whole equaliser over the lane set L, for the instruction set Arch.
+template <typename Arch, typename L>
+[[gnu::always_inline]] inline void runFor(const Channels<L>& c) {
+#if defined(__AVX2__) && defined(__FMA__)
+    runAcross<L, typename Across<Arch>::type>(c);
+#else
+    run(c);
+#endif
+}
 
 // Both channels, for the instruction set Arch.
 template <typename Arch>
 [[gnu::flatten]] void pair(ChannelState& left, ChannelState& right, HighPassSection (&treble)[2], float (&follow)[2],
                            float* l, float* r, const EqualiserSettings& s, int32_t n) {
-    const Channels<lanes::Two<Arch>> c{
-        {&left, &right}, {&treble[0], &treble[1]}, {&follow[0], &follow[1]}, {l, r}, s, n};
-#if defined(__AVX2__) && defined(__FMA__)
-    if (s.bodyOn) {
-        bodyAcross<typename Across<Arch>::type>(l, s.bodyAmount, n);
-        bodyAcross<typename Across<Arch>::type>(r, s.bodyAmount, n);
-    }
-    // Splitting pays where another stage's recurrence (or the bass boost's
-    // long chain) runs beside a split stage's; a cutting bass stage or a mid
-    // stage alone is quicker whole.
-    const bool split = int(s.bassOn) + int(s.midOn) + int(s.trebleOn) > 1 || (s.bassOn && s.bass > 0.5f);
-    if (split && s.bassOn) {
-        BassSplit<Arch> bass(c);
-        if (!s.midOn)
-            return withTreble(c, [&](auto&... tail) __attribute__((always_inline)) { ahead(c, std::tie(bass), tail...); });
-        MidSplit<Arch> mid(c);
-        return withTreble(
-            c, [&](auto&... tail) __attribute__((always_inline)) { ahead(c, std::tie(bass, mid), tail...); });
-    }
-    if (split && s.midOn) {
-        MidSplit<Arch> mid(c);
-        return withTreble(c, [&](auto&... tail) __attribute__((always_inline)) { ahead(c, std::tie(mid), tail...); });
-    }
-    if (s.bodyOn) return withBass(c, loop(c));
-#endif
-    run(c);
+    runFor<Arch>(Channels<lanes::Two<Arch>>{
+        {&left, &right}, {&treble[0], &treble[1]}, {&follow[0], &follow[1]}, {l, r}, s, n});
+}
+
+// One channel, for the instruction set Arch (the scalar lane set is the
+// same in every one; what differs is the passes across samples).
+template <typename Arch>
+[[gnu::flatten]] void mono(ChannelState& ch, HighPassSection& treble, float& follow, float* samples,
+                           const EqualiserSettings& s, int32_t n) {
+    runFor<Arch>(Channels<lanes::One>{{&ch}, {&treble}, {&follow}, {samples}, s, n});
 }
 
 }  // namespace equaliser

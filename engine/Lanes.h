@@ -27,6 +27,14 @@ namespace lanes {
 template <typename L, typename T>
 using Each = std::array<T*, L::width>;
 
+// The rows of a [width][length] array, one per lane.
+template <typename L, size_t N>
+[[gnu::always_inline]] inline Each<L, float> rows(float (&a)[L::width][N]) {
+    Each<L, float> out;
+    for (size_t i = 0; i < L::width; ++i) out[i] = a[i];
+    return out;
+}
+
 // The member `field` of each channel's state.
 template <typename S, typename T, size_t W>
 [[gnu::always_inline]] inline std::array<T*, W> fields(const std::array<S*, W>& s, T S::*field) {

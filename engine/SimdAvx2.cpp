@@ -6,5 +6,6 @@
 
 namespace simd {
 const Kernels kAvx2 = {&dynamics::pair<simd::Fma>, &dynamics::kneeLoop<simd::Fma>, &equaliser::pair<simd::Fma>,
+                       &equaliser::mono<simd::Fma>,
                        blockKernelsOf<blockops::Floats<blockops::Vector8>>()};
 }

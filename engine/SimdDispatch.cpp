@@ -68,4 +68,9 @@ void equaliserPair(ChannelState& left, ChannelState& right, HighPassSection (&tr
     kernels->equaliser(left, right, treble, follow, l, r, s, n);
 }
 
+void equaliserMono(ChannelState& ch, HighPassSection& treble, float& follow, float* samples, const EqualiserSettings& s,
+                   int32_t n) {
+    kernels->equaliserMono(ch, treble, follow, samples, s, n);
+}
+
 const simd::BlockKernels& simd::blocks() { return kernels->blocks; }

@@ -30,6 +30,7 @@ struct Kernels {
     void (*knee)(ChannelState&, ChannelState&, const float*, const float*, int32_t, int32_t);
     void (*equaliser)(ChannelState&, ChannelState&, HighPassSection (&)[2], float (&)[2], float*, float*,
                       const EqualiserSettings&, int32_t);
+    void (*equaliserMono)(ChannelState&, HighPassSection&, float&, float*, const EqualiserSettings&, int32_t);
     BlockKernels blocks;
 };
 

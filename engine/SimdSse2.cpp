@@ -5,5 +5,6 @@
 
 namespace simd {
 const Kernels kSse2 = {&dynamics::pair<simd::Sse2>, &dynamics::kneeLoop<simd::Sse2>, &equaliser::pair<simd::Sse2>,
+                       &equaliser::mono<simd::Sse2>,
                        blockKernelsOf<blockops::Floats<blockops::Vector4>>()};
 }
