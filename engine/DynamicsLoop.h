@@ -4,8 +4,8 @@
 // channel's limiter step on the sample times its gain. The knee's chain from
 // one state to the next then runs beside the limiter's work instead of
 // before it. The smoother follows over the block. Both channels are built
-// for each instruction set (SimdSse2.cpp, SimdAvx2.cpp, SimdAvx512.cpp), one
-// channel once (DynamicsMono.cpp).
+// for each instruction set (SimdSse2.cpp, SimdAvx2.cpp, SimdAvx512.cpp), and
+// so is one channel.
 #pragma once
 #include <emmintrin.h>
 
@@ -129,6 +129,18 @@ void pair(ChannelState& l, ChannelState& r, const float* xl, const float* xr, co
     }
     smoothOrIdle(l, n, s.smoothed, readPos);
     smoothOrIdle(r, n, s.smoothed, readPos);
+}
+
+// One channel, the mono path: the same loop at width one, so the knee's
+// chain runs beside the limiter's work here too.
+template <typename Arch>
+void mono(ChannelState& ch, const float* x, const DynamicsSettings& s, int32_t readPos, int32_t n) {
+    {
+        limiter::Noted queue[limiter::kMaxQueued];
+        LimiterRunFor<Arch> run(ch, s.rampFactor, s.falling, queue, n);
+        limitLanes<lanes::One>({&ch}, {x}, s, n, run);
+    }
+    smoothOrIdle(ch, n, s.smoothed, readPos);
 }
 
 }  // namespace dynamics

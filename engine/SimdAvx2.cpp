@@ -5,7 +5,10 @@
 #include "engine/SimdKernels.h"
 
 namespace simd {
-const Kernels kAvx2 = {&dynamics::pair<simd::Fma>, &dynamics::kneeLoop<simd::Fma>, &equaliser::pair<simd::Fma>,
+const Kernels kAvx2 = {&dynamics::pair<simd::Fma>,
+                       &dynamics::mono<simd::Fma>,
+                       &dynamics::kneeLoop<simd::Fma>,
+                       &equaliser::pair<simd::Fma>,
                        &equaliser::mono<simd::Fma>,
                        blockKernelsOf<blockops::Floats<blockops::Vector8>>()};
 }

@@ -6,7 +6,10 @@
 #include "engine/SimdKernels.h"
 
 namespace simd {
-const Kernels kAvx512 = {&dynamics::pair<simd::Avx512>, &dynamics::kneeLoop<simd::Avx512>,
+const Kernels kAvx512 = {&dynamics::pair<simd::Avx512>,
+                         &dynamics::mono<simd::Avx512>,
+                         &dynamics::kneeLoop<simd::Avx512>,
                          &equaliser::pair<simd::Avx512>,
-                       &equaliser::mono<simd::Avx512>, blockKernelsOf<blockops::Floats<blockops::Vector16>>()};
+                         &equaliser::mono<simd::Avx512>,
+                         blockKernelsOf<blockops::Floats<blockops::Vector16>>()};
 }

@@ -43,6 +43,10 @@ void dynamicsPair(ChannelState& left, ChannelState& right, const float* l, const
     kernels->dynamics(left, right, l, r, s, readPos, n);
 }
 
+void dynamicsMono(ChannelState& ch, const float* x, const DynamicsSettings& s, int32_t readPos, int32_t n) {
+    kernels->dynamicsMono(ch, x, s, readPos, n);
+}
+
 void kneeBlockPair(ChannelState& left, ChannelState& right, const float* samplesLeft, const float* samplesRight,
                    int32_t speed, int32_t enabled, int32_t n) {
     if (enabled != 1) {

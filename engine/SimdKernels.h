@@ -27,6 +27,7 @@ constexpr BlockKernels blockKernelsOf() {
 struct Kernels {
     void (*dynamics)(ChannelState&, ChannelState&, const float*, const float*, const DynamicsSettings&, int32_t,
                      int32_t);
+    void (*dynamicsMono)(ChannelState&, const float*, const DynamicsSettings&, int32_t, int32_t);
     void (*knee)(ChannelState&, ChannelState&, const float*, const float*, int32_t, int32_t);
     void (*equaliser)(ChannelState&, ChannelState&, HighPassSection (&)[2], float (&)[2], float*, float*,
                       const EqualiserSettings&, int32_t);

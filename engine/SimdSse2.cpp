@@ -4,7 +4,10 @@
 #include "engine/SimdKernels.h"
 
 namespace simd {
-const Kernels kSse2 = {&dynamics::pair<simd::Sse2>, &dynamics::kneeLoop<simd::Sse2>, &equaliser::pair<simd::Sse2>,
+const Kernels kSse2 = {&dynamics::pair<simd::Sse2>,
+                       &dynamics::mono<simd::Sse2>,
+                       &dynamics::kneeLoop<simd::Sse2>,
+                       &equaliser::pair<simd::Sse2>,
                        &equaliser::mono<simd::Sse2>,
                        blockKernelsOf<blockops::Floats<blockops::Vector4>>()};
 }
