@@ -3,7 +3,8 @@
 // without the host, the driver or the equaliser, so the cost of each
 // per-sample path can be read apart, for each instruction set the processor
 // has. Prints ns of processor time per stereo frame for each, best of five
-// passes.
+// passes; the passes go round every row in turn, so that a slow phase of
+// the machine touches every row alike.
 //
 //   hok-stage-bench [ramp factor]   (default 0.0536, Dull-Sharp's default: ramps of 20 slots)
 #include <algorithm>
@@ -115,24 +116,31 @@ int main(int argc, char** argv) {
     };
     const SimdLevel chosen = simdLevel();
     const double frames = double(kBlock) * kBlocks;
+    struct Row {
+        const Timed* timed;
+        SimdLevel level;
+        double best;
+    };
+    std::vector<Row> rows;
+    for (const Timed& t : timed)
+        for (const SimdLevel level : kSimdLevels)
+            if (simdSupported(level) && (t.perLevel || level == SimdLevel::sse2)) rows.push_back({&t, level, 1e9});
+    for (int pass = 0; pass < 5; ++pass) {
+        for (Row& row : rows) {
+            setSimdLevel(row.level);
+            Channel l, r;
+            const double t0 = seconds();
+            for (int b = 0; b < kBlocks; ++b)
+                row.timed->run(l, r, left.data() + size_t(b) * kBlock, right.data() + size_t(b) * kBlock, rampFactor);
+            row.best = std::min(row.best, seconds() - t0);
+        }
+    }
     std::printf("stage                          ns/frame (best of 5, %d frames, ramp factor %.3f)\n", int(frames),
                 rampFactor);
-    for (const Timed& t : timed) {
-        for (const SimdLevel level : kSimdLevels) {
-            if (!simdSupported(level) || (!t.perLevel && level != SimdLevel::sse2)) continue;
-            setSimdLevel(level);
-            double best = 1e9;
-            for (int pass = 0; pass < 5; ++pass) {
-                Channel l, r;
-                const double t0 = seconds();
-                for (int b = 0; b < kBlocks; ++b)
-                    t.run(l, r, left.data() + size_t(b) * kBlock, right.data() + size_t(b) * kBlock, rampFactor);
-                best = std::min(best, seconds() - t0);
-            }
-            char name[64];
-            std::snprintf(name, sizeof name, t.perLevel ? "%s, %s" : "%s", t.name, simdName(level));
-            std::printf("%-30s %8.2f\n", name, best / frames * 1e9);
-        }
+    for (const Row& row : rows) {
+        char name[64];
+        std::snprintf(name, sizeof name, row.timed->perLevel ? "%s, %s" : "%s", row.timed->name, simdName(row.level));
+        std::printf("%-30s %8.2f\n", name, row.best / frames * 1e9);
     }
     setSimdLevel(chosen);
     return 0;

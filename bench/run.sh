@@ -51,8 +51,8 @@ ninja -C "$BUILD" "${goals[@]}" >/dev/null
 PLUGIN=$BUILD/HokMaximizer.so
 echo "== machine: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//'), $(nproc) cores;$(uptime | sed 's/.*load/ load/')"
 echo
-echo "== Hok Maximizer through its record (processor time, $SECONDS_OF_AUDIO s of audio per line)"
-"$BUILD/hok-bench" --plugin "$PLUGIN" --seconds "$SECONDS_OF_AUDIO"
+echo "== Hok Maximizer through its record (processor time, $SECONDS_OF_AUDIO s of audio per line and round)"
+"$BUILD/hok-bench" --plugin "$PLUGIN" --seconds "$SECONDS_OF_AUDIO" --rounds "$ROUNDS"
 # A process times its first instance once, and now and then that one figure
 # is several times the usual (time in the kernel on a shared machine): the
 # first instance again in nine fresh processes, and their median.
