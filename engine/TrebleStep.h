@@ -40,8 +40,9 @@ public:
         const D pull = rateGain * (one - E);
         const D base = L::select(L::greater(diff, zero), f - tiny, f + tiny);
         const D moved = L::negMulAdd(pull, diff + tiny, base);
-        // moved rarely leaves -1 … 1 (a few times in a million samples on hot music), so the clamp
-        // sits behind a branch, off the chain from one f to the next.
+        // moved rarely leaves -1 … 1 (never on the demo song at its own level, one sample in 2,000
+        // driven 18 dB into the equaliser), so the clamp sits behind a branch, off the chain from one
+        // f to the next.
         const bool outside = L::any(L::either(L::less(moved, L::all(-1.0)), L::greater(moved, one)));
         f = L::select(L::notEqual(diff, zero), L::roundToFloat(outside ? L::clampUnit(moved) : moved), f);
         return L::settle(L::narrow(out));
