@@ -147,7 +147,9 @@ float steppedRun(float first, int32_t count, Add add, Plain plain, float* out) {
             const double p = rising ? add(i) : -add(i);
             if (p >= base) break;  // leaves the binade whatever a is
             const double moved = rising ? (base + p) - base : top - (top - p);
-            const double next = steps + _mm_cvtsd_si32(_mm_set_sd(moved * perGrid));  // nearest, ties to even
+            // Nearest whole count, ties to even: moved * perGrid is at least 0 and at most 2^23, and
+            // adding 2^52 leaves no bits below the point.
+            const double next = steps + ((moved * perGrid + 0x1p52) - 0x1p52);
             if (rising ? next >= room : next > room) break;
             steps = next;
         }
@@ -160,7 +162,8 @@ float steppedRun(float first, int32_t count, Add add, Plain plain, float* out) {
 // The running values of a ramp: out[i], i = 0..R, the value before step i,
 // from r, each step adding step x weight (row R - i of column R).
 void rampValues(float r, float step, int32_t R, float* out) {
-    const auto add = [&](int32_t i) { return double(step) * double(triangleWindow[R - i][R]); };
+    const double s = step;
+    const auto add = [&](int32_t i) { return s * double(triangleWindow[R - i][R]); };
     const auto plain = [&](float a, int32_t i) { return rampNext(a, step, R - i, R); };
     if (step >= 0.0f) steppedRun<true>(r, R + 1, add, plain, out);
     else steppedRun<false>(r, R + 1, add, plain, out);
