@@ -231,7 +231,8 @@ template <typename L, typename A>
     if (split && s.bassOn) {
         BassSplit<L, A> bass(c);
         if (!s.midOn)
-            return withTreble(c, [&](auto&... tail) __attribute__((always_inline)) { ahead(c, std::tie(bass), tail...); });
+            return withTreble(
+                c, [&](auto&... tail) __attribute__((always_inline)) { ahead(c, std::tie(bass), tail...); });
         MidSplit<L, A> mid(c);
         return withTreble(
             c, [&](auto&... tail) __attribute__((always_inline)) { ahead(c, std::tie(bass, mid), tail...); });
