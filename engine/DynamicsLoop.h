@@ -29,13 +29,6 @@ void kneeLoop(ChannelState& l, ChannelState& r, const float* xl, const float* xr
     kneeRun<lanes::Two<Arch>>({&l, &r}, {xl, xr}, {l.kneeGain, r.kneeGain}, speed, n);
 }
 
-// f(run, j) for each lane's limiter run, j its lane.
-template <typename F, typename... Runs>
-[[gnu::always_inline]] inline void forEachRun(F&& f, Runs&... runs) {
-    size_t j = 0;
-    (f(runs, j++), ...);
-}
-
 // The knee's chain from one state to the next sets the pace; the limiter's
 // branches on noisy material are hard to predict. So the loop is
 // pipelined: while the knee works on one stretch of samples, the limiters
@@ -63,7 +56,7 @@ template <typename L, bool Linked, typename... Runs>
         for (size_t c = 0; c < W; ++c) fill[c] = u[k][c];
         const float(&before)[W][kStretch] = u[k ^ 1];
         const auto limit = [&](int32_t i) __attribute__((always_inline)) {
-            forEachRun(
+            steploop::forEach(
                 [&](auto& run, size_t j) __attribute__((always_inline)) { run.step(before[j][i], done + i); }, runs...);
         };
         for (int32_t i = 0; i < m; ++i) {
@@ -79,16 +72,16 @@ template <typename L, bool Linked, typename... Runs>
         // closed in it are written out, here, so that the loop above makes
         // no call and keeps every running value (the knee's above all) in
         // registers.
-        forEachRun([&](auto& run, size_t j) { run.endStretch(before[j], done, behind); }, runs...);
+        steploop::forEach([&](auto& run, size_t j) { run.endStretch(before[j], done, behind); }, runs...);
         done = base;
     }
     L::store(lowest, lanes::fields(ch, &ChannelState::kneeLow), 0);
     // The last stretch.
     const int32_t k = ((n + stretch - 1) / stretch - 1) & 1;
     for (int32_t i = 0; done + i < n; ++i)
-        forEachRun([&](auto& run, size_t j) __attribute__((always_inline)) { run.step(u[k][j][i], done + i); },
+        steploop::forEach([&](auto& run, size_t j) __attribute__((always_inline)) { run.step(u[k][j][i], done + i); },
                    runs...);
-    forEachRun([&](auto& run, size_t j) { run.toDelay(u[k][j], done, n - done); }, runs...);
+    steploop::forEach([&](auto& run, size_t j) { run.toDelay(u[k][j], done, n - done); }, runs...);
 }
 
 // With the knee off every gain is 1.0: the limiters see the samples as they are.
@@ -97,9 +90,9 @@ template <typename W, typename... Runs>
     for (int32_t base = 0; base < n; base += limiter::kMaxQueued) {
         const int32_t m = std::min(limiter::kMaxQueued, n - base);
         for (int32_t i = base; i < base + m; ++i)
-            forEachRun(
+            steploop::forEach(
                 [&](auto& run, size_t j) __attribute__((always_inline)) { run.step(x[j][i], i); }, runs...);
-        forEachRun([&](auto& run, size_t j) { run.endStretch(x[j] + base, base, m); }, runs...);
+        steploop::forEach([&](auto& run, size_t j) { run.endStretch(x[j] + base, base, m); }, runs...);
     }
 }
 

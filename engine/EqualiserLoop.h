@@ -183,9 +183,11 @@ template <typename L, typename... Splits, typename... Tail>
     const int32_t n = c.n;
     const int32_t stretch = steploop::stretchFor(n, kMaxAhead);
     float side[Q][W][kMaxAhead];
-    const auto heads = std::make_index_sequence<Q>();
     const auto stages = std::index_sequence_for<Tail...>();
     typename L::F carry[T > 0 ? T : 1] = {};
+    const auto eachSplit = [&](auto&& f) __attribute__((always_inline)) {
+        std::apply([&](auto&... split) __attribute__((always_inline)) { steploop::forEach(f, split...); }, splits);
+    };
     for (int32_t base = 0; base < n + Q * stretch + int32_t(T); base += stretch) {
         int32_t from[Q], m[Q];  // split q's stretch starts at from[q] and has m[q] samples
         for (int32_t q = 0; q < Q; ++q) {
@@ -193,12 +195,9 @@ template <typename L, typename... Splits, typename... Tail>
             m[q] = from[q] < 0 ? 0 : std::clamp(n - from[q], 0, stretch);
         }
         for (int32_t i = 0; i < stretch; ++i) {
-            [&]<size_t... q>(std::index_sequence<q...>) __attribute__((always_inline)) {
-                ((i < m[q] ? L::store(std::get<q>(splits).head(L::load(c.samples, from[q] + i)),
-                                      lanes::rows<L>(side[q]), i)
-                           : void()),
-                 ...);
-            }(heads);
+            eachSplit([&](auto& split, size_t q) __attribute__((always_inline)) {
+                if (i < m[q]) L::store(split.head(L::load(c.samples, from[q] + i)), lanes::rows<L>(side[q]), i);
+            });
             if constexpr (T > 0) {
                 // The later stages' turn, a stretch behind the last split: unguarded where every stage
                 // has a sample.
@@ -207,14 +206,10 @@ template <typename L, typename... Splits, typename... Tail>
                 else steploop::turn<L, true>(stages, carry, c.samples, t, n, tail...);
             }
         }
-        [&]<size_t... q>(std::index_sequence<q...>) __attribute__((always_inline)) {
-            ((m[q] > 0 ? [&] {
-                 for (size_t w = 0; w < W; ++w)
-                     std::get<q>(splits).across(c.samples[w] + from[q], side[q][w], m[q]);
-             }()
-                       : void()),
-             ...);
-        }(heads);
+        eachSplit([&](auto& split, size_t q) __attribute__((always_inline)) {
+            if (m[q] > 0)
+                for (size_t w = 0; w < W; ++w) split.across(c.samples[w] + from[q], side[q][w], m[q]);
+        });
     }
 }
 

@@ -3,9 +3,9 @@
 // of one register, so each instruction does two or four times the work of
 // the two-channel set. Across4 (256-bit) in sources built with AVX2 and FMA,
 // Across8 (512-bit) in those built with AVX-512 as well. They hold the
-// operations those parts use (the body stage, the bass stage's cut and boost,
-// the mid stage's blend), each doing in every lane what the other sets do, bit for
-// bit.
+// operations those parts use (the body stage, the bass stage's cut and
+// boost, the mid stage's blend), each doing in every lane what the other
+// sets do, bit for bit.
 #pragma once
 #if defined(__AVX2__) && defined(__FMA__)
 #include <immintrin.h>

@@ -23,6 +23,14 @@ namespace steploop {
 // would run the parts one after the other).
 [[gnu::always_inline]] inline int32_t stretchFor(int32_t n, int32_t longest) { return std::clamp(n / 4, 8, longest); }
 
+// f(item, j) for each item in turn, j its place (0, 1, ...); with every
+// call inlined, j is a constant in each.
+template <typename F, typename... Items>
+[[gnu::always_inline]] inline void forEach(F&& f, Items&... items) {
+    size_t j = 0;
+    (f(items, j++), ...);
+}
+
 // What stage J reads in a turn: the next sample for the first stage, else
 // what the stage before it produced in the previous turn.
 template <typename L, size_t J, size_t K>
