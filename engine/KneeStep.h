@@ -33,7 +33,7 @@ class KneeStep {
 
 public:
     [[gnu::always_inline]] KneeStep(const lanes::Each<L, ChannelState>& ch, int32_t speed)
-        : ch_(ch), width(L::all(kneeWidth(speed))), state(L::gather(ch, &ChannelState::kneeState)),
+        : ch_(ch), invWidth(L::all(1.0 / kneeWidth(speed))), state(L::gather(ch, &ChannelState::kneeState)),
           rate(L::gather(ch, &ChannelState::kneeRate)) {
         prepareRelease();
     }
@@ -48,9 +48,10 @@ public:
     [[gnu::always_inline]] D step(D magnitude) {
         const D one = L::all(1.0);
         // Target (1 - y/B)³ with y = min(clamp(|x|, 1, 7) - 1, B); NaN reads as 7. Every width B is
-        // above 6, so the min with B never acts.
+        // above 6, so the min with B never acts. y/B as y·(1/B): a multiply instead of a divide, and
+        // y = 0 still gives exactly 1.
         const D y = L::max(L::min(magnitude, L::all(7.0)), one) - one;
-        const D t = one - y / width;
+        const D t = L::negMulAdd(y, invWidth, one);
         const D target = t * t * t;
 
         const D s = state;
@@ -88,7 +89,7 @@ private:
     }
 
     const lanes::Each<L, ChannelState> ch_;
-    const D width;
+    const D invWidth;
     D state, rate;
     D q0, q1, q2, q3;
 };
