@@ -52,6 +52,17 @@ void lowerRun(float* gain, const float* values, int32_t n) {
     for (; i < n; ++i) writeMin(gain, i, values[i]);
 }
 
+// The largest of n consecutive slots (below 0 when n is 0; gains are never negative).
+float highestRun(const float* gain, int32_t n) {
+    __m128 v = _mm_set1_ps(-1.0f);
+    int32_t i = 0;
+    for (; i + 4 <= n; i += 4) v = _mm_max_ps(v, _mm_loadu_ps(gain + i));
+    v = _mm_max_ps(v, _mm_movehl_ps(v, v));
+    float h = _mm_cvtss_f32(_mm_max_ss(v, _mm_shuffle_ps(v, v, 1)));
+    for (; i < n; ++i) h = std::max(h, gain[i]);
+    return h;
+}
+
 // writeMin of one value over n consecutive slots.
 void lowerRun(float* gain, float r, int32_t n) {
     const __m128 v = _mm_set1_ps(r);
@@ -74,6 +85,12 @@ void lowerBehind(float* gain, int32_t pos, int64_t from, int64_t to, int32_t rin
         lo = 0;
     }
     lowerRun(gain + lo, r, int32_t(hi - lo + 1));
+}
+
+// The largest of n slots of the ring from `first` on (n at most a ring's length).
+float highestIn(const float* gain, int32_t ringLength, int32_t first, int32_t n) {
+    const int32_t head = std::min(n, ringLength - first);
+    return std::max(highestRun(gain + first, head), highestRun(gain, n - head));
 }
 
 inline int32_t back(int32_t slot, int32_t ringLength) { return slot == 0 ? ringLength - 1 : slot - 1; }
@@ -220,30 +237,47 @@ float writeSegment(const ChannelState& ch, float r, float g, int32_t N, int32_t 
         lowerBehind(out.smooth, p, out.copiedFrom, last, L, r);
     }
 
-    // The two ramps' values first, side by side: each is a chain of roundings
-    // through float, and two chains in one loop overlap in the processor.
-    // The two ramps' values first; they are the same when both start from g.
-    float attack[kWindowSize], ownRelease[kWindowSize];
-    rampValues(r, rampStep(ch, r, R), R, attack);
-    const float* release = attack;
-    if (g != r) {
-        rampValues(g, rampStep(ch, g, R), R, ownRelease);
-        release = ownRelease;
-    }
-
-    // Attack, backwards in front of the segment: attack[i] goes N + 1 + i
-    // slots behind, so the slots in ring order take the values reversed.
+    // A ramp that rises from v never goes below v (each step adds a non-negative amount and
+    // rounds), so where every slot it would reach already holds v or less it changes nothing. On
+    // dense material most ramps fall among lower gains already written, and working out a ramp's
+    // values is the costliest part of writing a segment, so such a ramp is left out.
     const int32_t reached = int32_t(std::clamp<int64_t>(reach - N, 0, int64_t(R) + 1));
-    float reversed[kWindowSize];
-    for (int32_t i = 0; i < reached; ++i) reversed[reached - 1 - i] = attack[i];
     const int32_t front = behind(p, int64_t(N) + reached, L);
-    lowerSpan(out.limit, L, front, reversed, reached);
-    // The smoothed ring from `copiedFrom` slots behind on: the run's far end.
+    // The smoothed ring takes the attack from `copiedFrom` slots behind on: the run's far end.
     const int32_t copied = int32_t(std::clamp<int64_t>(int64_t(N) + reached + 1 - out.copiedFrom, 0, reached));
-    lowerSpan(out.smooth, L, front, reversed, copied);
+    const int32_t ahead = std::min(R + 1, L);
+    const float attackStep = rampStep(ch, r, R), releaseStep = g != r ? rampStep(ch, g, R) : attackStep;
+    // Ahead of the segment the ring mostly holds higher gains, so the release's far end is tried
+    // first. When the release lowers and both ramps start from g, the attack's values are worked
+    // out anyway, and it is written without a test. (Where the smoother has copied, its ring holds
+    // no more than the limiter's; its test is kept as it costs next to nothing.)
+    const int32_t farEnd = p + ahead - 1 < L ? p + ahead - 1 : p + ahead - 1 - L;
+    const bool releaseLowers =
+        !(releaseStep >= 0.0f && !(ch.limitGain[farEnd] > g) && highestIn(ch.limitGain, L, p, ahead) <= g);
+    const bool attackLowers = (releaseLowers && g == r) ||
+                              !(attackStep >= 0.0f && highestIn(out.limit, L, front, reached) <= r &&
+                                highestIn(out.smooth, L, front, copied) <= r);
 
-    // Release, forwards from the current slot.
-    lowerSpan(ch.limitGain, L, p, release, std::min(R + 1, L));
+    float attack[kWindowSize];
+    if (attackLowers) {
+        // Attack, backwards in front of the segment: attack[i] goes N + 1 + i slots behind, so
+        // the slots in ring order take the values reversed.
+        rampValues(r, attackStep, R, attack);
+        float reversed[kWindowSize];
+        std::reverse_copy(attack, attack + reached, reversed);
+        lowerSpan(out.limit, L, front, reversed, reached);
+        lowerSpan(out.smooth, L, front, reversed, copied);
+    }
+    if (releaseLowers) {
+        // Release, forwards from the current slot: the attack's values when both start from g.
+        float ownRelease[kWindowSize];
+        const float* release = attack;
+        if (g != r || !attackLowers) {
+            rampValues(g, releaseStep, R, ownRelease);
+            release = ownRelease;
+        }
+        lowerSpan(ch.limitGain, L, p, release, ahead);
+    }
     return r;
 }
 
