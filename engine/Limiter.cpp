@@ -52,15 +52,19 @@ void lowerRun(float* gain, const float* values, int32_t n) {
     for (; i < n; ++i) writeMin(gain, i, values[i]);
 }
 
-// The largest of n consecutive slots (below 0 when n is 0; gains are never negative).
-float highestRun(const float* gain, int32_t n) {
-    __m128 v = _mm_set1_ps(-1.0f);
-    int32_t i = 0;
-    for (; i + 4 <= n; i += 4) v = _mm_max_ps(v, _mm_loadu_ps(gain + i));
-    v = _mm_max_ps(v, _mm_movehl_ps(v, v));
-    float h = _mm_cvtss_f32(_mm_max_ss(v, _mm_shuffle_ps(v, v, 1)));
-    for (; i < n; ++i) h = std::max(h, gain[i]);
-    return h;
+// Whether each of n consecutive slots holds v or less (a NaN slot counts as
+// less: writeMin leaves it as it is too). Four at a time, the last four
+// overlapping the ones before.
+bool runAtMost(const float* gain, int32_t n, float v) {
+    if (n < 4) {
+        for (int32_t i = 0; i < n; ++i)
+            if (gain[i] > v) return false;
+        return true;
+    }
+    const __m128 limit = _mm_set1_ps(v);
+    __m128 above = _mm_cmpgt_ps(_mm_loadu_ps(gain + n - 4), limit);
+    for (int32_t i = 0; i + 4 < n; i += 4) above = _mm_or_ps(above, _mm_cmpgt_ps(_mm_loadu_ps(gain + i), limit));
+    return _mm_movemask_ps(above) == 0;
 }
 
 // writeMin of one value over n consecutive slots.
@@ -87,10 +91,10 @@ void lowerBehind(float* gain, int32_t pos, int64_t from, int64_t to, int32_t rin
     lowerRun(gain + lo, r, int32_t(hi - lo + 1));
 }
 
-// The largest of n slots of the ring from `first` on (n at most a ring's length).
-float highestIn(const float* gain, int32_t ringLength, int32_t first, int32_t n) {
+// runAtMost over n slots of the ring from `first` on (n at most a ring's length).
+bool atMost(const float* gain, int32_t ringLength, int32_t first, int32_t n, float v) {
     const int32_t head = std::min(n, ringLength - first);
-    return std::max(highestRun(gain + first, head), highestRun(gain, n - head));
+    return runAtMost(gain + first, head, v) && runAtMost(gain, n - head, v);
 }
 
 inline int32_t back(int32_t slot, int32_t ringLength) { return slot == 0 ? ringLength - 1 : slot - 1; }
@@ -103,10 +107,10 @@ void lowerSpan(float* gain, int32_t ringLength, int32_t first, const float* valu
     lowerRun(gain, values + head, n - head);
 }
 
-// Slot `distance` positions behind `pos`, wrapped into the ring however far back it lies.
+// Slot `distance` positions behind `pos` (at most a ring's length), wrapped into the ring.
 int32_t behind(int32_t pos, int64_t distance, int32_t ringLength) {
-    const int64_t s = (int64_t(pos) - distance) % ringLength;
-    return int32_t(s < 0 ? s + ringLength : s);
+    const int64_t s = int64_t(pos) - distance;
+    return int32_t(s >= 0 ? s : s + ringLength);
 }
 
 // The step of an S-shaped ramp of R + 1 slots from r to the release target.
@@ -211,7 +215,7 @@ struct SegmentWriter {
 float writeSegment(const ChannelState& ch, float r, float g, int32_t N, int32_t R, bool falling, int64_t reach) {
     const int32_t L = ch.ringLength;
     const int32_t p = ch.writePos;
-    const int64_t smootherBehind = (int64_t(p) - ch.smoothPos + L) % L;
+    const int64_t smootherBehind = p >= ch.smoothPos ? p - ch.smoothPos : int64_t(p) - ch.smoothPos + L;
     const SegmentWriter out{ch.limitGain, ch.smoothGain, smootherBehind + 1};
 
     const int64_t last = std::min<int64_t>(N, reach);
@@ -242,27 +246,29 @@ float writeSegment(const ChannelState& ch, float r, float g, int32_t N, int32_t 
     // dense material most ramps fall among lower gains already written, and working out a ramp's
     // values is the costliest part of writing a segment, so such a ramp is left out.
     const int32_t reached = int32_t(std::clamp<int64_t>(reach - N, 0, int64_t(R) + 1));
-    const int32_t front = behind(p, int64_t(N) + reached, L);
+    // Where the attack reaches any slot, N + reached is at most `reach`, within a ring's length.
+    const int32_t front = behind(p, std::min<int64_t>(int64_t(N) + reached, L), L);
     // The smoothed ring takes the attack from `copiedFrom` slots behind on: the run's far end.
     const int32_t copied = int32_t(std::clamp<int64_t>(int64_t(N) + reached + 1 - out.copiedFrom, 0, reached));
     const int32_t ahead = std::min(R + 1, L);
-    const float attackStep = rampStep(ch, r, R), releaseStep = g != r ? rampStep(ch, g, R) : attackStep;
+    // A ramp rises where its start is at or below the release target.
+    const float releaseTarget = ch.releaseTarget;
     // Ahead of the segment the ring mostly holds higher gains, so the release's far end is tried
     // first. When the release lowers and both ramps start from g, the attack's values are worked
     // out anyway, and it is written without a test. (Where the smoother has copied, its ring holds
     // no more than the limiter's; its test is kept as it costs next to nothing.)
     const int32_t farEnd = p + ahead - 1 < L ? p + ahead - 1 : p + ahead - 1 - L;
     const bool releaseLowers =
-        !(releaseStep >= 0.0f && !(ch.limitGain[farEnd] > g) && highestIn(ch.limitGain, L, p, ahead) <= g);
-    const bool attackLowers = (releaseLowers && g == r) ||
-                              !(attackStep >= 0.0f && highestIn(out.limit, L, front, reached) <= r &&
-                                highestIn(out.smooth, L, front, copied) <= r);
+        !(releaseTarget >= g && !(ch.limitGain[farEnd] > g) && atMost(ch.limitGain, L, p, ahead, g));
+    const bool attackLowers =
+        (releaseLowers && g == r) ||
+        !(releaseTarget >= r && atMost(out.limit, L, front, reached, r) && atMost(out.smooth, L, front, copied, r));
 
     float attack[kWindowSize];
     if (attackLowers) {
         // Attack, backwards in front of the segment: attack[i] goes N + 1 + i slots behind, so
         // the slots in ring order take the values reversed.
-        rampValues(r, attackStep, R, attack);
+        rampValues(r, rampStep(ch, r, R), R, attack);
         float reversed[kWindowSize];
         std::reverse_copy(attack, attack + reached, reversed);
         lowerSpan(out.limit, L, front, reversed, reached);
@@ -273,7 +279,7 @@ float writeSegment(const ChannelState& ch, float r, float g, int32_t N, int32_t 
         float ownRelease[kWindowSize];
         const float* release = attack;
         if (g != r || !attackLowers) {
-            rampValues(g, releaseStep, R, ownRelease);
+            rampValues(g, rampStep(ch, g, R), R, ownRelease);
             release = ownRelease;
         }
         lowerSpan(ch.limitGain, L, p, release, ahead);
