@@ -2,6 +2,8 @@
 // when the gain moves from one plateau (five or more bit-identical values) to
 // the next, draws a straight line between the two levels. The line only
 // lowers values, so it never allows more gain than the limiter asked for.
+#include <emmintrin.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <limits>
@@ -77,8 +79,25 @@ void changeLevel(ChannelState& ch, int32_t s) {
 
 namespace {
 
+// How many values from x[0] on, of at most n, pass the lane test `keep`
+// (four at a time).
+template <typename Keep>
+int32_t leadingRun(const float* x, int32_t n, Keep keep) {
+    int32_t k = 0;
+    for (; k + 4 <= n; k += 4) {
+        const int mask = _mm_movemask_ps(keep(_mm_loadu_ps(x + k)));
+        if (mask != 0xF) return k + __builtin_ctz(~mask);
+    }
+    for (; k < n; ++k)
+        if (!(_mm_movemask_ps(keep(_mm_set1_ps(x[k]))) & 1)) break;
+    return k;
+}
+
 // The smoother over n positions from smoothPos, reading the limiter's gains
-// from `limit` (the limiter's ring, or the tap's copy of it).
+// from `limit` (the limiter's ring, or the tap's copy of it). Most positions
+// continue a run: of gains at 1.0 or above (the state rests), or of one gain
+// below it (the plateau count grows). Such runs are found four values at a
+// time and taken whole, with the same result as one position at a time.
 void smoothFrom(ChannelState& ch, const float* const limit, int32_t n) {
     const int32_t L = ch.ringLength;
     float* const smooth = ch.smoothGain;
@@ -87,32 +106,52 @@ void smoothFrom(ChannelState& ch, const float* const limit, int32_t n) {
     int32_t pos = ch.smoothPos, gap = ch.gapCount;
     float prev = ch.smoothPrev, run = ch.plateauRun;
     uint8_t state = ch.smoothState;
-    for (int32_t i = 0; i < n; ++i) {
-        const float g = limit[pos];
-        smooth[pos] = g;
-        if (g >= 1.0f) {
-            run = 0.0f;
-            gap = 0;
-            state = kNoPlateau;
-        } else if (g == prev) {  // the run grows; five equal values make a plateau
-            run = float(double(run) + 1.0);
-            if (state >= kAfterFirst) gap += gap != std::numeric_limits<int32_t>::max();
-            if (run > kPlateauRuns) {
-                if (state == kNoPlateau) ch.plateauLevel = g;
-                if (state == kNoPlateau || state == kAfterFirst) state += 1;
+    const __m128 one = _mm_set1_ps(1.0f);
+    while (n > 0) {
+        // Up to the ring's end.
+        const int32_t span = std::min(n, L - pos);
+        const float* const from = limit + pos;
+        for (int32_t j = 0; j < span;) {
+            const float g = from[j];
+            int32_t k = 1;
+            if (g >= 1.0f) {
+                k += leadingRun(from + j + 1, span - j - 1, [&](__m128 v) { return _mm_cmpge_ps(v, one); });
+                run = 0.0f;
+                gap = 0;
+                state = kNoPlateau;
+            } else if (g == prev) {
+                // k more equal values: the count is a whole float that stops at 2^24, gaps are
+                // counted from the first plateau on (no step below changes that), and the plateau
+                // starts at the first step that takes the count above kPlateauRuns.
+                const __m128 level = _mm_set1_ps(g);
+                k += leadingRun(from + j + 1, span - j - 1, [&](__m128 v) { return _mm_cmpeq_ps(v, level); });
+                run = float(std::min(double(run) + double(k), 0x1p24));
+                if (state >= kAfterFirst)
+                    gap = int32_t(std::min<int64_t>(int64_t(gap) + k, std::numeric_limits<int32_t>::max()));
+                if (run > kPlateauRuns) {
+                    if (state == kNoPlateau) ch.plateauLevel = g;
+                    if (state == kNoPlateau || state == kAfterFirst) state += 1;
+                }
+            } else {
+                smooth[pos + j] = g;
+                ch.smoothPrev = prev;
+                ch.plateauRun = run;
+                ch.gapCount = gap;
+                ch.smoothState = state;
+                changeLevel(ch, pos + j);
+                run = ch.plateauRun;
+                gap = ch.gapCount;
+                state = ch.smoothState;
+                prev = g;
+                ++j;
+                continue;
             }
-        } else {
-            ch.smoothPrev = prev;
-            ch.plateauRun = run;
-            ch.gapCount = gap;
-            ch.smoothState = state;
-            changeLevel(ch, pos);
-            run = ch.plateauRun;
-            gap = ch.gapCount;
-            state = ch.smoothState;
+            std::copy(from + j, from + j + k, smooth + pos + j);
+            prev = from[j + k - 1];
+            j += k;
         }
-        prev = g;
-        pos = pos + 1 == L ? 0 : pos + 1;
+        n -= span;
+        pos = pos + span == L ? 0 : pos + span;
     }
     ch.smoothPos = pos;
     ch.gapCount = gap;

@@ -68,7 +68,7 @@ TEST_CASE("plateaus of five equal values below 1.0 are joined by straight lines;
         for (const auto& [level, count] : t.runs) gains.insert(gains.end(), size_t(count), level);
         const int64_t size = int64_t(gains.size());
         const std::string what = t.what;
-        for (int32_t block : {1, 7}) {
+        for (int32_t block : {1, 7, 64}) {
             CAPTURE(what);
             CAPTURE(block);
             StageChannel c(t.ringLength);
