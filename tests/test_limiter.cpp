@@ -279,32 +279,36 @@ TEST_CASE("a segment closing after the smoother has passed its start still lower
           doctest::test_suite("engine.limiter")) {
     // Limiter then smoother per block, as the driver runs them: the smoother
     // copies gains 1200 slots behind the limiter, before a 1600-sample
-    // half-wave has closed.
+    // half-wave has closed. In falling mode the gain sinks over the segment.
     const int32_t N = 1600;
     std::vector<float> x = singleHalfWave(N, 2.0f);
     x.insert(x.end(), 1500, 0.0f);
-    StageChannel c(8000);
-    for (size_t at = 0; at + 100 <= x.size(); at += 100) {
-        limitBlock(c.ch, x.data() + at, kRamp20, 100, false);
-        smoothBlock(c.ch, 100);
+    for (bool falling : {false, true}) {
+        CAPTURE(falling);
+        StageChannel c(8000);
+        for (size_t at = 0; at + 100 <= x.size(); at += 100) {
+            limitBlock(c.ch, x.data() + at, kRamp20, 100, falling);
+            smoothBlock(c.ch, 100);
+        }
+        const int64_t p = kLeadZeros + N;
+        float highest = 0.0f, outPeak = 0.0f;
+        for (int64_t i = kLeadZeros; i <= p; ++i) {
+            const int32_t s = c.slot(kLimiterLead, i);
+            highest = std::max(highest, c.ch.smoothGain[s]);
+            outPeak = std::max(outPeak, c.ch.delayLine[s] * c.ch.smoothGain[s]);
+        }
+        CHECK_EQ(highest, 0.5f);
+        if (falling) CHECK(outPeak < 1.0f);
+        else CHECK_NEAR(outPeak, 1.0, 1e-6);
+        // So does the attack ramp in front of the segment (its far end
+        // reaches 1.0): every slot as the limiter's.
+        int lowered = 0, differ = 0;
+        for (int64_t i = kLeadZeros - 21; i <= p; ++i) {
+            const int32_t s = c.slot(kLimiterLead, i);
+            lowered += i < kLeadZeros && c.ch.limitGain[s] < 1.0f;
+            differ += c.ch.smoothGain[s] != c.ch.limitGain[s];
+        }
+        CHECK(lowered >= 20);
+        CHECK_EQ(differ, 0);
     }
-    const int64_t p = kLeadZeros + N;
-    float highest = 0.0f, outPeak = 0.0f;
-    for (int64_t i = kLeadZeros; i <= p; ++i) {
-        const int32_t s = c.slot(kLimiterLead, i);
-        highest = std::max(highest, c.ch.smoothGain[s]);
-        outPeak = std::max(outPeak, c.ch.delayLine[s] * c.ch.smoothGain[s]);
-    }
-    CHECK_EQ(highest, 0.5f);
-    CHECK_NEAR(outPeak, 1.0, 1e-6);
-    CHECK_EQ(c.ch.smoothGain[c.slot(kLimiterLead, kLeadZeros)], 0.5f);
-    // So does the attack ramp in front of the segment, slot by slot (its
-    // far end reaches 1.0).
-    int lowered = 0;
-    for (int64_t i = kLeadZeros - 21; i < kLeadZeros; ++i) {
-        const int32_t s = c.slot(kLimiterLead, i);
-        lowered += c.ch.limitGain[s] < 1.0f;
-        CHECK_EQ(c.ch.smoothGain[s], c.ch.limitGain[s]);
-    }
-    CHECK(lowered >= 20);
 }
