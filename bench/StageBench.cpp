@@ -1,8 +1,8 @@
 // Stage timings: the soft knee (both channels), the limiter and the smoother
-// (each channel) run alone over a hot mix, and the fused knee and limiter,
-// without the host, the driver or the equaliser, so the cost of each
-// per-sample path can be read apart, for each instruction set the processor
-// has. Prints ns of processor time per stereo frame for each, best of five
+// (each channel) run alone over a hot mix, and the fused knee and limiter
+// over the mix and over white noise (dense material), without the host, the
+// driver or the equaliser, so the cost of each per-sample path can be read
+// apart, for each instruction set the processor has. Prints ns of processor time per stereo frame for each, best of five
 // passes; the passes go round every row in turn, so that a slow phase of
 // the machine touches every row alike.
 //
@@ -35,6 +35,18 @@ void hotMix(std::vector<float>& left, std::vector<float>& right) {
         const double hat = ((noise >> 16 & 0x7fff) / 16384.0 - 1.0) * std::exp(-std::fmod(x, 0.125) * 40) * 0.5;
         left[t] = float((kick + hat + std::sin(2 * M_PI * 55 * x) * 0.6) * 1.4);
         right[t] = float((kick - hat + std::sin(2 * M_PI * 55 * x + 0.3) * 0.6) * 1.4);
+    }
+}
+
+// White noise at 2.5 times full scale: dense material, where segments close
+// every few samples and most of them limit.
+void denseNoise(std::vector<float>& left, std::vector<float>& right) {
+    uint32_t noise = 1u;
+    for (size_t t = 0; t < left.size(); ++t) {
+        noise = noise * 1103515245u + 12345u;
+        const double w = ((noise >> 16 & 0x7fff) / 16384.0 - 1.0) * 2.5;
+        left[t] = float(w);
+        right[t] = float(w * 0.9);
     }
 }
 
@@ -84,13 +96,16 @@ double seconds() {
 int main(int argc, char** argv) {
     const float rampFactor = argc > 1 ? float(std::atof(argv[1])) : 0.0536f;
     buildTables();
-    std::vector<float> left(size_t(kBlock) * kBlocks), right(left.size());
+    std::vector<float> left(size_t(kBlock) * kBlocks), right(left.size()), noiseLeft(left.size()),
+        noiseRight(left.size());
     hotMix(left, right);
+    denseNoise(noiseLeft, noiseRight);
     // Rows marked perLevel run once for each instruction set the processor has.
     struct Timed {
         const char* name;
         bool perLevel;
         void (*run)(Channel& l, Channel& r, const float* xl, const float* xr, float rampFactor);
+        bool dense = false;  // on the white noise instead of the mix
     };
     const Timed timed[] = {
         {"soft knee, paired", true,
@@ -113,6 +128,11 @@ int main(int argc, char** argv) {
          [](Channel& l, Channel& r, const float* xl, const float* xr, float f) {
              dynamicsPair(l.ch, r.ch, xl, xr, {2, 1, true, f, false, false}, 0, kBlock);
          }},
+        {"fused, white noise", true,
+         [](Channel& l, Channel& r, const float* xl, const float* xr, float f) {
+             dynamicsPair(l.ch, r.ch, xl, xr, {2, 1, true, f, false, false}, 0, kBlock);
+         },
+         true},
     };
     const SimdLevel chosen = simdLevel();
     const double frames = double(kBlock) * kBlocks;
@@ -131,7 +151,8 @@ int main(int argc, char** argv) {
             Channel l, r;
             const double t0 = seconds();
             for (int b = 0; b < kBlocks; ++b)
-                row.timed->run(l, r, left.data() + size_t(b) * kBlock, right.data() + size_t(b) * kBlock, rampFactor);
+                row.timed->run(l, r, (row.timed->dense ? noiseLeft : left).data() + size_t(b) * kBlock,
+                               (row.timed->dense ? noiseRight : right).data() + size_t(b) * kBlock, rampFactor);
             row.best = std::min(row.best, seconds() - t0);
         }
     }
