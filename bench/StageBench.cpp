@@ -2,9 +2,10 @@
 // (each channel) run alone over a hot mix, and the fused knee and limiter
 // over the mix and over white noise (dense material), without the host, the
 // driver or the equaliser, so the cost of each per-sample path can be read
-// apart, for each instruction set the processor has. Prints ns of processor time per stereo frame for each, best of five
-// passes; the passes go round every row in turn, so that a slow phase of
-// the machine touches every row alike.
+// apart, for each instruction set the processor has. Prints ns of processor
+// time per stereo frame for each, best of five passes; the passes go round
+// every row in turn, so that a slow phase of the machine touches every row
+// alike.
 //
 //   hok-stage-bench [ramp factor]   (default 0.0536, Dull-Sharp's default: ramps of 20 slots)
 #include <algorithm>
@@ -107,6 +108,9 @@ int main(int argc, char** argv) {
         void (*run)(Channel& l, Channel& r, const float* xl, const float* xr, float rampFactor);
         bool dense = false;  // on the white noise instead of the mix
     };
+    const auto fused = [](Channel& l, Channel& r, const float* xl, const float* xr, float f) {
+        dynamicsPair(l.ch, r.ch, xl, xr, {2, 1, true, f, false, false}, 0, kBlock);
+    };
     const Timed timed[] = {
         {"soft knee, paired", true,
          [](Channel& l, Channel& r, const float* xl, const float* xr, float) {
@@ -124,15 +128,8 @@ int main(int argc, char** argv) {
          }},
         {"equaliser, every stage", true,
          [](Channel& l, Channel& r, const float* xl, const float* xr, float) { equaliseBoth(l, r, xl, xr); }},
-        {"fused knee+limiter", true,
-         [](Channel& l, Channel& r, const float* xl, const float* xr, float f) {
-             dynamicsPair(l.ch, r.ch, xl, xr, {2, 1, true, f, false, false}, 0, kBlock);
-         }},
-        {"fused, white noise", true,
-         [](Channel& l, Channel& r, const float* xl, const float* xr, float f) {
-             dynamicsPair(l.ch, r.ch, xl, xr, {2, 1, true, f, false, false}, 0, kBlock);
-         },
-         true},
+        {"fused knee+limiter", true, fused},
+        {"fused, white noise", true, fused, true},
     };
     const SimdLevel chosen = simdLevel();
     const double frames = double(kBlock) * kBlocks;
