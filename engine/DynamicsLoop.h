@@ -79,8 +79,8 @@ template <typename L, bool Linked, typename... Runs>
     // The last stretch.
     const int32_t k = ((n + stretch - 1) / stretch - 1) & 1;
     for (int32_t i = 0; done + i < n; ++i)
-        steploop::forEach([&](auto& run, size_t j) __attribute__((always_inline)) { run.step(u[k][j][i], done + i); },
-                   runs...);
+        steploop::forEach(
+            [&](auto& run, size_t j) __attribute__((always_inline)) { run.step(u[k][j][i], done + i); }, runs...);
     steploop::forEach([&](auto& run, size_t j) { run.toDelay(u[k][j], done, n - done); }, runs...);
 }
 
