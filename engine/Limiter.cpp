@@ -45,34 +45,43 @@ inline void writeMin(float* gain, int32_t slot, float r) {
 
 // writeMin over n consecutive slots, four at a time: each slot keeps the
 // smaller of its value and values[i] (minps keeps the slot's own value unless
-// the new one is strictly smaller, as writeMin does).
+// the new one is strictly smaller, as writeMin does). Writing a slot twice
+// changes nothing, so the last four overlap the ones before, and one to three
+// slots take three writes (slots 0, n / 2 and n - 1): no closing loop of a few
+// slots, whose varying count the processor mispredicts.
 void lowerRun(float* gain, const float* values, int32_t n) {
-    int32_t i = 0;
-    for (; i + 4 <= n; i += 4) _mm_storeu_ps(gain + i, _mm_min_ps(_mm_loadu_ps(values + i), _mm_loadu_ps(gain + i)));
-    for (; i < n; ++i) writeMin(gain, i, values[i]);
+    if (n <= 0) return;
+    if (n < 4) {
+        for (const int32_t i : {0, n >> 1, n - 1}) writeMin(gain, i, values[i]);
+        return;
+    }
+    for (int32_t i = 0; i + 4 < n; i += 4)
+        _mm_storeu_ps(gain + i, _mm_min_ps(_mm_loadu_ps(values + i), _mm_loadu_ps(gain + i)));
+    _mm_storeu_ps(gain + n - 4, _mm_min_ps(_mm_loadu_ps(values + n - 4), _mm_loadu_ps(gain + n - 4)));
 }
 
 // Whether each of n consecutive slots holds v or less (a NaN slot counts as
 // less: writeMin leaves it as it is too). Four at a time, the last four
-// overlapping the ones before.
+// overlapping the ones before; one to three slots as above.
 bool runAtMost(const float* gain, int32_t n, float v) {
-    if (n < 4) {
-        for (int32_t i = 0; i < n; ++i)
-            if (gain[i] > v) return false;
-        return true;
-    }
+    if (n <= 0) return true;
+    if (n < 4) return !(gain[0] > v) & !(gain[n >> 1] > v) & !(gain[n - 1] > v);
     const __m128 limit = _mm_set1_ps(v);
     __m128 above = _mm_cmpgt_ps(_mm_loadu_ps(gain + n - 4), limit);
     for (int32_t i = 0; i + 4 < n; i += 4) above = _mm_or_ps(above, _mm_cmpgt_ps(_mm_loadu_ps(gain + i), limit));
     return _mm_movemask_ps(above) == 0;
 }
 
-// writeMin of one value over n consecutive slots.
+// writeMin of one value over n consecutive slots, the same way.
 void lowerRun(float* gain, float r, int32_t n) {
+    if (n <= 0) return;
+    if (n < 4) {
+        for (const int32_t i : {0, n >> 1, n - 1}) writeMin(gain, i, r);
+        return;
+    }
     const __m128 v = _mm_set1_ps(r);
-    int32_t i = 0;
-    for (; i + 4 <= n; i += 4) _mm_storeu_ps(gain + i, _mm_min_ps(v, _mm_loadu_ps(gain + i)));
-    for (; i < n; ++i) writeMin(gain, i, r);
+    for (int32_t i = 0; i + 4 < n; i += 4) _mm_storeu_ps(gain + i, _mm_min_ps(v, _mm_loadu_ps(gain + i)));
+    _mm_storeu_ps(gain + n - 4, _mm_min_ps(v, _mm_loadu_ps(gain + n - 4)));
 }
 
 // writeMin of r over the slots `from` to `to` positions behind pos (at most

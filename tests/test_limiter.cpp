@@ -312,3 +312,26 @@ TEST_CASE("a segment closing after the smoother has passed its start still lower
         CHECK_EQ(differ, 0);
     }
 }
+
+TEST_CASE("a release ramp is left out only where every slot it reaches already holds its start or less" *
+          doctest::test_suite("engine.limiter")) {
+    // The release of a 0.5 segment wraps the 300-slot ring with its last t
+    // slots at the ring's start. Every slot already holds 0.1 but one in
+    // that short run before its last (where the ramp reaches 1.0), which
+    // holds 1.0 and must take the ramp's value there, as on a fresh ring.
+    for (int32_t t = 2; t <= 3; ++t) {
+        for (int32_t k = 0; k < t - 1; ++k) {
+            CAPTURE(t);
+            CAPTURE(k);
+            const std::vector<float> x = singleHalfWave(274 + t, 2.0f);
+            StageChannel low(300), fresh(300);
+            std::fill_n(low.ch.limitGain, 300, 0.1f);
+            low.ch.limitGain[k] = 1.0f;
+            feed(low, x, kRamp20);
+            feed(fresh, x, kRamp20);
+            REQUIRE_EQ(low.slot(kLimiterLead, kLeadZeros + 274 + t), 279 + t);  // where the crossing lands
+            CHECK(low.ch.limitGain[k] < 1.0f);
+            CHECK_EQ(low.ch.limitGain[k], fresh.ch.limitGain[k]);
+        }
+    }
+}
