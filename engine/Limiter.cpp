@@ -131,15 +131,31 @@ inline float rampNext(float r, float step, int32_t j, int32_t R) {
     return float(double(r) + double(step) * double(triangleWindow[j][R]));
 }
 
-// The power of two at or below a positive normal double.
-double binadeStart(double a) {
-    uint64_t bits;
-    std::memcpy(&bits, &a, sizeof bits);
-    bits &= 0xFFF0000000000000u;
-    double base;
-    std::memcpy(&base, &bits, sizeof base);
-    return base;
+inline int64_t toBits(double v) {
+    int64_t bits;
+    std::memcpy(&bits, &v, sizeof bits);
+    return bits;
 }
+inline double fromBits(int64_t bits) {
+    double v;
+    std::memcpy(&v, &bits, sizeof v);
+    return v;
+}
+inline int32_t floatBits(float v) {
+    int32_t bits;
+    std::memcpy(&bits, &v, sizeof bits);
+    return bits;
+}
+inline float floatFromBits(int32_t bits) {
+    float v;
+    std::memcpy(&v, &bits, sizeof v);
+    return v;
+}
+constexpr int64_t kTwo52Bits = int64_t(1023 + 52) << 52;     // the bits of 2^52
+constexpr int64_t kPerGridBits = int64_t(2 * 1023 + 23) << 52;  // less the bits of 2^e: those of 2^(23 - e)
+
+// The power of two at or below a positive normal double.
+double binadeStart(double a) { return fromBits(toBits(a) & ~((int64_t(1) << 52) - 1)); }
 
 // A run of float roundings: out[i], i = 0..count-1, is the value before
 // step i, and step i adds add(i) (a double, of one sign for the whole run)
@@ -165,21 +181,26 @@ float steppedRun(float first, int32_t count, Add add, Plain plain, float* out) {
             continue;
         }
         const double base = binadeStart(a), top = 2.0 * base;
-        const double grid = base * 0x1p-23, perGrid = 0x1p23 / base;
-        const double start = a;
-        // Float steps away from start (whole numbers, exact in a double),
-        // and how many the binade holds on that side of start.
-        double steps = 0.0;
-        const double room = rising ? (top - start) * perGrid : (start - base) * perGrid;
+        // Values are counted in float steps of the binade: perGrid = 2^23 / base, a power of two
+        // made from the bits (the exponent negated), so scaling by it is exact. The floats of one
+        // binade have consecutive bit patterns, so the value `steps` float steps from a is a's
+        // bits plus or minus steps.
+        const double perGrid = fromBits(kPerGridBits - toBits(base));
+        const int32_t startBits = floatBits(a);
+        // How many float steps the binade holds on that side of a (a whole number).
+        const int64_t room = int64_t(rising ? (top - a) * perGrid : (a - base) * perGrid);
+        int64_t steps = 0;
         for (;; ++i) {
-            out[i] = float(rising ? start + steps * grid : start - steps * grid);
+            out[i] = floatFromBits(int32_t(rising ? startBits + steps : startBits - steps));
             if (i + 1 == count) return plain(out[i], i);
-            const double p = rising ? add(i) : -add(i);
-            if (p >= base) break;  // leaves the binade whatever a is
-            const double moved = rising ? (base + p) - base : top - (top - p);
-            // Nearest whole count, ties to even: moved * perGrid is at least 0 and at most 2^23, and
-            // adding 2^52 leaves no bits below the point.
-            const double next = steps + ((moved * perGrid + 0x1p52) - 0x1p52);
+            const double q = (rising ? add(i) : -add(i)) * perGrid;  // the step in float steps
+            if (q >= 0x1p23) break;  // leaves the binade whatever a is
+            // The step rounded as a + p rounds it in double (a lies on the float grid, so
+            // base + p or top - p rounds alike, to 2^-29 of a float step), then to a whole count,
+            // ties to even: adding 2^52 leaves the whole number in the low bits.
+            const int64_t count = rising ? toBits((0x1p23 + q) + 0x1p52) - kTwo52Bits - (int64_t(1) << 23)
+                                         : (int64_t(1) << 24) - (toBits((0x1p24 - q) + 0x1p52) - kTwo52Bits);
+            const int64_t next = steps + count;
             if (rising ? next >= room : next > room) break;
             steps = next;
         }
