@@ -131,12 +131,12 @@ inline float rampNext(float r, float step, int32_t j, int32_t R) {
     return float(double(r) + double(step) * double(triangleWindow[j][R]));
 }
 
-inline int64_t toBits(double v) {
-    int64_t bits;
+inline uint64_t toBits(double v) {
+    uint64_t bits;
     std::memcpy(&bits, &v, sizeof bits);
     return bits;
 }
-inline double fromBits(int64_t bits) {
+inline double fromBits(uint64_t bits) {
     double v;
     std::memcpy(&v, &bits, sizeof v);
     return v;
@@ -151,11 +151,13 @@ inline float floatFromBits(int32_t bits) {
     std::memcpy(&v, &bits, sizeof v);
     return v;
 }
-constexpr int64_t kTwo52Bits = int64_t(1023 + 52) << 52;     // the bits of 2^52
-constexpr int64_t kPerGridBits = int64_t(2 * 1023 + 23) << 52;  // less the bits of 2^e: those of 2^(23 - e)
+// Unsigned: 2 x 1023 + 23 in the exponent's place passes 2^63; the difference from
+// the bits of 2^e below is what counts, and unsigned arithmetic keeps it exact.
+constexpr uint64_t kTwo52Bits = uint64_t(1023 + 52) << 52;     // the bits of 2^52
+constexpr uint64_t kPerGridBits = uint64_t(2 * 1023 + 23) << 52;  // less the bits of 2^e: those of 2^(23 - e)
 
 // The power of two at or below a positive normal double.
-double binadeStart(double a) { return fromBits(toBits(a) & ~((int64_t(1) << 52) - 1)); }
+double binadeStart(double a) { return fromBits(toBits(a) & ~((uint64_t(1) << 52) - 1)); }
 
 // A run of float roundings: out[i], i = 0..count-1, is the value before
 // step i, and step i adds add(i) (a double, of one sign for the whole run)
@@ -198,8 +200,8 @@ float steppedRun(float first, int32_t count, Add add, Plain plain, float* out) {
             // The step rounded as a + p rounds it in double (a lies on the float grid, so
             // base + p or top - p rounds alike, to 2^-29 of a float step), then to a whole count,
             // ties to even: adding 2^52 leaves the whole number in the low bits.
-            const int64_t count = rising ? toBits((0x1p23 + q) + 0x1p52) - kTwo52Bits - (int64_t(1) << 23)
-                                         : (int64_t(1) << 24) - (toBits((0x1p24 - q) + 0x1p52) - kTwo52Bits);
+            const int64_t count = rising ? int64_t(toBits((0x1p23 + q) + 0x1p52) - kTwo52Bits) - (int64_t(1) << 23)
+                                         : (int64_t(1) << 24) - int64_t(toBits((0x1p24 - q) + 0x1p52) - kTwo52Bits);
             const int64_t next = steps + count;
             if (rising ? next >= room : next > room) break;
             steps = next;
