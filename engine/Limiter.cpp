@@ -43,13 +43,17 @@ inline void writeMin(float* gain, int32_t slot, float r) {
     gain[slot] = r < old ? r : old;
 }
 
+// The ring helpers from here on are inlined into the segment writer: on dense
+// material a segment closes every few samples, and setting up a call around
+// each helper cost as much as the few slots it writes or tests.
+
 // writeMin over n consecutive slots, four at a time: each slot keeps the
 // smaller of its value and values[i] (minps keeps the slot's own value unless
 // the new one is strictly smaller, as writeMin does). Writing a slot twice
 // changes nothing, so the last four overlap the ones before, and one to three
 // slots take three writes (slots 0, n / 2 and n - 1): no closing loop of a few
 // slots, whose varying count the processor mispredicts.
-void lowerRun(float* gain, const float* values, int32_t n) {
+[[gnu::always_inline]] inline void lowerRun(float* gain, const float* values, int32_t n) {
     if (n <= 0) return;
     if (n < 4) {
         for (const int32_t i : {0, n >> 1, n - 1}) writeMin(gain, i, values[i]);
@@ -63,7 +67,7 @@ void lowerRun(float* gain, const float* values, int32_t n) {
 // Whether each of n consecutive slots holds v or less (a NaN slot counts as
 // less: writeMin leaves it as it is too). Four at a time, the last four
 // overlapping the ones before; one to three slots as above.
-bool runAtMost(const float* gain, int32_t n, float v) {
+[[gnu::always_inline]] inline bool runAtMost(const float* gain, int32_t n, float v) {
     if (n <= 0) return true;
     if (n < 4) return !(gain[0] > v) & !(gain[n >> 1] > v) & !(gain[n - 1] > v);
     const __m128 limit = _mm_set1_ps(v);
@@ -73,7 +77,7 @@ bool runAtMost(const float* gain, int32_t n, float v) {
 }
 
 // writeMin of one value over n consecutive slots, the same way.
-void lowerRun(float* gain, float r, int32_t n) {
+[[gnu::always_inline]] inline void lowerRun(float* gain, float r, int32_t n) {
     if (n <= 0) return;
     if (n < 4) {
         for (const int32_t i : {0, n >> 1, n - 1}) writeMin(gain, i, r);
@@ -86,7 +90,8 @@ void lowerRun(float* gain, float r, int32_t n) {
 
 // writeMin of r over the slots `from` to `to` positions behind pos (at most
 // a ring's length apart), in the one or two runs they make in the ring.
-void lowerBehind(float* gain, int32_t pos, int64_t from, int64_t to, int32_t ringLength, float r) {
+[[gnu::always_inline]] inline void lowerBehind(float* gain, int32_t pos, int64_t from, int64_t to, int32_t ringLength,
+                                               float r) {
     if (from > to) return;
     int64_t lo = int64_t(pos) - to, hi = int64_t(pos) - from;
     if (hi < 0) {
@@ -101,7 +106,7 @@ void lowerBehind(float* gain, int32_t pos, int64_t from, int64_t to, int32_t rin
 }
 
 // runAtMost over n slots of the ring from `first` on (n at most a ring's length).
-bool atMost(const float* gain, int32_t ringLength, int32_t first, int32_t n, float v) {
+[[gnu::always_inline]] inline bool atMost(const float* gain, int32_t ringLength, int32_t first, int32_t n, float v) {
     const int32_t head = std::min(n, ringLength - first);
     return runAtMost(gain + first, head, v) && runAtMost(gain, n - head, v);
 }
@@ -110,7 +115,8 @@ inline int32_t back(int32_t slot, int32_t ringLength) { return slot == 0 ? ringL
 
 // lowerRun of n values (n at most a ring's length) into the ring from slot
 // `first` on, in the one or two runs they make.
-void lowerSpan(float* gain, int32_t ringLength, int32_t first, const float* values, int32_t n) {
+[[gnu::always_inline]] inline void lowerSpan(float* gain, int32_t ringLength, int32_t first, const float* values,
+                                             int32_t n) {
     const int32_t head = std::min(n, ringLength - first);
     lowerRun(gain + first, values, head);
     lowerRun(gain, values + head, n - head);
