@@ -5,9 +5,9 @@
 #include <emmintrin.h>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <limits>
 
 #include "engine/LimiterStep.h"
@@ -137,33 +137,17 @@ inline float rampNext(float r, float step, int32_t j, int32_t R) {
     return float(double(r) + double(step) * double(triangleWindow[j][R]));
 }
 
-inline uint64_t toBits(double v) {
-    uint64_t bits;
-    std::memcpy(&bits, &v, sizeof bits);
-    return bits;
-}
-inline double fromBits(uint64_t bits) {
-    double v;
-    std::memcpy(&v, &bits, sizeof v);
-    return v;
-}
-inline int32_t floatBits(float v) {
-    int32_t bits;
-    std::memcpy(&bits, &v, sizeof bits);
-    return bits;
-}
-inline float floatFromBits(int32_t bits) {
-    float v;
-    std::memcpy(&v, &bits, sizeof v);
-    return v;
-}
 // Unsigned: 2 x 1023 + 23 in the exponent's place passes 2^63; the difference from
 // the bits of 2^e below is what counts, and unsigned arithmetic keeps it exact.
 constexpr uint64_t kTwo52Bits = uint64_t(1023 + 52) << 52;     // the bits of 2^52
 constexpr uint64_t kPerGridBits = uint64_t(2 * 1023 + 23) << 52;  // less the bits of 2^e: those of 2^(23 - e)
 
+// The whole number nearest x, ties to even, for 0 <= x < 2^52: adding 2^52
+// leaves it in the low bits.
+inline int64_t nearestWhole(double x) { return int64_t(std::bit_cast<uint64_t>(x + 0x1p52) - kTwo52Bits); }
+
 // The power of two at or below a positive normal double.
-double binadeStart(double a) { return fromBits(toBits(a) & ~((uint64_t(1) << 52) - 1)); }
+double binadeStart(double a) { return std::bit_cast<double>(std::bit_cast<uint64_t>(a) & ~((uint64_t(1) << 52) - 1)); }
 
 // A run of float roundings: out[i], i = 0..count-1, is the value before
 // step i, and step i adds add(i) (a double, of one sign for the whole run)
@@ -193,22 +177,21 @@ float steppedRun(float first, int32_t count, Add add, Plain plain, float* out) {
         // made from the bits (the exponent negated), so scaling by it is exact. The floats of one
         // binade have consecutive bit patterns, so the value `steps` float steps from a is a's
         // bits plus or minus steps.
-        const double perGrid = fromBits(kPerGridBits - toBits(base));
-        const int32_t startBits = floatBits(a);
+        const double perGrid = std::bit_cast<double>(kPerGridBits - std::bit_cast<uint64_t>(base));
+        const int32_t startBits = std::bit_cast<int32_t>(a);
         // How many float steps the binade holds on that side of a (a whole number).
         const int64_t room = int64_t(rising ? (top - a) * perGrid : (a - base) * perGrid);
         int64_t steps = 0;
         for (;; ++i) {
-            out[i] = floatFromBits(int32_t(rising ? startBits + steps : startBits - steps));
+            out[i] = std::bit_cast<float>(int32_t(rising ? startBits + steps : startBits - steps));
             if (i + 1 == count) return plain(out[i], i);
             const double q = (rising ? add(i) : -add(i)) * perGrid;  // the step in float steps
             if (q >= 0x1p23) break;  // leaves the binade whatever a is
             // The step rounded as a + p rounds it in double (a lies on the float grid, so
-            // base + p or top - p rounds alike, to 2^-29 of a float step), then to a whole count,
-            // ties to even: adding 2^52 leaves the whole number in the low bits.
-            const int64_t count = rising ? int64_t(toBits((0x1p23 + q) + 0x1p52) - kTwo52Bits) - (int64_t(1) << 23)
-                                         : (int64_t(1) << 24) - int64_t(toBits((0x1p24 - q) + 0x1p52) - kTwo52Bits);
-            const int64_t next = steps + count;
+            // base + p or top - p rounds alike, to 2^-29 of a float step), then to a whole count.
+            const int64_t moved = rising ? nearestWhole(0x1p23 + q) - (int64_t(1) << 23)
+                                         : (int64_t(1) << 24) - nearestWhole(0x1p24 - q);
+            const int64_t next = steps + moved;
             if (rising ? next >= room : next > room) break;
             steps = next;
         }
