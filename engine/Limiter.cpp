@@ -47,21 +47,33 @@ inline void writeMin(float* gain, int32_t slot, float r) {
 // material a segment closes every few samples, and setting up a call around
 // each helper cost as much as the few slots it writes or tests.
 
-// writeMin over n consecutive slots, four at a time: each slot keeps the
-// smaller of its value and values[i] (minps keeps the slot's own value unless
-// the new one is strictly smaller, as writeMin does). Writing a slot twice
-// changes nothing, so the last four overlap the ones before, and one to three
-// slots take three writes (slots 0, n / 2 and n - 1): no closing loop of a few
+// writeMin over n consecutive slots, four at a time, slot i taking the value
+// value(i) (four(i): those of slots i to i + 3): each slot keeps the smaller
+// of its value and the new one (minps keeps the slot's own value unless the
+// new one is strictly smaller, as writeMin does). Writing a slot twice changes
+// nothing, so the last four overlap the ones before, and one to three slots
+// take three writes (slots 0, n / 2 and n - 1): no closing loop of a few
 // slots, whose varying count the processor mispredicts.
-[[gnu::always_inline]] inline void lowerRun(float* gain, const float* values, int32_t n) {
+template <typename Four, typename One>
+[[gnu::always_inline]] inline void lowerRunOf(float* gain, int32_t n, Four four, One value) {
     if (n <= 0) return;
     if (n < 4) {
-        for (const int32_t i : {0, n >> 1, n - 1}) writeMin(gain, i, values[i]);
+        for (const int32_t i : {0, n >> 1, n - 1}) writeMin(gain, i, value(i));
         return;
     }
-    for (int32_t i = 0; i + 4 < n; i += 4)
-        _mm_storeu_ps(gain + i, _mm_min_ps(_mm_loadu_ps(values + i), _mm_loadu_ps(gain + i)));
-    _mm_storeu_ps(gain + n - 4, _mm_min_ps(_mm_loadu_ps(values + n - 4), _mm_loadu_ps(gain + n - 4)));
+    for (int32_t i = 0; i + 4 < n; i += 4) _mm_storeu_ps(gain + i, _mm_min_ps(four(i), _mm_loadu_ps(gain + i)));
+    _mm_storeu_ps(gain + n - 4, _mm_min_ps(four(n - 4), _mm_loadu_ps(gain + n - 4)));
+}
+
+// writeMin of values[i] over n consecutive slots.
+[[gnu::always_inline]] inline void lowerRun(float* gain, const float* values, int32_t n) {
+    lowerRunOf(gain, n, [&](int32_t i) { return _mm_loadu_ps(values + i); }, [&](int32_t i) { return values[i]; });
+}
+
+// writeMin of one value over n consecutive slots.
+[[gnu::always_inline]] inline void lowerRun(float* gain, float r, int32_t n) {
+    const __m128 v = _mm_set1_ps(r);
+    lowerRunOf(gain, n, [&](int32_t) { return v; }, [&](int32_t) { return r; });
 }
 
 // Whether each of n consecutive slots holds v or less (a NaN slot counts as
@@ -74,18 +86,6 @@ inline void writeMin(float* gain, int32_t slot, float r) {
     __m128 above = _mm_cmpgt_ps(_mm_loadu_ps(gain + n - 4), limit);
     for (int32_t i = 0; i + 4 < n; i += 4) above = _mm_or_ps(above, _mm_cmpgt_ps(_mm_loadu_ps(gain + i), limit));
     return _mm_movemask_ps(above) == 0;
-}
-
-// writeMin of one value over n consecutive slots, the same way.
-[[gnu::always_inline]] inline void lowerRun(float* gain, float r, int32_t n) {
-    if (n <= 0) return;
-    if (n < 4) {
-        for (const int32_t i : {0, n >> 1, n - 1}) writeMin(gain, i, r);
-        return;
-    }
-    const __m128 v = _mm_set1_ps(r);
-    for (int32_t i = 0; i + 4 < n; i += 4) _mm_storeu_ps(gain + i, _mm_min_ps(v, _mm_loadu_ps(gain + i)));
-    _mm_storeu_ps(gain + n - 4, _mm_min_ps(v, _mm_loadu_ps(gain + n - 4)));
 }
 
 // writeMin of r over the slots `from` to `to` positions behind pos (at most
