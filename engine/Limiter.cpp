@@ -51,9 +51,10 @@ inline void writeMin(float* gain, int32_t slot, float r) {
 // value(i) (four(i): those of slots i to i + 3): each slot keeps the smaller
 // of its value and the new one (minps keeps the slot's own value unless the
 // new one is strictly smaller, as writeMin does). Writing a slot twice changes
-// nothing, so the last four overlap the ones before, and one to three slots
-// take three writes (slots 0, n / 2 and n - 1): no closing loop of a few
-// slots, whose varying count the processor mispredicts.
+// nothing, so the last four overlap the ones before, one to three slots take
+// three writes (slots 0, n / 2 and n - 1) and four to eight slots two
+// vectors: no loop for the few slots most segments have, whose varying
+// count the processor mispredicts.
 template <typename Four, typename One>
 [[gnu::always_inline]] inline void lowerRunOf(float* gain, int32_t n, Four four, One value) {
     if (n <= 0) return;
@@ -61,8 +62,12 @@ template <typename Four, typename One>
         for (const int32_t i : {0, n >> 1, n - 1}) writeMin(gain, i, value(i));
         return;
     }
-    for (int32_t i = 0; i + 4 < n; i += 4) _mm_storeu_ps(gain + i, _mm_min_ps(four(i), _mm_loadu_ps(gain + i)));
-    _mm_storeu_ps(gain + n - 4, _mm_min_ps(four(n - 4), _mm_loadu_ps(gain + n - 4)));
+    const auto lowerFour = [&](int32_t i) __attribute__((always_inline)) {
+        _mm_storeu_ps(gain + i, _mm_min_ps(four(i), _mm_loadu_ps(gain + i)));
+    };
+    lowerFour(0);
+    for (int32_t i = 4; i + 4 < n; i += 4) lowerFour(i);
+    lowerFour(n - 4);
 }
 
 // writeMin of values[i] over n consecutive slots.
@@ -77,14 +82,17 @@ template <typename Four, typename One>
 }
 
 // Whether each of n consecutive slots holds v or less (a NaN slot counts as
-// less: writeMin leaves it as it is too). Four at a time, the last four
-// overlapping the ones before; one to three slots as above.
+// less: writeMin leaves it as it is too). Four at a time, the first and last
+// four outside the loop; one to three slots as above.
 [[gnu::always_inline]] inline bool runAtMost(const float* gain, int32_t n, float v) {
     if (n <= 0) return true;
     if (n < 4) return !(gain[0] > v) & !(gain[n >> 1] > v) & !(gain[n - 1] > v);
     const __m128 limit = _mm_set1_ps(v);
-    __m128 above = _mm_cmpgt_ps(_mm_loadu_ps(gain + n - 4), limit);
-    for (int32_t i = 0; i + 4 < n; i += 4) above = _mm_or_ps(above, _mm_cmpgt_ps(_mm_loadu_ps(gain + i), limit));
+    const auto aboveFour = [&](int32_t i) __attribute__((always_inline)) {
+        return _mm_cmpgt_ps(_mm_loadu_ps(gain + i), limit);
+    };
+    __m128 above = _mm_or_ps(aboveFour(0), aboveFour(n - 4));
+    for (int32_t i = 4; i + 4 < n; i += 4) above = _mm_or_ps(above, aboveFour(i));
     return _mm_movemask_ps(above) == 0;
 }
 

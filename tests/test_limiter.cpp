@@ -316,10 +316,11 @@ TEST_CASE("a segment closing after the smoother has passed its start still lower
 TEST_CASE("a release ramp is left out only where every slot it reaches already holds its start or less" *
           doctest::test_suite("engine.limiter")) {
     // The release of a 0.5 segment wraps the 300-slot ring with its last t
-    // slots at the ring's start. Every slot already holds 0.1 but one in
-    // that short run before its last (where the ramp reaches 1.0), which
-    // holds 1.0 and must take the ramp's value there, as on a fresh ring.
-    for (int32_t t = 2; t <= 3; ++t) {
+    // slots (2 to 8) at the ring's start. Every slot already holds 0.1 but
+    // one in that short run before its last (where the ramp reaches 1.0),
+    // which holds 1.0 and must take the ramp's value there, as on a fresh
+    // ring.
+    for (int32_t t = 2; t <= 8; ++t) {
         for (int32_t k = 0; k < t - 1; ++k) {
             CAPTURE(t);
             CAPTURE(k);
