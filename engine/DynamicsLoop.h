@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <type_traits>
 
 #include "engine/Dynamics.h"
 #include "engine/KneeStep.h"
@@ -37,6 +38,16 @@ void kneeLoop(ChannelState& l, ChannelState& r, const float* xl, const float* xr
 // before the knee's chain needs its next instruction, instead of holding
 // the chain up by the whole recovery each time. Written over the lane sets
 // (engine/Lanes.h), with one limiter run per lane: both channels, or one.
+// On noisy material (hats, cymbals, distortion) the limiters find turning
+// points every few samples, at random, and each mispredicted branch of their
+// rule holds the knee's chain up. There the rule without branches
+// (LimiterRunFor::step<true>) is quicker; on tones and sparse material, where
+// its branches are well predicted, the usual rule costs less. A stretch with
+// more than one dip (a hump closing) per kSamplesPerDip samples of a channel
+// has the next stretch take the rule without branches. Either gives the same
+// bits.
+constexpr int32_t kSamplesPerDip = 32;
+
 template <typename L, bool Linked, typename... Runs>
 [[gnu::always_inline]] inline void kneeAndLimit(const lanes::Each<L, ChannelState>& ch,
                                                 const lanes::Each<L, const float>& x, int32_t speed, int32_t n,
@@ -49,25 +60,37 @@ template <typename L, bool Linked, typename... Runs>
     int32_t done = 0;                   // samples the limiters have taken
     F lowest = L::narrow(L::all(1.0));  // off the knee's chain: the meters' lowest gain
     const int32_t stretch = steploop::stretchFor(n, kStretch);
+    bool flat = false;  // the limiters' rule without branches (see kSamplesPerDip)
     for (int32_t base = 0, k = 0; base < n; base += stretch, k ^= 1) {
         const int32_t m = std::min(stretch, n - base);
         const int32_t behind = base - done;  // the previous stretch's length, 0 at first
         lanes::Each<L, float> fill;
         for (size_t c = 0; c < W; ++c) fill[c] = u[k][c];
         const float(&before)[W][kStretch] = u[k ^ 1];
-        const auto limit = [&](int32_t i) __attribute__((always_inline)) {
-            steploop::forEach(
-                [&](auto& run, size_t j) __attribute__((always_inline)) { run.step(before[j][i], done + i); }, runs...);
+        const auto limitStretch = [&](auto flatTag) __attribute__((always_inline)) {
+            constexpr bool Flat = decltype(flatTag)::value;
+            const auto limit = [&](int32_t i) __attribute__((always_inline)) {
+                steploop::forEach(
+                    [&](auto& run, size_t j) __attribute__((always_inline)) {
+                        run.template step<Flat>(before[j][i], done + i);
+                    },
+                    runs...);
+            };
+            for (int32_t i = 0; i < m; ++i) {
+                if (i < behind) limit(i);
+                const F xi = L::load(x, base + i);
+                F g = L::narrow(knee.step(L::widen(L::magnitude(xi))));
+                if constexpr (Linked) g = _mm_min_ps(_mm_shuffle_ps(g, g, _MM_SHUFFLE(0, 0, 0, 1)), g);
+                lowest = L::minF(lowest, g);
+                L::store(xi * g, fill, i);
+            }
+            for (int32_t i = m; i < behind; ++i) limit(i);  // a short last stretch leaves some of the one before
         };
-        for (int32_t i = 0; i < m; ++i) {
-            if (i < behind) limit(i);
-            const F xi = L::load(x, base + i);
-            F g = L::narrow(knee.step(L::widen(L::magnitude(xi))));
-            if constexpr (Linked) g = _mm_min_ps(_mm_shuffle_ps(g, g, _MM_SHUFFLE(0, 0, 0, 1)), g);
-            lowest = L::minF(lowest, g);
-            L::store(xi * g, fill, i);
-        }
-        for (int32_t i = m; i < behind; ++i) limit(i);  // a short last stretch leaves some of the one before
+        if (flat) limitStretch(std::true_type{});
+        else limitStretch(std::false_type{});
+        int32_t dips = 0;
+        steploop::forEach([&](auto& run, size_t) { dips += run.takeDips(); }, runs...);
+        flat = dips * kSamplesPerDip > behind * int32_t(W);
         // That stretch's samples go into the delay lines, and the segments
         // closed in it are written out, here, so that the loop above makes
         // no call and keeps every running value (the knee's above all) in

@@ -4,6 +4,8 @@
 // stretch of samples, so that the per-sample loop makes no call. limitBlock
 // and the fused dynamics loop both run their samples through it.
 #pragma once
+#include <emmintrin.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -86,7 +88,9 @@ public:
     // Sample u (after the knee) at index i of the block, the samples taken
     // in order. Closed segments are queued; writeQueued() writes them, at the
     // latest after kMaxQueued steps. The samples go into the delay line by
-    // toDelay, a stretch at a time (endStretch does both).
+    // toDelay, a stretch at a time (endStretch does both). Flat: turning
+    // points found without a branch (turnFlat), for noisy material.
+    template <bool Flat = false>
     [[gnu::always_inline]] void step(float u, int32_t i) {
         const float v = std::fabs(u);
         const float d = u - prev;
@@ -97,9 +101,39 @@ public:
         // before any half-wave). Everything else (a zero, a crossing, no
         // half-wave yet, NaN) is taken apart, behind this one test.
         if (!(u * endSign > 0.0f)) [[unlikely]] rare(u, v, d, i);
+        else if constexpr (Flat) turnFlat(v, d, i);
         else turn(v, d, i);
         peak = std::max(peak, v);  // peak < v ? v : peak: a NaN sample leaves it
         prev = u;
+    }
+
+    // turn without a branch: the close is queued in any case and counted only
+    // when the hump closes, and every running value takes its new value or
+    // keeps its own by a mask.
+    [[gnu::always_inline]] void turnFlat(float v, float d, int32_t i) {
+        const __m128 vv = inLane0(v), dd = inLane0(d);
+        const __m128 turning = _mm_cmplt_ss(_mm_mul_ss(dd, inLane0(slopeSign)), _mm_setzero_ps());
+        const __m128 closes = _mm_and_ps(turning, _mm_cmplt_ss(vv, inLane0(turnLevel)));
+        const int32_t c = _mm_movemask_ps(closes) & 1;
+        dips += c;
+        queued[count] = {i, true, peak, lengthBase};
+        count += c & ((peak >= kMayLimit) | everyClose);
+        humps += c;
+        lengthBase ^= (lengthBase ^ -int64_t(i)) & -int64_t(c);
+        peak = pick(closes, vv, peak);
+        turnLevel = pick(turning, vv, turnLevel);
+        slope = pick(turning, dd, slope);
+        slopeSign = pick(turning, _mm_or_ps(_mm_and_ps(dd, _mm_set1_ps(-0.0f)), _mm_set1_ps(1.0f)), slopeSign);
+    }
+    // x in lane 0 of a vector, the other lanes whatever the register holds:
+    // no instruction (a plain conversion would clear them).
+    [[gnu::always_inline]] static __m128 inLane0(float x) {
+        __m128 r;
+        __asm__("" : "=v"(r) : "0"(x));
+        return r;
+    }
+    [[gnu::always_inline]] static float pick(__m128 mask, __m128 yes, float no) {
+        return _mm_cvtss_f32(_mm_or_ps(_mm_and_ps(mask, yes), _mm_andnot_ps(mask, inLane0(no))));
     }
 
     // The rule's cases for a sample that is not the usual one.
@@ -136,6 +170,7 @@ public:
     [[gnu::always_inline]] void turn(float v, float d, int32_t i) {
         if (!(d * slopeSign < 0.0f)) return;
         if (v < turnLevel) {
+            dips += 1;
             queue({i, true, peak, lengthBase});
             peak = v;
             humps += 1;
@@ -162,6 +197,13 @@ public:
             m -= run;
             slot = 0;
         }
+    }
+
+    // The humps closed since the last call: how noisy the material is.
+    [[gnu::always_inline]] int32_t takeDips() {
+        const int32_t d = dips;
+        dips = 0;
+        return d;
     }
 
     // Inlined too: a call taking the run's address would keep all of its
@@ -235,6 +277,7 @@ private:
     int32_t sign, humps;
     float endSign, slopeSign;
     int32_t count = 0;
+    int32_t dips = 0;  // humps closed since takeDips
 };
 
 using LimiterRun = LimiterRunFor<simd::Sse2>;
