@@ -24,6 +24,41 @@ namespace dynamics {
 // inlined (a lane set alone does not tell the instruction sets apart), so
 // that no function compiled for AVX2 is shared with SSE2 code.
 
+// On noisy material (hats, cymbals, distortion) the limiters find turning
+// points every few samples, at random, and each mispredicted branch of their
+// rule stalls the loop (and with it the knee's chain). There the rule without
+// branches (LimiterRunFor::step<true>) is quicker; on tones and sparse
+// material, where its branches are well predicted, the usual rule costs less.
+// A stretch with more than one dip (a hump closing) per kSamplesPerDip
+// samples of a channel has the next stretch take the rule without branches.
+// Either rule gives the same bits.
+constexpr int32_t kSamplesPerDip = 32;
+
+// f(std::true_type{}) for the rule without branches, else f(std::false_type{}).
+template <typename F>
+[[gnu::always_inline]] inline void withRule(bool flat, F&& f) {
+    if (flat) f(std::true_type{});
+    else f(std::false_type{});
+}
+
+// Whether the next stretch takes the rule without branches, after one of
+// `samples` samples a channel.
+template <typename... Runs>
+[[gnu::always_inline]] inline bool noisy(int32_t samples, Runs&... runs) {
+    int32_t dips = 0;
+    steploop::forEach([&](auto& run, size_t) { dips += run.takeDips(); }, runs...);
+    return dips * kSamplesPerDip > samples * int32_t(sizeof...(Runs));
+}
+
+// Every run's step over sample i of its samples x[j] (block index from + i),
+// with the rule of Flat.
+template <bool Flat, typename X, typename... Runs>
+[[gnu::always_inline]] inline void limitAt(const X& x, int32_t i, int32_t from, Runs&... runs) {
+    steploop::forEach(
+        [&](auto& run, size_t j) __attribute__((always_inline)) { run.template step<Flat>(x[j][i], from + i); },
+        runs...);
+}
+
 // Knee gains of both channels into their kneeGain arrays.
 template <typename Arch>
 void kneeLoop(ChannelState& l, ChannelState& r, const float* xl, const float* xr, int32_t speed, int32_t n) {
@@ -38,16 +73,6 @@ void kneeLoop(ChannelState& l, ChannelState& r, const float* xl, const float* xr
 // before the knee's chain needs its next instruction, instead of holding
 // the chain up by the whole recovery each time. Written over the lane sets
 // (engine/Lanes.h), with one limiter run per lane: both channels, or one.
-// On noisy material (hats, cymbals, distortion) the limiters find turning
-// points every few samples, at random, and each mispredicted branch of their
-// rule holds the knee's chain up. There the rule without branches
-// (LimiterRunFor::step<true>) is quicker; on tones and sparse material, where
-// its branches are well predicted, the usual rule costs less. A stretch with
-// more than one dip (a hump closing) per kSamplesPerDip samples of a channel
-// has the next stretch take the rule without branches. Either gives the same
-// bits.
-constexpr int32_t kSamplesPerDip = 32;
-
 template <typename L, bool Linked, typename... Runs>
 [[gnu::always_inline]] inline void kneeAndLimit(const lanes::Each<L, ChannelState>& ch,
                                                 const lanes::Each<L, const float>& x, int32_t speed, int32_t n,
@@ -67,14 +92,10 @@ template <typename L, bool Linked, typename... Runs>
         lanes::Each<L, float> fill;
         for (size_t c = 0; c < W; ++c) fill[c] = u[k][c];
         const float(&before)[W][kStretch] = u[k ^ 1];
-        const auto limitStretch = [&](auto flatTag) __attribute__((always_inline)) {
-            constexpr bool Flat = decltype(flatTag)::value;
+        withRule(flat, [&](auto rule) __attribute__((always_inline)) {
+            constexpr bool Flat = decltype(rule)::value;
             const auto limit = [&](int32_t i) __attribute__((always_inline)) {
-                steploop::forEach(
-                    [&](auto& run, size_t j) __attribute__((always_inline)) {
-                        run.template step<Flat>(before[j][i], done + i);
-                    },
-                    runs...);
+                limitAt<Flat>(before, i, done, runs...);
             };
             for (int32_t i = 0; i < m; ++i) {
                 if (i < behind) limit(i);
@@ -85,12 +106,8 @@ template <typename L, bool Linked, typename... Runs>
                 L::store(xi * g, fill, i);
             }
             for (int32_t i = m; i < behind; ++i) limit(i);  // a short last stretch leaves some of the one before
-        };
-        if (flat) limitStretch(std::true_type{});
-        else limitStretch(std::false_type{});
-        int32_t dips = 0;
-        steploop::forEach([&](auto& run, size_t) { dips += run.takeDips(); }, runs...);
-        flat = dips * kSamplesPerDip > behind * int32_t(W);
+        });
+        flat = noisy(behind, runs...);
         // That stretch's samples go into the delay lines, and the segments
         // closed in it are written out, here, so that the loop above makes
         // no call and keeps every running value (the knee's above all) in
@@ -101,20 +118,22 @@ template <typename L, bool Linked, typename... Runs>
     L::store(lowest, lanes::fields(ch, &ChannelState::kneeLow), 0);
     // The last stretch.
     const int32_t k = ((n + stretch - 1) / stretch - 1) & 1;
-    for (int32_t i = 0; done + i < n; ++i)
-        steploop::forEach(
-            [&](auto& run, size_t j) __attribute__((always_inline)) { run.step(u[k][j][i], done + i); }, runs...);
+    withRule(flat, [&](auto rule) __attribute__((always_inline)) {
+        for (int32_t i = 0; done + i < n; ++i) limitAt<decltype(rule)::value>(u[k], i, done, runs...);
+    });
     steploop::forEach([&](auto& run, size_t j) { run.toDelay(u[k][j], done, n - done); }, runs...);
 }
 
 // With the knee off every gain is 1.0: the limiters see the samples as they are.
 template <typename W, typename... Runs>
 [[gnu::always_inline]] inline void limitOnly(const W& x, int32_t n, Runs&... runs) {
+    bool flat = false;
     for (int32_t base = 0; base < n; base += limiter::kMaxQueued) {
         const int32_t m = std::min(limiter::kMaxQueued, n - base);
-        for (int32_t i = base; i < base + m; ++i)
-            steploop::forEach(
-                [&](auto& run, size_t j) __attribute__((always_inline)) { run.step(x[j][i], i); }, runs...);
+        withRule(flat, [&](auto rule) __attribute__((always_inline)) {
+            for (int32_t i = base; i < base + m; ++i) limitAt<decltype(rule)::value>(x, i, 0, runs...);
+        });
+        flat = noisy(m, runs...);
         steploop::forEach([&](auto& run, size_t j) { run.endStretch(x[j] + base, base, m); }, runs...);
     }
 }
