@@ -36,8 +36,8 @@ constexpr int32_t kSamplesPerDip = 32;
 
 // f(std::true_type{}) for the rule without branches, else f(std::false_type{}).
 template <typename F>
-[[gnu::always_inline]] inline void withRule(bool flat, F&& f) {
-    if (flat) f(std::true_type{});
+[[gnu::always_inline]] inline void withRule(bool branchless, F&& f) {
+    if (branchless) f(std::true_type{});
     else f(std::false_type{});
 }
 
@@ -51,11 +51,11 @@ template <typename... Runs>
 }
 
 // Every run's step over sample i of its samples x[j] (block index from + i),
-// with the rule of Flat.
-template <bool Flat, typename X, typename... Runs>
+// by the rule without branches where Branchless.
+template <bool Branchless, typename X, typename... Runs>
 [[gnu::always_inline]] inline void limitAt(const X& x, int32_t i, int32_t from, Runs&... runs) {
     steploop::forEach(
-        [&](auto& run, size_t j) __attribute__((always_inline)) { run.template step<Flat>(x[j][i], from + i); },
+        [&](auto& run, size_t j) __attribute__((always_inline)) { run.template step<Branchless>(x[j][i], from + i); },
         runs...);
 }
 
@@ -85,17 +85,17 @@ template <typename L, bool Linked, typename... Runs>
     int32_t done = 0;                   // samples the limiters have taken
     F lowest = L::narrow(L::all(1.0));  // off the knee's chain: the meters' lowest gain
     const int32_t stretch = steploop::stretchFor(n, kStretch);
-    bool flat = false;  // the limiters' rule without branches (see kSamplesPerDip)
+    bool branchless = false;  // the limiters' rule without branches (see kSamplesPerDip)
     for (int32_t base = 0, k = 0; base < n; base += stretch, k ^= 1) {
         const int32_t m = std::min(stretch, n - base);
         const int32_t behind = base - done;  // the previous stretch's length, 0 at first
         lanes::Each<L, float> fill;
         for (size_t c = 0; c < W; ++c) fill[c] = u[k][c];
         const float(&before)[W][kStretch] = u[k ^ 1];
-        withRule(flat, [&](auto rule) __attribute__((always_inline)) {
-            constexpr bool Flat = decltype(rule)::value;
+        withRule(branchless, [&](auto rule) __attribute__((always_inline)) {
+            constexpr bool Branchless = decltype(rule)::value;
             const auto limit = [&](int32_t i) __attribute__((always_inline)) {
-                limitAt<Flat>(before, i, done, runs...);
+                limitAt<Branchless>(before, i, done, runs...);
             };
             for (int32_t i = 0; i < m; ++i) {
                 if (i < behind) limit(i);
@@ -107,7 +107,7 @@ template <typename L, bool Linked, typename... Runs>
             }
             for (int32_t i = m; i < behind; ++i) limit(i);  // a short last stretch leaves some of the one before
         });
-        flat = noisy(behind, runs...);
+        branchless = noisy(behind, runs...);
         // That stretch's samples go into the delay lines, and the segments
         // closed in it are written out, here, so that the loop above makes
         // no call and keeps every running value (the knee's above all) in
@@ -118,7 +118,7 @@ template <typename L, bool Linked, typename... Runs>
     L::store(lowest, lanes::fields(ch, &ChannelState::kneeLow), 0);
     // The last stretch.
     const int32_t k = ((n + stretch - 1) / stretch - 1) & 1;
-    withRule(flat, [&](auto rule) __attribute__((always_inline)) {
+    withRule(branchless, [&](auto rule) __attribute__((always_inline)) {
         for (int32_t i = 0; done + i < n; ++i) limitAt<decltype(rule)::value>(u[k], i, done, runs...);
     });
     steploop::forEach([&](auto& run, size_t j) { run.toDelay(u[k][j], done, n - done); }, runs...);
@@ -127,13 +127,13 @@ template <typename L, bool Linked, typename... Runs>
 // With the knee off every gain is 1.0: the limiters see the samples as they are.
 template <typename W, typename... Runs>
 [[gnu::always_inline]] inline void limitOnly(const W& x, int32_t n, Runs&... runs) {
-    bool flat = false;
+    bool branchless = false;
     for (int32_t base = 0; base < n; base += limiter::kMaxQueued) {
         const int32_t m = std::min(limiter::kMaxQueued, n - base);
-        withRule(flat, [&](auto rule) __attribute__((always_inline)) {
+        withRule(branchless, [&](auto rule) __attribute__((always_inline)) {
             for (int32_t i = base; i < base + m; ++i) limitAt<decltype(rule)::value>(x, i, 0, runs...);
         });
-        flat = noisy(m, runs...);
+        branchless = noisy(m, runs...);
         steploop::forEach([&](auto& run, size_t j) { run.endStretch(x[j] + base, base, m); }, runs...);
     }
 }

@@ -88,9 +88,9 @@ public:
     // Sample u (after the knee) at index i of the block, the samples taken
     // in order. Closed segments are queued; writeQueued() writes them, at the
     // latest after kMaxQueued steps. The samples go into the delay line by
-    // toDelay, a stretch at a time (endStretch does both). Flat: turning
-    // points found without a branch (turnFlat), for noisy material.
-    template <bool Flat = false>
+    // toDelay, a stretch at a time (endStretch does both). Branchless: turning
+    // points found without a branch (turnBranchless), for noisy material.
+    template <bool Branchless = false>
     [[gnu::always_inline]] void step(float u, int32_t i) {
         const float v = std::fabs(u);
         const float d = u - prev;
@@ -101,7 +101,7 @@ public:
         // before any half-wave). Everything else (a zero, a crossing, no
         // half-wave yet, NaN) is taken apart, behind this one test.
         if (!(u * endSign > 0.0f)) [[unlikely]] rare(u, v, d, i);
-        else if constexpr (Flat) turnFlat(v, d, i);
+        else if constexpr (Branchless) turnBranchless(v, d, i);
         else turn(v, d, i);
         peak = std::max(peak, v);  // peak < v ? v : peak: a NaN sample leaves it
         prev = u;
@@ -110,7 +110,7 @@ public:
     // turn without a branch: the close is queued in any case and counted only
     // when the hump closes, and every running value takes its new value or
     // keeps its own by a mask.
-    [[gnu::always_inline]] void turnFlat(float v, float d, int32_t i) {
+    [[gnu::always_inline]] void turnBranchless(float v, float d, int32_t i) {
         const __m128 vv = inLane0(v), dd = inLane0(d);
         const __m128 turning = _mm_cmplt_ss(_mm_mul_ss(dd, inLane0(slopeSign)), _mm_setzero_ps());
         const __m128 closes = _mm_and_ps(turning, _mm_cmplt_ss(vv, inLane0(turnLevel)));
