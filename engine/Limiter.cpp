@@ -157,22 +157,60 @@ inline int64_t nearestWhole(double x) { return int64_t(std::bit_cast<uint64_t>(x
 // The power of two at or below a positive normal double.
 double binadeStart(double a) { return std::bit_cast<double>(std::bit_cast<uint64_t>(a) & ~((uint64_t(1) << 52) - 1)); }
 
-// A run of float roundings: out[i], i = 0..count-1, is the value before
-// step i, and step i adds add(i) (a double, of one sign for the whole run)
-// to the value and rounds it to float; plain(a, i) is that step done
-// plainly. Returns the value after the last step. Done step by step this is
-// a chain of roundings, each waiting on the last (about 13 cycles a step).
-// Within one binade of the float, though, rounding a + p to float moves a
-// by the same number of the binade's float steps whatever a is (a lies on
-// the float grid), so the steps' counts are independent of each other and
-// only their running sum is serial. Where the value would leave its binade,
-// that one step is taken plainly and the counting goes on in the next
-// binade. (On an exact tie the plain rounding picks the even float and the
-// count the even count: one float step apart, on the rarest of ties.)
+// A positive normal float a and its binade [base, top), counted in the
+// binade's float steps: perGrid = 2^23 / base, a power of two made from the
+// bits (the exponent negated), so scaling by it is exact; the floats of one
+// binade have consecutive bit patterns, so the value `steps` float steps from
+// a has a's bits plus or minus steps; room is how many float steps the binade
+// holds on the side the run goes (a whole number).
+template <bool rising>
+struct Binade {
+    explicit Binade(float a)
+        : base(binadeStart(a)), top(2.0 * base),
+          perGrid(std::bit_cast<double>(kPerGridBits - std::bit_cast<uint64_t>(base))),
+          startBits(std::bit_cast<int32_t>(a)), room(int64_t(rising ? (top - a) * perGrid : (a - base) * perGrid)) {}
+    // The float `steps` float steps from a (only meaningful while steps
+    // stays within room; the bits wrap, unsigned, beyond).
+    float at(uint64_t steps) const {
+        const uint32_t bits = uint32_t(startBits), n = uint32_t(steps);
+        return std::bit_cast<float>(rising ? bits + n : bits - n);
+    }
+    // How many float steps from a the float x is (x from at).
+    int64_t stepsTo(float x) const {
+        const uint32_t bits = uint32_t(startBits), xBits = std::bit_cast<uint32_t>(x);
+        return rising ? xBits - bits : bits - xBits;
+    }
+    // How many float steps a step of q float steps (q >= 0, below 2^23)
+    // moves a value of the binade: a + p rounds in double as base + p or
+    // top - p does (a lies on the float grid, so to 2^-29 of a float step),
+    // then to a whole count.
+    static int64_t moved(double q) {
+        return rising ? nearestWhole(0x1p23 + q) - (int64_t(1) << 23) : (int64_t(1) << 24) - nearestWhole(0x1p24 - q);
+    }
+    bool within(int64_t steps) const { return rising ? steps < room : steps <= room; }
+
+    double base, top, perGrid;
+    int32_t startBits;
+    int64_t room;
+};
+
+// A run of float roundings: out[i], i = from..count-1, is the value before
+// step i (out[from] = first), and step i adds add(i) (a double, of one sign
+// for the whole run) to the value and rounds it to float; plain(a, i) is
+// that step done plainly. Returns the value after the last step. Done step
+// by step this is a chain of roundings, each waiting on the last (about 13
+// cycles a step). Within one binade of the float, though, rounding a + p to
+// float moves a by the same number of the binade's float steps whatever a
+// is (a lies on the float grid), so the steps' counts are independent of
+// each other and only their running sum is serial. Where the value would
+// leave its binade, that one step is taken plainly and the counting goes on
+// in the next binade. (On an exact tie the plain rounding picks the even
+// float and the count the even count: one float step apart, on the rarest
+// of ties.)
 template <bool rising, typename Add, typename Plain>
-float steppedRun(float first, int32_t count, Add add, Plain plain, float* out) {
+float steppedRun(float first, int32_t from, int32_t count, Add add, Plain plain, float* out) {
     float a = first;
-    int32_t i = 0;
+    int32_t i = from;
     while (i < count) {
         if (!(a > 0x1p-60f)) {  // tiny or zero: plainly
             out[i] = a;
@@ -180,27 +218,15 @@ float steppedRun(float first, int32_t count, Add add, Plain plain, float* out) {
             ++i;
             continue;
         }
-        const double base = binadeStart(a), top = 2.0 * base;
-        // Values are counted in float steps of the binade: perGrid = 2^23 / base, a power of two
-        // made from the bits (the exponent negated), so scaling by it is exact. The floats of one
-        // binade have consecutive bit patterns, so the value `steps` float steps from a is a's
-        // bits plus or minus steps.
-        const double perGrid = std::bit_cast<double>(kPerGridBits - std::bit_cast<uint64_t>(base));
-        const int32_t startBits = std::bit_cast<int32_t>(a);
-        // How many float steps the binade holds on that side of a (a whole number).
-        const int64_t room = int64_t(rising ? (top - a) * perGrid : (a - base) * perGrid);
+        const Binade<rising> b(a);
         int64_t steps = 0;
         for (;; ++i) {
-            out[i] = std::bit_cast<float>(int32_t(rising ? startBits + steps : startBits - steps));
+            out[i] = b.at(steps);
             if (i + 1 == count) return plain(out[i], i);
-            const double q = (rising ? add(i) : -add(i)) * perGrid;  // the step in float steps
+            const double q = (rising ? add(i) : -add(i)) * b.perGrid;  // the step in float steps
             if (q >= 0x1p23) break;  // leaves the binade whatever a is
-            // The step rounded as a + p rounds it in double (a lies on the float grid, so
-            // base + p or top - p rounds alike, to 2^-29 of a float step), then to a whole count.
-            const int64_t moved = rising ? nearestWhole(0x1p23 + q) - (int64_t(1) << 23)
-                                         : (int64_t(1) << 24) - nearestWhole(0x1p24 - q);
-            const int64_t next = steps + moved;
-            if (rising ? next >= room : next > room) break;
+            const int64_t next = steps + b.moved(q);
+            if (!b.within(next)) break;
             steps = next;
         }
         a = plain(out[i], i);  // the step that leaves the binade
@@ -209,14 +235,61 @@ float steppedRun(float first, int32_t count, Add add, Plain plain, float* out) {
     return a;
 }
 
+// A ramp's run (steppedRun from 0 with add(i) = s * w[i]), its counts worked
+// out first, two steps to a vector, from one row of weights in step order,
+// and then their running sum; only where the run leaves its binade (most
+// rising ramps do at their last step, reaching 1.0) or a step is too large
+// does steppedRun take over from there. The same values as steppedRun.
+template <bool rising, typename Plain>
+void countedRamp(float first, double s, const float* w, int32_t count, Plain plain, float* out) {
+    const auto add = [&](int32_t i) { return s * double(w[i]); };
+    const int32_t n = count - 1;  // steps
+    if (!(first > 0x1p-60f) || n < 1) {
+        steppedRun<rising>(first, 0, count, add, plain, out);
+        return;
+    }
+    const Binade<rising> b(first);
+    // q = ±(s · w) · perGrid = (±s · perGrid) · w: scaling by a power of two commutes with the rounding.
+    const __m128d scale = _mm_set1_pd((rising ? s : -s) * b.perGrid);
+    // moved = bits((2^23 + q) + 2^52) - bits(2^52) - 2^23 rising, 2^24 + bits(2^52) - bits((2^24 - q) + 2^52) falling.
+    const __m128d two52 = _mm_set1_pd(0x1p52);
+    const __m128i bias = _mm_set1_epi64x(int64_t(kTwo52Bits) + (int64_t(1) << 23));
+    const __m128i top = _mm_set1_epi64x(int64_t(kTwo52Bits) + (int64_t(1) << 24));
+    int64_t moved[kWindowSize + 1];
+    __m128d large = _mm_setzero_pd();  // a step of 2^23 float steps or more (or not a number)
+    for (int32_t i = 0; i < n; i += 2) {  // a row holds kWindowSize weights, zero past R: w[n] may be read
+        const __m128d q = _mm_mul_pd(_mm_cvtps_pd(_mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(w + i)))), scale);
+        large = _mm_or_pd(large, _mm_cmpnlt_pd(q, _mm_set1_pd(0x1p23)));
+        __m128i m;
+        if constexpr (rising) m = _mm_sub_epi64(_mm_castpd_si128(_mm_add_pd(_mm_add_pd(q, _mm_set1_pd(0x1p23)), two52)), bias);
+        else m = _mm_sub_epi64(top, _mm_castpd_si128(_mm_add_pd(_mm_sub_pd(_mm_set1_pd(0x1p24), q), two52)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(moved + i), m);
+    }
+    uint64_t steps = 0;  // unsigned: a step too large leaves counts that are no counts, thrown away below
+    for (int32_t i = 0; i < n; ++i) {
+        out[i] = b.at(steps);
+        steps += uint64_t(moved[i]);
+    }
+    out[n] = b.at(steps);
+    if (_mm_movemask_pd(large) != 0) {
+        steppedRun<rising>(first, 0, count, add, plain, out);  // a step too large: as steppedRun does it
+        return;
+    }
+    if (b.within(int64_t(steps))) return;
+    // The run leaves the binade: at the last step j whose value before it is still within.
+    int32_t j = n - 1;
+    while (j > 0 && !b.within(b.stepsTo(out[j]))) --j;
+    if (j + 1 == n) out[n] = plain(out[j], j);  // mostly the last step: no more to count
+    else steppedRun<rising>(plain(out[j], j), j + 1, count, add, plain, out);
+}
+
 // The running values of a ramp: out[i], i = 0..R, the value before step i,
 // from r, each step adding step x weight (row R - i of column R).
 void rampValues(float r, float step, int32_t R, float* out) {
-    const double s = step;
-    const auto add = [&](int32_t i) { return s * double(triangleWindow[R - i][R]); };
+    const float* w = rampWindow[R];
     const auto plain = [&](float a, int32_t i) { return rampNext(a, step, R - i, R); };
-    if (step >= 0.0f) steppedRun<true>(r, R + 1, add, plain, out);
-    else steppedRun<false>(r, R + 1, add, plain, out);
+    if (step >= 0.0f) countedRamp<true>(r, step, w, R + 1, plain, out);
+    else countedRamp<false>(r, step, w, R + 1, plain, out);
 }
 
 // Where a closed segment's gain goes: the limiter's ring and, for slots the
@@ -256,7 +329,7 @@ float writeSegment(const ChannelState& ch, float r, float g, int32_t N, int32_t 
         for (int64_t from = 0; from <= last; from += 256) {
             const int32_t count = int32_t(std::min<int64_t>(256, last + 1 - from));
             r = steppedRun<false>(
-                r, count,
+                r, 0, count,
                 [&](int32_t i) { return -double(kFallPerWeight) * double(triangleWeight(N - from - i, N)); },
                 [&](float a, int32_t i) { return sink(a, triangleWeight(N - from - i, N)); }, values);
             for (int32_t i = 0; i < count; ++i) {

@@ -14,6 +14,9 @@ extern float (&pixelAmplitude)[kLevelPositions];
 extern int16_t (&levelPixels)[kLevelSteps];
 extern int16_t (&overPixels)[kOverSteps];
 extern float (&triangleWindow)[kWindowSize][kWindowSize];  // [row j][column R]
+// The same weights in the order a ramp of R steps takes them: rampWindow[R][i]
+// is triangleWindow[R - i][R] (and 0 past R), so a ramp reads one row.
+extern float (&rampWindow)[kWindowSize][kWindowSize];
 
 // Number of live MaximizerEffect objects, changed only by attachInstance and
 // detachInstance.

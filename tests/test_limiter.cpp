@@ -134,6 +134,28 @@ TEST_CASE("a 30-sample half-wave at 1.25: 0.8 over it, S-shaped ramps of 21 slot
     }
 }
 
+TEST_CASE("a release ramp is the chain of float roundings it stands for, from 1/1.25 and from a gain of 1e-30" *
+          doctest::test_suite("engine.limiter")) {
+    // Step i adds step x weight to the value before it and rounds to float:
+    // worked out here one rounding at a time. From 1e-30 the steps are far
+    // larger than the value, and the ramp crosses every binade on the way up.
+    for (const float peak : {1.25f, 1e30f}) {
+        CAPTURE(peak);
+        StageChannel c(8000);
+        feed(c, singleHalfWave(30, peak), kRamp20);
+        const int64_t p = kLeadZeros + 30;
+        const int32_t R = 20;
+        const float g = 1.0f / peak;
+        const float step = float((1.0 - double(g)) / double(R));
+        float expected = g;
+        for (int32_t i = 0; i <= R; ++i) {
+            CAPTURE(i);
+            CHECK_EQ(gainAt(c, p + i), expected);
+            expected = float(double(expected) + double(step) * double(triangleWindow[R - i][R]));
+        }
+    }
+}
+
 TEST_CASE("two humps keep their own gains, and the first one's release stays where it is lower" *
           doctest::test_suite("engine.limiter")) {
     std::vector<float> x(10, 0.0f);
