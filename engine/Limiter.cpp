@@ -251,18 +251,22 @@ void countedRamp(float first, double s, const float* w, int32_t count, Plain pla
     const Binade<rising> b(first);
     // q = ±(s · w) · perGrid = (±s · perGrid) · w: scaling by a power of two commutes with the rounding.
     const __m128d scale = _mm_set1_pd((rising ? s : -s) * b.perGrid);
-    // moved = bits((2^23 + q) + 2^52) - bits(2^52) - 2^23 rising, 2^24 + bits(2^52) - bits((2^24 - q) + 2^52) falling.
+    // moved (Binade::moved): bits((2^23 + q) + 2^52) - bits(2^52) - 2^23 rising,
+    // 2^24 + bits(2^52) - bits((2^24 - q) + 2^52) falling.
     const __m128d two52 = _mm_set1_pd(0x1p52);
     const __m128i bias = _mm_set1_epi64x(int64_t(kTwo52Bits) + (int64_t(1) << 23));
     const __m128i top = _mm_set1_epi64x(int64_t(kTwo52Bits) + (int64_t(1) << 24));
     int64_t moved[kWindowSize + 1];
     __m128d large = _mm_setzero_pd();  // a step of 2^23 float steps or more (or not a number)
     for (int32_t i = 0; i < n; i += 2) {  // a row holds kWindowSize weights, zero past R: w[n] may be read
-        const __m128d q = _mm_mul_pd(_mm_cvtps_pd(_mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(w + i)))), scale);
+        const __m128 twoWeights = _mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(w + i)));
+        const __m128d q = _mm_mul_pd(_mm_cvtps_pd(twoWeights), scale);
         large = _mm_or_pd(large, _mm_cmpnlt_pd(q, _mm_set1_pd(0x1p23)));
         __m128i m;
-        if constexpr (rising) m = _mm_sub_epi64(_mm_castpd_si128(_mm_add_pd(_mm_add_pd(q, _mm_set1_pd(0x1p23)), two52)), bias);
-        else m = _mm_sub_epi64(top, _mm_castpd_si128(_mm_add_pd(_mm_sub_pd(_mm_set1_pd(0x1p24), q), two52)));
+        if constexpr (rising)
+            m = _mm_sub_epi64(_mm_castpd_si128(_mm_add_pd(_mm_add_pd(q, _mm_set1_pd(0x1p23)), two52)), bias);
+        else
+            m = _mm_sub_epi64(top, _mm_castpd_si128(_mm_add_pd(_mm_sub_pd(_mm_set1_pd(0x1p24), q), two52)));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(moved + i), m);
     }
     uint64_t steps = 0;  // unsigned: a step too large leaves counts that are no counts, thrown away below
