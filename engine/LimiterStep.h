@@ -126,11 +126,18 @@ public:
         slopeSign = pick(turning, _mm_or_ps(_mm_and_ps(dd, _mm_set1_ps(-0.0f)), _mm_set1_ps(1.0f)), slopeSign);
     }
     // x in lane 0 of a vector, the other lanes whatever the register holds:
-    // no instruction (a plain conversion would clear them).
+    // no instruction. GCC keeps the clearing of the other lanes that
+    // _mm_set_ss asks for even where only lane 0 is read, so there the float's
+    // register is taken as the vector by an empty asm; clang drops the
+    // clearing itself (and cannot tie a float to a vector operand).
     [[gnu::always_inline]] static __m128 inLane0(float x) {
+#if defined(__clang__)
+        return _mm_set_ss(x);
+#else
         __m128 r;
         __asm__("" : "=v"(r) : "0"(x));
         return r;
+#endif
     }
     [[gnu::always_inline]] static float pick(__m128 mask, __m128 yes, float no) {
         return _mm_cvtss_f32(_mm_or_ps(_mm_and_ps(mask, yes), _mm_andnot_ps(mask, inLane0(no))));
