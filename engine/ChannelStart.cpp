@@ -46,6 +46,7 @@ void channelStart(ChannelState& ch, int32_t ringLength) {
     ch.gapCount = 1;
     ch.firstPlateauLength = 0;
     ch.smoothLag = 0;
+    ch.limiterNoisy = false;
 
     fillRing(ch.smoothGain, ringLength, 1.0f);
     fillRing(ch.limitGain, ringLength, 1.0f);

@@ -40,6 +40,9 @@ struct ChannelState {
     // Positions the smoother has left to the output tap's copy while its
     // ring was not read (0 while it runs); see smoothOrIdle.
     int32_t smoothLag;
+    // Whether the limiter's last stretch was noisy enough for its rule
+    // without branches; the next block starts with it. Only speed depends on it.
+    bool limiterNoisy;
     // Wrap length of this channel's rings. Kept per instance: a process-wide
     // length set by another instance's resume could exceed these rings.
     int32_t ringLength;

@@ -50,6 +50,13 @@ template <typename... Runs>
     return dips * kSamplesPerDip > samples * int32_t(sizeof...(Runs));
 }
 
+// Whether the first stretch of a block takes the rule without branches: where
+// the block before ended on a noisy stretch (of any of the runs' channels).
+template <typename... Runs>
+[[gnu::always_inline]] inline bool wasNoisy(Runs&... runs) {
+    return (runs.wasNoisy() || ...);
+}
+
 // Every run's step over sample i of its samples x[j] (block index from + i),
 // by the rule without branches where Branchless.
 template <bool Branchless, typename X, typename... Runs>
@@ -85,7 +92,7 @@ template <typename L, bool Linked, typename... Runs>
     int32_t done = 0;                   // samples the limiters have taken
     F lowest = L::narrow(L::all(1.0));  // off the knee's chain: the meters' lowest gain
     const int32_t stretch = steploop::stretchFor(n, kStretch);
-    bool branchless = false;  // the limiters' rule without branches (see kSamplesPerDip)
+    bool branchless = wasNoisy(runs...);  // the limiters' rule without branches (see kSamplesPerDip)
     for (int32_t base = 0, k = 0; base < n; base += stretch, k ^= 1) {
         const int32_t m = std::min(stretch, n - base);
         const int32_t behind = base - done;  // the previous stretch's length, 0 at first
@@ -107,7 +114,7 @@ template <typename L, bool Linked, typename... Runs>
             }
             for (int32_t i = m; i < behind; ++i) limit(i);  // a short last stretch leaves some of the one before
         });
-        branchless = noisy(behind, runs...);
+        if (behind > 0) branchless = noisy(behind, runs...);  // the first stretch's limiters take no sample
         // That stretch's samples go into the delay lines, and the segments
         // closed in it are written out, here, so that the loop above makes
         // no call and keeps every running value (the knee's above all) in
@@ -121,13 +128,14 @@ template <typename L, bool Linked, typename... Runs>
     withRule(branchless, [&](auto rule) __attribute__((always_inline)) {
         for (int32_t i = 0; done + i < n; ++i) limitAt<decltype(rule)::value>(u[k], i, done, runs...);
     });
+    steploop::forEach([&](auto& run, size_t) { run.endNoisy(branchless); }, runs...);
     steploop::forEach([&](auto& run, size_t j) { run.toDelay(u[k][j], done, n - done); }, runs...);
 }
 
 // With the knee off every gain is 1.0: the limiters see the samples as they are.
 template <typename W, typename... Runs>
 [[gnu::always_inline]] inline void limitOnly(const W& x, int32_t n, Runs&... runs) {
-    bool branchless = false;
+    bool branchless = wasNoisy(runs...);
     for (int32_t base = 0; base < n; base += limiter::kMaxQueued) {
         const int32_t m = std::min(limiter::kMaxQueued, n - base);
         withRule(branchless, [&](auto rule) __attribute__((always_inline)) {
@@ -136,6 +144,7 @@ template <typename W, typename... Runs>
         branchless = noisy(m, runs...);
         steploop::forEach([&](auto& run, size_t j) { run.endStretch(x[j] + base, base, m); }, runs...);
     }
+    steploop::forEach([&](auto& run, size_t) { run.endNoisy(branchless); }, runs...);
 }
 
 // Knee, link and limiter of the lanes' channels over a block, one limiter

@@ -206,6 +206,11 @@ public:
         }
     }
 
+    // Whether the block before ended on a noisy stretch, and the same for this
+    // one (kept for the next block).
+    [[gnu::always_inline]] bool wasNoisy() const { return ch_.limiterNoisy; }
+    [[gnu::always_inline]] void endNoisy(bool noisy) { ch_.limiterNoisy = noisy; }
+
     // The humps closed since the last call: how noisy the material is.
     [[gnu::always_inline]] int32_t takeDips() {
         const int32_t d = dips;
