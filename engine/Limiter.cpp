@@ -141,10 +141,6 @@ float rampStep(const ChannelState& ch, float r, int32_t R) {
     return float((double(ch.releaseTarget) - double(r)) / double(R));
 }
 
-inline float rampNext(float r, float step, int32_t j, int32_t R) {
-    return float(double(r) + double(step) * double(triangleWindow[j][R]));
-}
-
 // Unsigned: 2 x 1023 + 23 in the exponent's place passes 2^63; the difference from
 // the bits of 2^e below is what counts, and unsigned arithmetic keeps it exact.
 constexpr uint64_t kTwo52Bits = uint64_t(1023 + 52) << 52;     // the bits of 2^52
@@ -288,10 +284,11 @@ void countedRamp(float first, double s, const float* w, int32_t count, Plain pla
 }
 
 // The running values of a ramp: out[i], i = 0..R, the value before step i,
-// from r, each step adding step x weight (row R - i of column R).
+// from r, step i adding step x w[i] (its weight, from the ramp's row) and
+// rounding to float.
 void rampValues(float r, float step, int32_t R, float* out) {
     const float* w = rampWindow[R];
-    const auto plain = [&](float a, int32_t i) { return rampNext(a, step, R - i, R); };
+    const auto plain = [&](float a, int32_t i) { return float(double(a) + double(step) * double(w[i])); };
     if (step >= 0.0f) countedRamp<true>(r, step, w, R + 1, plain, out);
     else countedRamp<false>(r, step, w, R + 1, plain, out);
 }
