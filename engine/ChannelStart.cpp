@@ -27,6 +27,7 @@ void channelStart(ChannelState& ch, int32_t ringLength) {
 
     ch.kneeState = 1.0f;
     ch.kneeRate = 0.0f;
+    ch.kneeSmooth = 0;
 
     ch.writePos = startPos(kLimiterLead, ringLength);
     ch.prevSample = 0.0f;

@@ -31,6 +31,13 @@ struct ChannelState {
     int32_t writePos;
     float releaseTarget;
     float kneeState, kneeRate;
+    // The knee's last states, oldest first (the newest is kneeState), and its
+    // full steps since an attack, up to the count after which it takes the
+    // release's tangent. Kept so that a block goes on where the last one
+    // ended; whatever sets kneeState otherwise sets kneeSmooth to 0.
+    static constexpr int32_t kKneeBehind = 9;
+    float kneeBehind[kKneeBehind];
+    int32_t kneeSmooth;
     float kneeLow;  // the lowest knee gain of the last block (after the link)
     int32_t halfWaveSign, segmentLength, humpCount;
     float turnLevel, prevSample, segmentPeak;

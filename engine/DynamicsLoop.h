@@ -154,7 +154,10 @@ template <typename L, typename... Runs>
                                               const lanes::Each<L, const float>& x, const DynamicsSettings& s,
                                               int32_t n, Runs&... runs) {
     if (s.kneeEnabled != 1) {
-        for (ChannelState* c : ch) c->kneeState = c->kneeLow = 1.0f;
+        for (ChannelState* c : ch) {
+            c->kneeState = c->kneeLow = 1.0f;
+            c->kneeSmooth = 0;
+        }
         return limitOnly(x, n, runs...);
     }
     if constexpr (L::width == 2)

@@ -24,10 +24,14 @@
 // at most 3.3e-16 before the rounding to float, as much as the full step's
 // own forms differ from the plain ones, and every float state came out the
 // same. The chain from one state to the next is then one multiply-add. After
-// an attack, or at the start of a block, the states behind are not yet on
-// one smooth curve, so the full step runs until they are.
+// an attack, or where the state was set from outside (a reset, the knee
+// switched off), the states behind are not yet on one smooth curve, so the
+// full step runs until they are. They carry over from block to block
+// (ChannelState::kneeBehind), so a block's steps do not depend on where the
+// blocks begin.
 #pragma once
 #include <algorithm>
+#include <array>
 #include <cstdint>
 
 #include "engine/ChannelState.h"
@@ -46,10 +50,18 @@ class KneeStep {
 public:
     [[gnu::always_inline]] KneeStep(const lanes::Each<L, ChannelState>& ch, int32_t speed)
         : ch_(ch), invWidth(L::all(1.0 / kneeWidth(speed))), state(L::gather(ch, &ChannelState::kneeState)),
-          rate(L::gather(ch, &ChannelState::kneeRate)) {}
+          rate(L::gather(ch, &ChannelState::kneeRate)) {
+        // The states behind from the block before, and its count of full
+        // steps (the lowest of the lanes': they step together).
+        for (int32_t j = 0; j < ChannelState::kKneeBehind; ++j) behind[j] = L::gather(at(j));
+        for (ChannelState* c : ch_) smoothFor = std::min(smoothFor, c->kneeSmooth);
+    }
     [[gnu::always_inline]] ~KneeStep() {
         L::scatter(state, ch_, &ChannelState::kneeState);
         L::scatter(rate, ch_, &ChannelState::kneeRate);
+        for (int32_t j = 0; j < ChannelState::kKneeBehind; ++j)
+            L::scatter(behind[(count - ChannelState::kKneeBehind + j) & 15], at(j));
+        for (ChannelState* c : ch_) c->kneeSmooth = smoothFor;
     }
     KneeStep(const KneeStep&) = delete;
     KneeStep& operator=(const KneeStep&) = delete;
@@ -134,12 +146,21 @@ private:
               q2(r * L::all(kC * 3.0 * kA)), q3(r * L::all(-kC)) {}
     };
 
+    static_assert(ChannelState::kKneeBehind == kSmoothAfter, "the states behind are those the prediction reads");
+
+    // Each lane's kneeBehind[j].
+    [[gnu::always_inline]] std::array<float*, L::width> at(int32_t j) const {
+        std::array<float*, L::width> p;
+        for (size_t c = 0; c < L::width; ++c) p[c] = &ch_[c]->kneeBehind[j];
+        return p;
+    }
+
     const lanes::Each<L, ChannelState> ch_;
     const D invWidth;
     D state, rate;
-    D behind[16];            // the last states, by step count
-    uint32_t count = 0;      // steps taken
-    int32_t smoothFor = 0;   // full steps since an attack or the start, up to kSmoothAfter
+    D behind[16];  // the last states, by step count
+    uint32_t count = ChannelState::kKneeBehind;  // steps taken, counted from the states kept
+    int32_t smoothFor = kSmoothAfter;            // full steps since an attack, up to kSmoothAfter
 };
 
 // Knee gains of each lane's samples into its gains.

@@ -12,6 +12,7 @@
 #include "engine/Stages.h"
 #include "tests/support/Checks.h"
 #include "tests/support/Signals.h"
+#include "tests/stage_channel.h"
 
 namespace {
 
@@ -121,11 +122,13 @@ TEST_CASE("the release starts at rate 0.02 and reaches its full rate after 1225 
         const float low = k.ch.kneeState;
         CHECK(low < 0.8f);
         // Quiet samples, one block each: the gain climbs back, slowly at first.
+        // The states behind are dropped before each, so every step is a full step.
         const std::vector<float> quiet(1, 0.1f);
         int32_t fullAt = 0, closedAt = 0;
         std::vector<float> climb;
         bool climbing = true;
         for (int32_t i = 1; i <= 400000 && closedAt == 0; ++i) {
+            k.ch.kneeSmooth = 0;
             const float g = k.run(quiet, 0)[0];
             climbing = climbing && g >= (climb.empty() ? low : climb.back());
             if (i == 10) CHECK(g - low < 1e-4f);
@@ -143,6 +146,14 @@ TEST_CASE("the release starts at rate 0.02 and reaches its full rate after 1225 
         const std::vector<float> one = whole.run(std::vector<float>(climb.size() + 100, 0.1f), 0);
         climb.resize(climb.size() + 100, 1.0f);
         CHECK(one == climb);
+        // Switched off for a block part-way through a release, the knee starts again from 1.0:
+        // the release's states before then are not taken for its own.
+        Knee again(p);
+        again.run(std::vector<float>(20, 7.0f), 0);
+        again.run(std::vector<float>(200, 0.1f), 0);
+        again.run(std::vector<float>(4, 0.1f), 0, 0);
+        const std::vector<float> after = again.run(std::vector<float>(50, 0.1f), 0);
+        CHECK(std::all_of(after.begin(), after.end(), [](float v) { return v == 1.0f; }));
     }
 }
 
@@ -178,5 +189,31 @@ TEST_CASE("the gain stays within 0.1 .. 1.0 and carries over from block to block
         const std::vector<float> g = k.run(std::vector<float>(20000, 7.0f), 0);
         CHECK_EQ(g.back(), 0.1f);
         CHECK(std::all_of(g.begin(), g.end(), [](float v) { return v >= 0.1f; }));
+    }
+}
+
+TEST_CASE("switched off for a block in the dynamics loop, the knee starts again from 1.0" *
+          doctest::test_suite("engine.knee")) {
+    for (SimdLevel level : kSimdLevels) {
+        if (!simdSupported(level)) continue;
+        const SimdLevel chosen = simdLevel();
+        setSimdLevel(level);
+        for (bool pair : {true, false}) {
+            StageChannel left(4800), right(4800);
+            const auto block = [&](float x, int32_t n, int32_t enabled) {
+                const std::vector<float> in(size_t(n), x);
+                const DynamicsSettings s{0, enabled, false, 0.0536f, false, false};
+                if (pair) dynamicsPair(left.ch, right.ch, in.data(), in.data(), s, 0, n);
+                else dynamicsMono(left.ch, in.data(), s, 0, n);
+            };
+            block(7.0f, 20, 1);
+            block(0.1f, 200, 1);
+            CHECK(left.ch.kneeState < 1.0f);
+            block(0.1f, 4, 0);
+            block(0.1f, 50, 1);
+            CHECK_EQ(left.ch.kneeLow, 1.0f);
+            CHECK_EQ(left.ch.kneeState, 1.0f);
+        }
+        setSimdLevel(chosen);
     }
 }
