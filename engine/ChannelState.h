@@ -31,9 +31,9 @@ struct ChannelState {
     int32_t writePos;
     float releaseTarget;
     float kneeState, kneeRate;
-    // The knee's last states, oldest first (the newest is kneeState), and its
-    // full steps since an attack, up to the count after which it takes the
-    // release's tangent. Kept so that a block goes on where the last one
+    // The knee's last states, oldest first (the last one is kneeState), and
+    // its full steps since an attack, up to the count after which it takes
+    // the release's tangent. Kept so that a block goes on where the last one
     // ended; whatever sets kneeState otherwise sets kneeSmooth to 0.
     static constexpr int32_t kKneeBehind = 9;
     float kneeBehind[kKneeBehind];
