@@ -25,9 +25,8 @@ void channelStart(ChannelState& ch, int32_t ringLength) {
     NotchSection& notch = ch.midNotch;
     notch.y1 = notch.y2 = notch.x2 = notch.x1 = notch.x = 0.0f;
 
-    ch.kneeState = 1.0f;
+    kneeAtRest(ch);
     ch.kneeRate = 0.0f;
-    ch.kneeSmooth = 0;
 
     ch.writePos = startPos(kLimiterLead, ringLength);
     ch.prevSample = 0.0f;

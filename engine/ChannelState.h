@@ -34,7 +34,7 @@ struct ChannelState {
     // The knee's last states, oldest first (the last one is kneeState), and
     // its full steps since an attack, up to the count after which it takes
     // the release's tangent. Kept so that a block goes on where the last one
-    // ended; whatever sets kneeState otherwise sets kneeSmooth to 0.
+    // ended; whatever sets kneeState otherwise goes through kneeAtRest.
     static constexpr int32_t kKneeBehind = 9;
     float kneeBehind[kKneeBehind];
     int32_t kneeSmooth;
@@ -56,3 +56,11 @@ struct ChannelState {
     // Tests may listen to the limiter's segment decisions; null otherwise.
     SegmentLog* segmentLog;
 };
+
+// The knee at rest (gain 1.0), set from outside its own steps: the states
+// behind no longer lead up to it, so they are dropped. Always inlined, as it
+// is used in sources built for each instruction set (see SimdArch.h).
+[[gnu::always_inline]] inline void kneeAtRest(ChannelState& ch) {
+    ch.kneeState = 1.0f;
+    ch.kneeSmooth = 0;
+}

@@ -155,8 +155,8 @@ template <typename L, typename... Runs>
                                               int32_t n, Runs&... runs) {
     if (s.kneeEnabled != 1) {
         for (ChannelState* c : ch) {
-            c->kneeState = c->kneeLow = 1.0f;
-            c->kneeSmooth = 0;
+            kneeAtRest(*c);
+            c->kneeLow = 1.0f;
         }
         return limitOnly(x, n, runs...);
     }

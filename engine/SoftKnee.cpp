@@ -7,8 +7,7 @@
 
 void kneeBlock(ChannelState& ch, const float* samples, float* kneeGain, int32_t speed, int32_t enabled, int32_t n) {
     if (enabled != 1) {
-        ch.kneeState = 1.0f;
-        ch.kneeSmooth = 0;
+        kneeAtRest(ch);
         std::fill_n(kneeGain, std::max(n, 0), 1.0f);
         return;
     }
