@@ -186,17 +186,20 @@ struct With : Base {
     // widen(settle(narrow(v))) without leaving double: rounded to a float
     // value (see simd::roundToFloat), then values strictly inside ±2^-32 and
     // values beyond the float range (or NaN) become 0. Shorter on a filter's
-    // feedback chain than the two conversions.
+    // feedback chain than the two conversions. The range is tested on v
+    // itself, beside the rounding instead of after it: the bounds are where
+    // the rounding reaches 2^-32 and 2^128 (half a float step below each).
     [[gnu::always_inline]] static D settleAsFloat(D v) {
-        const D r = Base::roundToFloat(v), a = Base::abs(r);
-        return Base::keep(Base::both(Base::atLeast(a, Base::all(0x1p-32)), Base::less(a, Base::all(0x1p128))), r);
+        const D a = Base::abs(v);
+        const auto inRange =
+            Base::both(Base::atLeast(a, Base::all(0x1p-32 - 0x1p-57)), Base::less(a, Base::all(0x1p128 - 0x1p103)));
+        return Base::keep(inRange, Base::roundToFloat(v));
     }
 
     // widen(finiteOrZero(narrow(v))) the same way (no flush; float subnormals
     // are kept to a float's full precision, a difference below 2^-149).
     [[gnu::always_inline]] static D finiteAsFloat(D v) {
-        const D r = Base::roundToFloat(v);
-        return Base::keep(Base::less(Base::abs(r), Base::all(0x1p128)), r);
+        return Base::keep(Base::less(Base::abs(v), Base::all(0x1p128 - 0x1p103)), Base::roundToFloat(v));
     }
 };
 

@@ -11,6 +11,7 @@
 #include "engine/ChannelState.h"
 #include "engine/Coefficients.h"
 #include "engine/Dynamics.h"
+#include "engine/Lanes.h"
 #include "engine/Stages.h"
 #include "tests/support/Checks.h"
 #include "tests/support/Signals.h"
@@ -266,6 +267,26 @@ TEST_CASE("values below 2^-32 flush to exact zeros in outputs and filter states"
             CHECK_EQ(s.y2, 0.0f);
         }
     }
+}
+
+TEST_CASE("the filters' rounding to float flushes and overflows exactly where the conversions do" *
+          doctest::test_suite("engine.eq")) {
+    // The range is tested before the rounding, so each bound sits half a float
+    // step below a power of two; the exact ties there round up both ways.
+    const auto next = [](double v, int way) { return std::nextafter(v, way > 0 ? INFINITY : 0.0); };
+    const auto same = [](double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; };
+    for (const double bound : {0x1p-32 - 0x1p-57, 0x1p128 - 0x1p103})
+        for (const double v : {next(bound, -1), bound, next(bound, 1)})
+            for (const double x : {v, -v}) {
+                CAPTURE(x);
+                const double settled = double(settle(float(x))), finite = double(finiteOrZero(float(x)));
+                CHECK(same(lanes::One::settleAsFloat(x), settled));
+                CHECK(same(_mm_cvtsd_f64(lanes::Two<simd::Sse2>::settleAsFloat(_mm_set1_pd(x))), settled));
+                if (bound > 1.0) {
+                    CHECK(same(lanes::One::finiteAsFloat(x), finite));
+                    CHECK(same(_mm_cvtsd_f64(lanes::Two<simd::Sse2>::finiteAsFloat(_mm_set1_pd(x))), finite));
+                }
+            }
 }
 
 TEST_CASE("all stages in one pass, in blocks of any length, equal the stages one after another" * doctest::test_suite("engine.eq")) {
