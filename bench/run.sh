@@ -4,9 +4,12 @@
 # plug-in beside two Debian limiters, LSP Limiter Stereo (VST 2, through
 # vstbench) and x42's Digital Peak Limiter (LV2, through lv2bench; sample
 # peak, threshold 0 dB), on the hosts' hot mix and on a generated song at
-# +6 dB drive (hok-peerbench, the same song and timing for all three). The
-# runs are interleaved, round by round, and each figure is the best of the
-# rounds: other work on the machine only ever slows a run down.
+# +6 dB drive (hok-peerbench, the same song and timing for all three). Like
+# the hosts, those time each block, so each figure includes two reads of the
+# processor clock a block (system calls); the song's rows "timed whole" take
+# one pair of reads for the whole run, each plug-in's own time. The runs are
+# interleaved, round by round, and each figure is the best of the rounds:
+# other work on the machine only ever slows a run down.
 #
 #   bench/run.sh [seconds of audio per run, default 20] [rounds, default 5]
 # HOK_BUILD_DIR as for ./hok (the Linux build is HOK_BUILD_DIR/native).
@@ -80,6 +83,10 @@ CONFIGS=(
     "song +6 dB, every stage|44100|512|song|1"
     "song +6 dB|96000|64|song|0"
     "song +6 dB, every stage|96000|64|song|1"
+    "song +6 dB, timed whole|44100|512|song whole|0"
+    "song +6 dB, every stage, timed whole|44100|512|song whole|1"
+    "song +6 dB, timed whole|96000|64|song whole|0"
+    "song +6 dB, every stage, timed whole|96000|64|song whole|1"
 )
 
 # run_one <who> <config line>: prints the realtime factor of one run.
@@ -96,6 +103,7 @@ run_one() {
         esac
     else
         local common=(--signal song --seconds "$SECONDS_OF_AUDIO" --rate "$rate" --block "$block")
+        [[ $signal == "song whole" ]] && common+=(--whole)
         case $who in
             hok) line=$("$BUILD/hok-peerbench" vst "$PLUGIN" "${common[@]}" "$PLUS6_HOK" "${ours[@]}" | tail -n 1) ;;
             lsp) line=$("$BUILD/hok-peerbench" vst "$LSP" "${common[@]}" "$PLUS6_LSP" | tail -n 1) ;;
@@ -123,7 +131,7 @@ done
 echo
 echo "== realtime factors beside the peers (best of $ROUNDS interleaved rounds, $SECONDS_OF_AUDIO s of audio each;"
 echo "   targets: defaults at least x42's factor, every stage on at least LSP's)"
-printf '%-26s %6s %5s %9s %9s %9s %8s %8s  %s\n' configuration rate block Hok LSP x42 Hok/LSP Hok/x42 target
+printf '%-36s %6s %5s %9s %9s %9s %8s %8s  %s\n' configuration rate block Hok LSP x42 Hok/LSP Hok/x42 target
 for i in "${!CONFIGS[@]}"; do
     IFS='|' read -r cname rate block signal every <<<"${CONFIGS[$i]}"
     hok=${best[$i/hok]}
@@ -133,7 +141,7 @@ for i in "${!CONFIGS[@]}"; do
         rl = l > 0 ? h / l : 0; rx = x > 0 ? h / x : 0
         if (e) { want = "Hok/LSP >= 1: " (l > 0 ? (rl >= 1 ? "met" : "NOT MET") : "no peer") }
         else { want = "Hok/x42 >= 1: " (x > 0 ? (rx >= 1 ? "met" : "NOT MET") : "no peer") }
-        printf "%-26s %6s %5s %9.0f %9s %9s %8s %8s  %s\n", c, r, b, h, (l > 0 ? sprintf("%.0f", l) : "-"),
+        printf "%-36s %6s %5s %9.0f %9s %9s %8s %8s  %s\n", c, r, b, h, (l > 0 ? sprintf("%.0f", l) : "-"),
             (x > 0 ? sprintf("%.0f", x) : "-"), (l > 0 ? sprintf("%.2f", rl) : "-"), (x > 0 ? sprintf("%.2f", rx) : "-"), want
     }'
 done
