@@ -89,7 +89,7 @@ double timeConfig(PluginLibrary& library, const Config& c, double seconds, std::
     // One second untimed to settle caches and the limiter's state, then the
     // timed run: one pair of clock reads for all of it, since a read of the
     // processor clock is a system call (over a microsecond on some machines,
-    // which per block would add 2 to 3 ns a frame at 512 frames a block).
+    // which per block would add about 3 ns a frame at 512 frames a block).
     run((long)c.rate);
     const long frames = (long)(seconds * c.rate) / c.block * c.block;
     const double t0 = cpuSeconds();
