@@ -183,23 +183,26 @@ struct With : Base {
 
     [[gnu::always_inline]] static D clampUnit(D v) { return lanes::clampUnit<Base>(v); }
 
+    // The magnitudes that round (see simd::roundToFloat) to 2^-32 and up,
+    // and to 2^128 and up: half a float step below each.
+    static constexpr double kRoundsToFlushFloor = 0x1p-32 - 0x1p-57, kRoundsBeyondFloat = 0x1p128 - 0x1p103;
+
     // widen(settle(narrow(v))) without leaving double: rounded to a float
-    // value (see simd::roundToFloat), then values strictly inside ±2^-32 and
-    // values beyond the float range (or NaN) become 0. Shorter on a filter's
-    // feedback chain than the two conversions. The range is tested on v
-    // itself, beside the rounding instead of after it: the bounds are where
-    // the rounding reaches 2^-32 and 2^128 (half a float step below each).
+    // value, then values strictly inside ±2^-32 and values beyond the float
+    // range (or NaN) become 0. Shorter on a filter's feedback chain than the
+    // two conversions; the range is tested on v itself, beside the rounding
+    // instead of after it.
     [[gnu::always_inline]] static D settleAsFloat(D v) {
         const D a = Base::abs(v);
         const auto inRange =
-            Base::both(Base::atLeast(a, Base::all(0x1p-32 - 0x1p-57)), Base::less(a, Base::all(0x1p128 - 0x1p103)));
+            Base::both(Base::atLeast(a, Base::all(kRoundsToFlushFloor)), Base::less(a, Base::all(kRoundsBeyondFloat)));
         return Base::keep(inRange, Base::roundToFloat(v));
     }
 
     // widen(finiteOrZero(narrow(v))) the same way (no flush; float subnormals
     // are kept to a float's full precision, a difference below 2^-149).
     [[gnu::always_inline]] static D finiteAsFloat(D v) {
-        return Base::keep(Base::less(Base::abs(v), Base::all(0x1p128 - 0x1p103)), Base::roundToFloat(v));
+        return Base::keep(Base::less(Base::abs(v), Base::all(kRoundsBeyondFloat)), Base::roundToFloat(v));
     }
 };
 
