@@ -181,7 +181,8 @@ template <typename L, typename... Splits, typename... Tail>
     constexpr int32_t Q = sizeof...(Splits);
     constexpr size_t T = sizeof...(Tail);
     const int32_t n = c.n;
-    const int32_t stretch = steploop::stretchFor(n, kMaxAhead);
+    // A quarter of the block: each split adds a stretch of turns to the block.
+    const int32_t stretch = steploop::stretchFor(n, 4, kMaxAhead);
     float side[Q][W][kMaxAhead];
     const auto stages = std::index_sequence_for<Tail...>();
     typename L::F carry[T > 0 ? T : 1] = {};
