@@ -137,6 +137,12 @@ struct Across<simd::Avx512> {
 };
 #endif
 
+// Samples in a register of the widest across set of any source.
+constexpr int32_t kWidestAcross = 8;
+#if defined(__AVX512F__) && defined(__AVX512DQ__)
+static_assert(lanes::Across8::width == kWidestAcross);
+#endif
+
 // A stage split in two: the part with state (head), a sample of each lane
 // at a time, whose output goes aside, and the part without, which then runs
 // over a finished stretch across samples (across, with the across set A).
@@ -181,8 +187,11 @@ template <typename L, typename... Splits, typename... Tail>
     constexpr int32_t Q = sizeof...(Splits);
     constexpr size_t T = sizeof...(Tail);
     const int32_t n = c.n;
-    // A quarter of the block: each split adds a stretch of turns to the block.
-    const int32_t stretch = steploop::stretchFor(n, 4, kMaxAhead);
+    // A quarter of the block (each split adds a stretch of turns to the
+    // block), in whole registers of the passes across samples: a stretch
+    // that leaves a few samples over takes them through padded copies, so
+    // only the block's last stretch should.
+    const int32_t stretch = steploop::stretchFor(n, 4, kMaxAhead) / kWidestAcross * kWidestAcross;
     float side[Q][W][kMaxAhead];
     const auto stages = std::index_sequence_for<Tail...>();
     typename L::F carry[T > 0 ? T : 1] = {};
