@@ -74,18 +74,20 @@ template <typename L>
 
 #if defined(__AVX2__) && defined(__FMA__)
 // f(x, y) on L::width samples at a time, x in place and y the samples
-// beside it (or none), the last few through padded copies.
+// beside it (or none), the last few through padded copies, made by masked
+// loads and stores (copying them one by one cost more than a whole step).
 template <typename L, typename F>
 [[gnu::always_inline]] inline void acrossSamples(float* x, const float* y, int32_t n, F&& f) {
     constexpr int32_t w = L::width;
     int32_t i = 0;
     for (; i + w <= n; i += w) f(x + i, y ? y + i : nullptr);
     if (i == n) return;
-    float lastX[w] = {}, lastY[w] = {};
-    std::copy(x + i, x + n, lastX);
-    if (y) std::copy(y + i, y + n, lastY);
+    const int32_t left = n - i;
+    float lastX[w], lastY[w] = {};
+    L::store(L::loadFirst(x + i, left), lastX);
+    if (y) L::store(L::loadFirst(y + i, left), lastY);
     f(lastX, lastY);
-    std::copy(lastX, lastX + (n - i), x + i);
+    L::storeFirst(L::load(lastX), x + i, left);
 }
 
 // The body stage has no state, so where the processor has wider vectors it

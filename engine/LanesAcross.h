@@ -40,6 +40,16 @@ struct Across4 {
 
     [[gnu::always_inline]] static F load(const float* x) { return _mm_loadu_ps(x); }
     [[gnu::always_inline]] static void store(F v, float* x) { _mm_storeu_ps(x, v); }
+    // The first `count` (0 to 3) samples, the others zero; and stored.
+    [[gnu::always_inline]] static F loadFirst(const float* x, int32_t count) { return _mm_maskload_ps(x, first(count)); }
+    [[gnu::always_inline]] static void storeFirst(F v, float* x, int32_t count) {
+        _mm_maskstore_ps(x, first(count), v);
+    }
+
+private:
+    [[gnu::always_inline]] static __m128i first(int32_t count) {
+        return _mm_cmpgt_epi32(_mm_set1_epi32(count), _mm_setr_epi32(0, 1, 2, 3));
+    }
 };
 
 #if defined(__AVX512F__) && defined(__AVX512DQ__)
@@ -69,6 +79,16 @@ struct Across8 {
 
     [[gnu::always_inline]] static F load(const float* x) { return _mm256_loadu_ps(x); }
     [[gnu::always_inline]] static void store(F v, float* x) { _mm256_storeu_ps(x, v); }
+    // The first `count` (0 to 7) samples, the others zero; and stored.
+    [[gnu::always_inline]] static F loadFirst(const float* x, int32_t count) {
+        return _mm256_maskz_loadu_ps(first(count), x);
+    }
+    [[gnu::always_inline]] static void storeFirst(F v, float* x, int32_t count) {
+        _mm256_mask_storeu_ps(x, first(count), v);
+    }
+
+private:
+    [[gnu::always_inline]] static __mmask8 first(int32_t count) { return __mmask8((1u << count) - 1); }
 };
 #endif
 
