@@ -41,7 +41,9 @@ struct Across4 {
     [[gnu::always_inline]] static F load(const float* x) { return _mm_loadu_ps(x); }
     [[gnu::always_inline]] static void store(F v, float* x) { _mm_storeu_ps(x, v); }
     // The first `count` (0 to 3) samples, the others zero; and stored.
-    [[gnu::always_inline]] static F loadFirst(const float* x, int32_t count) { return _mm_maskload_ps(x, first(count)); }
+    [[gnu::always_inline]] static F loadFirst(const float* x, int32_t count) {
+        return _mm_maskload_ps(x, first(count));
+    }
     [[gnu::always_inline]] static void storeFirst(F v, float* x, int32_t count) {
         _mm_maskstore_ps(x, first(count), v);
     }
