@@ -139,8 +139,10 @@ struct Across<simd::Avx512> {
 };
 #endif
 
-// Samples in a register of the widest across set of any source.
+// Samples in a register of the widest across set of any source; a multiple
+// of every set's width, so whole registers of it are whole registers of each.
 constexpr int32_t kWidestAcross = 8;
+static_assert(kWidestAcross % lanes::Across4::width == 0);
 #if defined(__AVX512F__) && defined(__AVX512DQ__)
 static_assert(lanes::Across8::width == kWidestAcross);
 #endif
