@@ -192,10 +192,14 @@ template <typename L, typename... Splits, typename... Tail>
     constexpr size_t T = sizeof...(Tail);
     const int32_t n = c.n;
     // A quarter of the block (each split adds a stretch of turns to the
-    // block), in whole registers of the passes across samples: a stretch
-    // that leaves a few samples over takes them through padded copies, so
-    // only the block's last stretch should.
-    const int32_t stretch = steploop::stretchFor(n, 4, kMaxAhead) / kWidestAcross * kWidestAcross;
+    // block), but 16 samples where the block has two of them: a stretch's
+    // passes across samples and its ends cost more than a quarter of a 32-
+    // to 63-sample block overlaps. In whole registers of those passes: a
+    // stretch that leaves a few samples over takes them through padded
+    // copies, so only the block's last stretch should.
+    constexpr int32_t kShortAhead = 16;
+    const int32_t quarter = steploop::stretchFor(n, 4, kMaxAhead);
+    const int32_t stretch = std::max(quarter, std::min(kShortAhead, n / 2)) / kWidestAcross * kWidestAcross;
     float side[Q][W][kMaxAhead];
     const auto stages = std::index_sequence_for<Tail...>();
     typename L::F carry[T > 0 ? T : 1] = {};
