@@ -3,10 +3,30 @@
 # wine through the toolchain's emulator (cmake/wine-run.sh), inside the "wine"
 # fixture that makes the prefix and starts a virtual display; in the Linux
 # builds the tests that open windows run on a virtual display of their own
-# (cmake/xvfb.sh, the "display" fixture). Exit code 77 means "cannot run on
+# (cmake/xvfb.sh, the "display" fixture); in the 32-bit Linux build the
+# toolchain's emulator is cmake/run32.sh. Exit code 77 means "cannot run on
 # this machine" and shows as a skipped test.
 
 set(HOK_WINEPREFIX "${CMAKE_BINARY_DIR}/wineprefix" CACHE PATH "wine prefix the Windows tests run in")
+
+# doctest (Debian's doctest-dev) is one header. The Windows builds take it from
+# the build machine too, with only its own folder on their include path.
+find_path(HOK_DOCTEST_DIR doctest.h PATH_SUFFIXES doctest NO_CMAKE_FIND_ROOT_PATH REQUIRED)
+add_library(hok_doctest INTERFACE)
+target_include_directories(hok_doctest SYSTEM INTERFACE ${HOK_DOCTEST_DIR})
+
+# hok_reference_options(<Reference.cpp>), in each folder whose programs build
+# the reference: GCC 12's straight-line vectoriser drops a float rounding
+# where two neighbouring double fields are stored together (a float result
+# widened back to double is stored unrounded); the reference is to be plain,
+# not fast.
+function(hok_reference_options source)
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+    set_source_files_properties(${source} DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR} PROPERTIES COMPILE_OPTIONS
+                                "-fno-tree-slp-vectorize;-fno-tree-loop-vectorize")
+  endif()
+endfunction()
+
 # What the fixtures share with the tests: the display's number, the 32-bit verdict.
 set(HOK_TEST_SESSION "${CMAKE_BINARY_DIR}/test-session")
 
@@ -20,7 +40,7 @@ function(hok_test name)
   if(HOK_SANITIZE STREQUAL "thread")
     list(APPEND env TSAN_OPTIONS=halt_on_error=1)
   endif()
-  if(CMAKE_CROSSCOMPILING_EMULATOR)
+  if(WIN32 AND CMAKE_CROSSCOMPILING_EMULATOR)
     list(APPEND env WINEPREFIX=${HOK_WINEPREFIX})
     if(TARGET ${program})
       list(APPEND T_LABELS wine)
@@ -44,7 +64,7 @@ endfunction()
 # first program, the wine server and the display gone after the last; in a
 # Linux build the display alone, for the tests that open windows.
 function(hok_test_fixtures)
-  if(CMAKE_CROSSCOMPILING_EMULATOR)
+  if(WIN32 AND CMAKE_CROSSCOMPILING_EMULATOR)
     hok_test(wine.start LABELS wine COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} --start)
     hok_test(wine.stop LABELS wine COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} --stop)
     set_tests_properties(wine.start PROPERTIES FIXTURES_SETUP wine)
