@@ -1,6 +1,6 @@
 # The engine and its suites as a 32-bit x86 Linux program (./hok engine32):
-# the same SSE2 arithmetic as the 32-bit Windows DLL, checked on machines
-# whose wine or kernel cannot run the win32 suites. cmake/run32.sh runs it.
+# the same SSE2 arithmetic as the 32-bit Windows DLL, checked also where
+# wine or the kernel cannot run the win32 suites. cmake/run32.sh runs it.
 set(CMAKE_SYSTEM_NAME Linux)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(CMAKE_C_FLAGS_INIT -m32)
