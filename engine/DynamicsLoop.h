@@ -94,7 +94,7 @@ template <typename L, bool Linked, typename... Runs>
     // Half the block: each stretch ends in writing its closed segments and
     // moving its samples into the delay lines, so at short blocks fewer,
     // longer stretches cost less, although less of the work overlaps.
-    const int32_t stretch = steploop::stretchFor(n, 2, kStretch);
+    const int32_t stretch = steploop::stretchFor(n, 2, 8, kStretch);
     bool branchless = wasNoisy(runs...);  // the limiters' rule without branches (see kSamplesPerDip)
     for (int32_t base = 0, k = 0; base < n; base += stretch, k ^= 1) {
         const int32_t m = std::min(stretch, n - base);

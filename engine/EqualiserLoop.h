@@ -197,9 +197,7 @@ template <typename L, typename... Splits, typename... Tail>
     // to 63-sample block overlaps. In whole registers of those passes: a
     // stretch that leaves a few samples over takes them through padded
     // copies, so only the block's last stretch should.
-    constexpr int32_t kShortAhead = 16;
-    const int32_t quarter = steploop::stretchFor(n, 4, kMaxAhead);
-    const int32_t stretch = std::max(quarter, std::min(kShortAhead, n / 2)) / kWidestAcross * kWidestAcross;
+    const int32_t stretch = steploop::stretchFor(n, 4, 16, kMaxAhead) / kWidestAcross * kWidestAcross;
     float side[Q][W][kMaxAhead];
     const auto stages = std::index_sequence_for<Tail...>();
     typename L::F carry[T > 0 ? T : 1] = {};

@@ -18,12 +18,13 @@
 namespace steploop {
 
 // The stretch a loop that runs one part of its work a stretch behind another
-// takes: the block's `parts`-th part, 8 samples at least and `longest` at
-// most, so that short blocks still overlap most of their turns (a block of
-// one stretch would run the parts one after the other). Each stretch has a
-// cost of its own, so the best part depends on the loop.
-[[gnu::always_inline]] inline int32_t stretchFor(int32_t n, int32_t parts, int32_t longest) {
-    return std::clamp(n / parts, 8, longest);
+// takes: the block's `parts`-th part, `longest` at most, and at least half
+// the block up to `shortest` (8 samples at the least), so that short blocks
+// still overlap most of their turns (a block of one stretch would run the
+// parts one after the other). Each stretch has a cost of its own, so the
+// best part and the shortest depend on the loop.
+[[gnu::always_inline]] inline int32_t stretchFor(int32_t n, int32_t parts, int32_t shortest, int32_t longest) {
+    return std::clamp(n / parts, std::clamp(n / 2, 8, shortest), longest);
 }
 
 // f(item, j) for each item in turn, j its place (0, 1, ...); with every
